@@ -1,0 +1,113 @@
+#include "platform/FileSystem.h"
+
+#include "platform/Error.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace c2c {
+namespace {
+
+using testing::ReadText;
+using testing::TempDir;
+using testing::WriteText;
+
+std::size_t FilesIn(const std::string& folder)
+{
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++count;
+    return count;
+}
+
+TEST(WriteFileAtomically, CreatesAndReplacesWholeFiles)
+{
+    TempDir dir;
+    const std::string path = dir / "out.txt";
+    WriteFileAtomically(path, "a much longer first content");
+    WriteFileAtomically(path, "short");
+    EXPECT_EQ(ReadText(path), "short");
+    EXPECT_EQ(FilesIn(dir.path()), 1u) << "no temporary file is left behind";
+}
+
+TEST(WriteFileAtomically, FailedWriteKeepsTheOldFileAndLeavesNoTemporary)
+{
+    TempDir dir;
+    const std::string path = dir / "doc.xml";
+    WriteText(path, "old content");
+    {
+        testing::FileSizeLimit limit(4); // the new content cannot be written in full
+        EXPECT_THROW(WriteFileAtomically(path, std::string(100, 'x')), Error);
+    }
+    EXPECT_EQ(ReadText(path), "old content");
+    EXPECT_EQ(FilesIn(dir.path()), 1u);
+}
+
+TEST(WriteFileAtomically, MissingFolderNamesTheFileInTheError)
+{
+    TempDir dir;
+    const std::string path = dir / "missing/bankg.c";
+    try {
+        WriteFileAtomically(path, "x");
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("Cannot create file \"" + path + "\". ", 0), 0u) << error.what();
+    }
+}
+
+TEST(WriteFileAtomically, KeepsThePermissionsOfTheReplacedFile)
+{
+    TempDir dir;
+    const std::string path = dir / "settings.ini";
+    WriteText(path, "x");
+    std::filesystem::permissions(path, std::filesystem::perms(0640));
+    WriteFileAtomically(path, "y");
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all, std::filesystem::perms(0640));
+}
+
+TEST(FileSystem, ExistenceTestsTellFilesFromFolders)
+{
+    TempDir dir;
+    WriteText(dir / "file", "x");
+    EXPECT_TRUE(FileExists(dir / "file"));
+    EXPECT_FALSE(DirectoryExists(dir / "file"));
+    EXPECT_TRUE(DirectoryExists(dir.path()));
+    EXPECT_FALSE(FileExists(dir.path()));
+    EXPECT_FALSE(FileExists(""));
+    EXPECT_FALSE(DirectoryExists(""));
+}
+
+TEST(FileSystem, CreateDirectoryMakesOneLevelOnly)
+{
+    TempDir dir;
+    EXPECT_FALSE(CreateDirectory(dir / "a/b"));
+    EXPECT_TRUE(CreateDirectory(dir / "a"));
+    EXPECT_FALSE(CreateDirectory(dir / "a")) << "an existing folder is a failure";
+    EXPECT_TRUE(CreateDirectories(dir / "x/y/z"));
+    EXPECT_TRUE(DirectoryExists(dir / "x/y/z"));
+}
+
+TEST(FileSystem, RenameReplacesAndRemoveReportsNothingToDelete)
+{
+    TempDir dir;
+    WriteText(dir / "a", "A");
+    WriteText(dir / "b", "B");
+    EXPECT_TRUE(RenameFile(dir / "a", dir / "b"));
+    EXPECT_EQ(ReadText(dir / "b"), "A");
+    EXPECT_TRUE(RemoveFile(dir / "b"));
+    EXPECT_FALSE(RemoveFile(dir / "b"));
+}
+
+TEST(FileSystem, NameAndFolderOfAPath)
+{
+    EXPECT_EQ(FileNameOf("/x/MASTER/SX40517.sx"), "SX40517.sx");
+    EXPECT_EQ(FolderOf("/x/MASTER/SX40517.sx"), "/x/MASTER");
+    EXPECT_EQ(FileNameOf("C:\\T\\a.sx"), "a.sx");
+    EXPECT_EQ(FileNameOf("plain"), "plain");
+    EXPECT_EQ(FolderOf("plain"), "");
+}
+
+} // namespace
+} // namespace c2c

@@ -1,0 +1,34 @@
+#!/bin/sh
+# Installs every Debian package that building, testing and benchmarking need.
+# Idempotent: packages already present are skipped, and the package lists are
+# refreshed only when something must be installed.
+set -eu
+
+PACKAGES="
+    build-essential cmake ninja-build ccache pkg-config
+    qt6-base-dev libgl-dev
+    libpugixml-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    srecord xxd
+    xvfb xauth imagemagick fonts-dejavu-core
+"
+
+missing=""
+for package in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $package"
+    fi
+done
+
+if [ -n "$missing" ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "setup: missing packages:$missing" >&2
+        echo "setup: run this script as root to install them" >&2
+        exit 1
+    fi
+    echo "setup: installing$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    # shellcheck disable=SC2086
+    apt-get install -y -qq --no-install-recommends $missing
+fi
