@@ -1,62 +1,151 @@
 #include "app/qt/TFDrevantaFirmWare.h"
 
-#include "app/Workspace.h"
-#include "documents/CommSettings.h"
-#include "documents/qt/TFpargen.h"
+#include "app/MainWindow.h"
+#include "app/qt/Style.h"
 #include "platform/qt/QtServices.h"
 
 #include <QCloseEvent>
+#include <QLabel>
+#include <QPainter>
 #include <QPushButton>
-#include <QVBoxLayout>
+#include <QToolButton>
 
 namespace c2c {
 
-TFDrevantaFirmWare::TFDrevantaFirmWare(Workspace& workspace, CommSession& session, MessageService& messages,
-                                       FolderPicker& picker, QWidget* parent)
-    : QWidget(parent), workspace_(workspace), session_(session), messages_(messages), picker_(picker)
+namespace {
+
+constexpr int kClientWidth = 528;
+constexpr int kClientHeight = 216;
+
+QIcon AboutGlyph()
+{
+    QPixmap pixmap(14, 14);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x1E, 0x6F, 0xB8));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(0, 0, 14, 14);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(10);
+    painter.setFont(font);
+    painter.drawText(QRect(0, 0, 14, 14), Qt::AlignCenter, QStringLiteral("i"));
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+TFDrevantaFirmWare::TFDrevantaFirmWare(DrevantaMainWindow& logic, MessageService& messages, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
+      logic_(logic),
+      messages_(messages)
 {
     setObjectName(QStringLiteral("FDrevantaFirmWare"));
-    setWindowTitle(QString::fromLatin1(kInitialCaption));
-    open = new QPushButton(QStringLiteral("Open project"), this);
-    open->setObjectName(QStringLiteral("open"));
-    btn_Prm_Gen = new QPushButton(QStringLiteral("Set Communication"), this);
-    btn_Prm_Gen->setObjectName(QStringLiteral("btn_Prm_Gen"));
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(open);
-    layout->addWidget(btn_Prm_Gen);
+    ApplyDrevantaStyle(this);
 
-    connect(open, &QPushButton::clicked, this, [this] { RunGuarded(messages_, [this] { OpenaClick(); }); });
-    connect(btn_Prm_Gen, &QPushButton::clicked, this,
-            [this] { RunGuarded(messages_, [this] { btn_str_lng1aClick(btn_Prm_Gen); }); });
+    auto stepLabel = [this](const char* text, int top) {
+        auto* label = new QLabel(QString::fromLatin1(text), this);
+        QFont font = label->font();
+        font.setBold(true);
+        label->setFont(font);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, kStepColour);
+        label->setPalette(palette);
+        label->move(21, top);
+        label->adjustSize();
+        return label;
+    };
+    stepLabel("Step 1", 47);
+    stepLabel("Step 2", 91);
+    stepLabel("Step 3", 135);
+    stepLabel("Step 4", 179);
+
+    auto button = [this](const char* name, const char* text, int left, int top) {
+        auto* b = new QPushButton(QString::fromLatin1(text), this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setGeometry(left, top, 145, 26);
+        return b;
+    };
+    New = button("New", "New project", 80, 36);
+    open = button("open", "Open project", 232, 36);
+    btn_Prm_Gen = button("btn_Prm_Gen", "Set Communication", 80, 80);
+    btn_CobID = button("btn_CobID", "Set CobID Access", 80, 124);
+    CreateBin = button("CreateBin", "Update Device", 80, 168);
+
+    about = new QToolButton(this);
+    about->setObjectName(QStringLiteral("about"));
+    about->setText(QStringLiteral("About"));
+    about->setToolTip(QStringLiteral("About"));
+    about->setIcon(AboutGlyph());
+    about->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    about->setGeometry(456, 21, 21, 19);
+    LbButton1 = new QToolButton(this);
+    LbButton1->setObjectName(QStringLiteral("LbButton1"));
+    LbButton1->setText(QStringLiteral("X"));
+    LbButton1->setGeometry(483, 21, 21, 19);
+
+    Label1 = new QLabel(QString::fromLatin1(kMakerHost), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    QFont linkFont = Label1->font();
+    linkFont.setBold(true);
+    Label1->setFont(linkFont);
+    QPalette linkPalette = Label1->palette();
+    linkPalette.setColor(QPalette::WindowText, kStepColour);
+    Label1->setPalette(linkPalette);
+    Label1->setCursor(Qt::PointingHandCursor);
+    Label1->move(387, 182);
+    Label1->adjustSize();
+    Label1->installEventFilter(this);
+
+    Labelstate = new QLabel(this);
+    Labelstate->setObjectName(QStringLiteral("Labelstate"));
+    Labelstate->move(232, 155);
+    Labelstate->hide();
+
+    connect(New, &QPushButton::clicked, this, [this] { Run(&DrevantaMainWindow::NewaClick); });
+    connect(open, &QPushButton::clicked, this, [this] { Run(&DrevantaMainWindow::OpenaClick); });
+    connect(btn_Prm_Gen, &QPushButton::clicked, this, [this] {
+        RunGuarded(messages_, [this] { logic_.btn_str_lng1aClick(StepButton::SetCommunication); });
+        Refresh();
+    });
+    connect(btn_CobID, &QPushButton::clicked, this, [this] {
+        RunGuarded(messages_, [this] { logic_.btn_str_lng1aClick(StepButton::SetCobIdAccess); });
+        Refresh();
+    });
+    connect(CreateBin, &QPushButton::clicked, this, [this] { Run(&DrevantaMainWindow::CreateBinaClick); });
+    connect(about, &QToolButton::clicked, this, [this] { Run(&DrevantaMainWindow::AboutClick); });
+    connect(LbButton1, &QToolButton::clicked, this, [this] { Run(&DrevantaMainWindow::LbButton1Click); });
+
+    FixAndCentre(this, kClientWidth, kClientHeight);
+    Refresh();
 }
 
-void TFDrevantaFirmWare::FormCreate(const std::string& exeDir)
+bool TFDrevantaFirmWare::eventFilter(QObject* watched, QEvent* event)
 {
-    if (workspace_.Initialise(exeDir))
-        setWindowTitle(ToQString(workspace_.Title()));
-    LoadCommSession(workspace_.PargenFile, session_);
-}
-
-void TFDrevantaFirmWare::OpenaClick()
-{
-    workspace_.OpenProject(picker_);
-    setWindowTitle(ToQString(workspace_.Title()));
-    LoadCommSession(workspace_.PargenFile, session_);
-}
-
-void TFDrevantaFirmWare::btn_str_lng1aClick(QPushButton* sender)
-{
-    if (!workspace_.IsProjectValid()) {
-        messages_.showMessage("Project not valid");
-        return;
+    if (watched == Label1 && event->type() == QEvent::MouseButtonRelease) {
+        Run(&DrevantaMainWindow::Label1Click);
+        return true;
     }
-    if (sender == btn_Prm_Gen && pargen_)
-        pargen_->exec();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFDrevantaFirmWare::Run(void (DrevantaMainWindow::*handler)())
+{
+    RunGuarded(messages_, [this, handler] { (logic_.*handler)(); });
+    Refresh();
+}
+
+void TFDrevantaFirmWare::Refresh()
+{
+    setWindowTitle(ToQString(logic_.Caption));
+    Labelstate->setText(ToQString(logic_.Labelstate));
 }
 
 void TFDrevantaFirmWare::closeEvent(QCloseEvent* event)
 {
-    RunGuarded(messages_, [this] { workspace_.SaveLastProject(); });
+    logic_.FormClose();
     event->accept();
 }
 

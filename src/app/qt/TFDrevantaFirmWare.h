@@ -1,43 +1,48 @@
 #pragma once
-// The main window: the four steps of the user's work.
+// The main window: the four numbered steps, About, the link and "X".
 
 #include <QWidget>
 
+class QLabel;
 class QPushButton;
+class QToolButton;
 
 namespace c2c {
 
-struct Workspace;
-struct CommSession;
+class DrevantaMainWindow;
 class MessageService;
-class FolderPicker;
-class TFpargen;
 
 class TFDrevantaFirmWare : public QWidget {
     Q_OBJECT
 public:
-    TFDrevantaFirmWare(Workspace& workspace, CommSession& session, MessageService& messages, FolderPicker& picker,
-                       QWidget* parent = nullptr);
+    TFDrevantaFirmWare(DrevantaMainWindow& logic, MessageService& messages, QWidget* parent = nullptr);
 
-    // Start-up: workspace initialisation and the communication settings.
-    void FormCreate(const std::string& exeDir);
-    void SetPargenDialog(TFpargen* dialog) { pargen_ = dialog; }
+    // Shows the logic's caption and status text.
+    void Refresh();
+
+    // "Update Device" shows "Wait.." and lets the window repaint once.
+    QLabel* StatusLabel() const { return Labelstate; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void OpenaClick();
-    void btn_str_lng1aClick(QPushButton* sender);
+    // Runs a handler through the error guard, then shows the new state.
+    void Run(void (DrevantaMainWindow::*handler)());
 
-    Workspace& workspace_;
-    CommSession& session_;
+    DrevantaMainWindow& logic_;
     MessageService& messages_;
-    FolderPicker& picker_;
-    TFpargen* pargen_ = nullptr;
 
+    QPushButton* New;
     QPushButton* open;
     QPushButton* btn_Prm_Gen;
+    QPushButton* btn_CobID;
+    QPushButton* CreateBin;
+    QToolButton* about;
+    QToolButton* LbButton1;
+    QLabel* Label1;
+    QLabel* Labelstate;
 };
 
 } // namespace c2c
