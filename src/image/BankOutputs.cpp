@@ -1,0 +1,130 @@
+#include "image/BankOutputs.h"
+
+#include "app/Workspace.h"
+#include "image/BankImage.h"
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+
+#include <cstring>
+#include <stdexcept>
+#include <string_view>
+
+namespace c2c {
+
+namespace {
+
+constexpr std::size_t kBytesPerLine = 16;
+constexpr std::size_t kLinesPerBank = kBankSize / kBytesPerLine; // 1024
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kContinuationIndent = "                 "; // 17 blanks
+static_assert(kContinuationIndent.size() == 17);
+
+void RefuseEmptyProject(const Workspace& workspace)
+{
+    // Without a project the outputs would go to the bin folder at the root
+    // of the file system.
+    if (workspace.ProjectDir.empty())
+        throw Error("Project not valid");
+}
+
+// Writes into a buffer sized in advance: bankg.c has the same length for
+// every image, so the text is laid down without any reallocation.
+class TextCursor {
+public:
+    explicit TextCursor(char* at) : at_(at) {}
+
+    void Append(std::string_view part)
+    {
+        std::memcpy(at_, part.data(), part.size());
+        at_ += part.size();
+    }
+
+    // " 0xHH" with upper-case digits, then "," (or "};" for the last byte).
+    void AppendByte(std::uint8_t value, bool last)
+    {
+        static constexpr char kDigits[] = "0123456789ABCDEF";
+        char group[6] = {' ', '0', 'x', kDigits[value >> 4], kDigits[value & 0x0F], ','};
+        std::memcpy(at_, group, sizeof group);
+        at_ += sizeof group;
+        if (last) {
+            at_[-1] = '}';
+            *at_++ = ';';
+        }
+    }
+
+    const char* Position() const { return at_; }
+
+private:
+    char* at_;
+};
+
+// The 1024 lines of bank `number`, sixteen bytes each, every byte followed
+// by "," except the last of the bank, which closes the array with "};".
+void AppendBankArray(TextCursor& out, const BankImage::BankBytes& bank, int number)
+{
+    for (std::size_t line = 0; line < kLinesPerBank; ++line) {
+        if (line == 0) {
+            out.Append("const char Bank");
+            out.Append(std::to_string(number));
+            out.Append(" [] = {");
+        } else {
+            out.Append(kContinuationIndent);
+        }
+        const std::size_t first = line * kBytesPerLine;
+        for (std::size_t offset = first; offset < first + kBytesPerLine; ++offset)
+            out.AppendByte(bank[offset], offset + 1 == kBankSize);
+        out.Append(kLineEnd);
+    }
+}
+
+} // namespace
+
+std::string BankFilePath(const std::string& projectDir, int bank)
+{
+    return projectDir + kSep + "bin" + kSep + "bank" + std::to_string(bank) + ".bin";
+}
+
+std::string BankSourcePath(const std::string& projectDir)
+{
+    return projectDir + kSep + "bin" + kSep + "bankg.c";
+}
+
+std::string BankSourceText(const BankImage& image)
+{
+    std::string text(kBankSourceSize, '\0');
+    TextCursor out(text.data());
+    for (int number = 1; number <= 4; ++number) {
+        if (number == 1) {
+            out.Append("#pragma CONST_SEG SEGMENT0");
+            out.Append(kLineEnd);
+        } else if (number == 4) {
+            out.Append("#pragma CONST_SEG SEGMENT1");
+            out.Append(kLineEnd);
+        }
+        AppendBankArray(out, image.Bank(number), number);
+        out.Append(kLineEnd);
+    }
+    out.Append("#pragma CONST_SEG DEFAULT");
+    out.Append(kLineEnd);
+    if (out.Position() != text.data() + text.size())
+        throw std::logic_error("bankg.c does not have its fixed length");
+    return text;
+}
+
+void WriteBankBinaries(const Workspace& workspace, const BankImage& image)
+{
+    RefuseEmptyProject(workspace);
+    for (int number = 1; number <= kBankCount; ++number) {
+        const auto& bank = image.Bank(number);
+        WriteFileAtomically(BankFilePath(workspace.ProjectDir, number),
+                            std::string_view(reinterpret_cast<const char*>(bank.data()), bank.size()));
+    }
+}
+
+void WriteBankSource(const Workspace& workspace, const BankImage& image)
+{
+    RefuseEmptyProject(workspace);
+    WriteFileAtomically(BankSourcePath(workspace.ProjectDir), BankSourceText(image));
+}
+
+} // namespace c2c
