@@ -292,22 +292,5 @@ TEST_F(NewProjectTest, AFailingCompanionWriterStopsTheLaterOnes)
     EXPECT_EQ(Entries(workspace.ProjectDir), (std::set<std::string>{"bin", "pargen.xml", "sdo.xml"}));
 }
 
-// ---------------------------------------------------------------- showing and Cancel
-
-TEST_F(NewProjectTest, EachShowingStartsEmptyAndCancelChangesNothing)
-{
-    Ok("");
-    ASSERT_FALSE(dialog.FormCloseQuery());
-    dialog.Edit1 = "typed";
-    dialog.BitBtn2Click();
-    EXPECT_TRUE(dialog.FormCloseQuery());
-    ExpectWorkspaceUnchanged();
-
-    Show();
-    EXPECT_EQ(dialog.Edit1, "");
-    EXPECT_EQ(dialog.EnteredName, "");
-    EXPECT_EQ(dialog.DestinationDir, workspace.ProjectsDir);
-}
-
 } // namespace
 } // namespace c2c
