@@ -67,17 +67,6 @@ INSTANTIATE_TEST_SUITE_P(Formats, CobIdTableSizeTest,
                                            FormatCase{1, 1, 2000}, FormatCase{2, 0, 2000},
                                            FormatCase{0, -1, 2000}));
 
-TEST_F(CobIdTablesTest, ModifyColumnIsEditableOnlyWithPositiveImplementation)
-{
-    Show({0, 0, false});
-    EXPECT_FALSE(dialog.IsEditable(kModifyColumn));
-    EXPECT_TRUE(dialog.IsEditable(kOriginalColumn));
-    EXPECT_TRUE(dialog.IsEditable(kDescriptionColumn));
-    EXPECT_FALSE(dialog.IsEditable(kNumberColumn));
-    Show({1, 1, true});
-    EXPECT_TRUE(dialog.IsEditable(kModifyColumn));
-}
-
 // The range check.
 
 struct CheckCase {
@@ -154,8 +143,8 @@ TEST_F(CobIdTablesTest, ChecksRowByRowAndStopsAtTheFirstBadCell)
     dialog.ASG_C0[3].Mod_CobID = "0x800";
     dialog.ASG_C0[3].Desc = "not checked: 0x800";
     EXPECT_FALSE(dialog.ValidateTables(messages));
-    EXPECT_EQ(messages.messages, (std::vector<RecordedMessage>{
-                                     {RecordedMessage::Error, "Table Can0 to Can1. Error in row 3" + std::string(kTail2A)}}));
+    RecordedMessage shown{RecordedMessage::Error, "Table Can0 to Can1. Error in row 3" + std::string(kTail2A)};
+    EXPECT_EQ(messages.messages, std::vector<RecordedMessage>{shown});
     EXPECT_EQ(dialog.BadCell->row, 3u);
     EXPECT_EQ(dialog.PageControl1, kCan0ToCan1);
 
@@ -216,16 +205,6 @@ TEST_F(CobIdTablesTest, LongerDocumentFillsTheShorterTableAndIsSavedShorter)
     EXPECT_EQ(ReadText(file()), Document(Section("Can0_to_Can1", 2000) + Section("Can1_to_Can0", 2000)));
 }
 
-TEST_F(CobIdTablesTest, ShorterSectionLeavesTheRemainingRowsEmpty)
-{
-    WriteText(file(), Document(Section("Can0_to_Can1", 3) + Section("Can1_to_Can0", 0)));
-    Show(k2A);
-    EXPECT_EQ(dialog.LoadTables(file()), CobIdLoad::Complete);
-    EXPECT_EQ(dialog.ASG_C0[2], (CobIdRow{"2", "3", "d2"}));
-    EXPECT_EQ(dialog.ASG_C0[3], CobIdRow{});
-    EXPECT_EQ(dialog.ASG_C1[0], CobIdRow{});
-}
-
 TEST_F(CobIdTablesTest, MissingDescReadsAsEmptyAndMissingOrigStopsTheLoading)
 {
     WriteText(file(), Document("<Can0_to_Can1><row Orig_CobID=\"1\" Mod_CobID=\"2\"/>"
@@ -241,14 +220,6 @@ TEST_F(CobIdTablesTest, MissingDescReadsAsEmptyAndMissingOrigStopsTheLoading)
     EXPECT_TRUE(messages.messages.empty());
 }
 
-TEST_F(CobIdTablesTest, MissingSecondSectionKeepsTheFirstTable)
-{
-    WriteText(file(), Document(Section("Can0_to_Can1", 2)));
-    Show(k2A);
-    EXPECT_EQ(dialog.LoadTables(file()), CobIdLoad::Stopped);
-    EXPECT_EQ(dialog.ASG_C0[1], (CobIdRow{"1", "2", "d1"}));
-}
-
 TEST_F(CobIdTablesTest, DeclarationAndIndentationReadLikeTheWrittenShape)
 {
     WriteText(file(), "<?xml version=\"1.0\"?>\n<CanCanCobID>\n  <Can1_to_Can0>\n    <row Orig_CobID=\"9\" "
@@ -258,6 +229,11 @@ TEST_F(CobIdTablesTest, DeclarationAndIndentationReadLikeTheWrittenShape)
     EXPECT_EQ(dialog.LoadTables(file()), CobIdLoad::Complete);
     EXPECT_EQ(dialog.ASG_C0[0], (CobIdRow{"1", "", ""})) << "sections are found by name, rows by position";
     EXPECT_EQ(dialog.ASG_C1[0], (CobIdRow{"9", "8", ""}));
+    EXPECT_EQ(dialog.ASG_C1[1], CobIdRow{}) << "a shorter section leaves the other rows empty";
+
+    WriteText(file(), Document(Section("Can0_to_Can1", 2)));
+    EXPECT_EQ(dialog.LoadTables(file()), CobIdLoad::Stopped);
+    EXPECT_EQ(dialog.ASG_C0[1], (CobIdRow{"1", "2", "d1"})) << "the first table stays when the second is missing";
 }
 
 TEST_F(CobIdTablesTest, BrokenDocumentShowsEmptyTablesAndOkReplacesIt)

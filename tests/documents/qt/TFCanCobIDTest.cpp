@@ -182,8 +182,8 @@ private slots:
         QVERIFY(model->setData(model->index(1500, kModifyColumn), QStringLiteral("0x800")));
         QTest::mouseClick(f.button("LbButton1"), Qt::LeftButton);
 
-        QCOMPARE(f.messages.Texts(), std::vector<std::string>{
-                                         "Table Can1 to Can0. Error in row 1500. The CobID must between 0x000 and 0x7FF"});
+        std::string shown = "Table Can1 to Can0. Error in row 1500. The CobID must between 0x000 and 0x7FF";
+        QCOMPARE(f.messages.Texts(), std::vector<std::string>{shown});
         QVERIFY(f.dialog->isVisible());
         QVERIFY(!QFile::exists(QString::fromStdString(f.workspace.CanCobIdFile)));
         QCOMPARE(f.dialog->findChild<QTabWidget*>("PageControl1")->currentIndex(), 1);
