@@ -56,6 +56,8 @@ TEST_F(GenerateFirmwareTest, FormShowFindsTheMasterAndResetsTheControls)
 {
     dialog.cbport = 5;
     dialog.OptionsClick();
+    EXPECT_EQ(dialog.OptionsCaption, "<< Options");
+    EXPECT_TRUE(dialog.GbBankVisible && dialog.DirFileBinVisible);
     dialog.Cbbank(3).Color = kBankMissingColor;
     progress.current = 77;
 
@@ -122,16 +124,6 @@ TEST_F(GenerateFirmwareTest, DirBinFollowsTheCurrentProjectEvenWhenItsBinIsMissi
     dialog.LbButton2Click(workspace, messages, progress, shell);
     EXPECT_TRUE(shell.started.empty());
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Directory Bin Not Found,Abort Procedure"});
-}
-
-TEST_F(GenerateFirmwareTest, OptionsShowAndHideTheBankPanel)
-{
-    dialog.OptionsClick();
-    EXPECT_EQ(dialog.OptionsCaption, "<< Options");
-    EXPECT_TRUE(dialog.GbBankVisible && dialog.DirFileBinVisible);
-    dialog.OptionsClick();
-    EXPECT_EQ(dialog.OptionsCaption, "Options >>");
-    EXPECT_FALSE(dialog.GbBankVisible || dialog.DirFileBinVisible);
 }
 
 TEST_F(GenerateFirmwareTest, OpenFirmwareTakesAnotherMaster)
@@ -204,6 +196,8 @@ TEST_F(GenerateFirmwareTest, StaleFirmwareIsNotFlashedAfterAnAbort)
     dialog.LbButton2Click(workspace, messages, progress, shell);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"File bank2.bin Not Found,Abort Procedure"});
     EXPECT_TRUE(shell.started.empty());
+    EXPECT_FALSE(FileExists(workspace.ProjectDir + "/B1.sx")) << "stage 1 ran; its file is removed";
+    EXPECT_EQ(ReadText(NewFirmware()), "earlier run");
     // The hidden button alone keeps starting whatever file is there.
     EXPECT_TRUE(dialog.ExeUpdateFirClick(workspace, messages, shell));
 }
@@ -227,6 +221,7 @@ TEST_F(GenerateFirmwareTest, MasterWithoutS9IsReportedByTheExecuteButton)
     dialog.LbButton2Click(workspace, messages, progress, shell);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Record S9 Not Found,Abort Procedure"});
     EXPECT_FALSE(FileExists(NewFirmware()));
+    EXPECT_FALSE(FileExists(workspace.ProjectDir + "/B1.sx"));
     EXPECT_TRUE(shell.started.empty());
 }
 

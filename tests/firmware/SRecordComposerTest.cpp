@@ -95,44 +95,29 @@ TEST(CheckSumSx, FollowsTheMotorolaRule)
     EXPECT_THROW(CheckSumSx("S2243880G000", true), Error);
 }
 
-TEST_F(ComposerTest, AllFfBankBecomes512RecordsFromTheWindowStart)
-{
-    WriteBytes(settings.DirBin + "bank1.bin", Bytes(kWindowSize, 0xFF));
-    WriteMaster(Join({S0(), kWindowRecord, S9()}));
-
-    EXPECT_EQ(composer.InsertBankSx(0, false, "B1.sx", MasterPath()), kBankInserted);
-
-    auto lines = ProjectLines("B1.sx");
-    ASSERT_EQ(lines.size(), 514u);
-    EXPECT_EQ(lines[1], "S224388000" + std::string(64, 'F') + "43");
-    EXPECT_EQ(lines[512], "S22438BFE0" + std::string(64, 'F') + "24");
-    for (std::size_t k = 0; k < 512; ++k)
-        EXPECT_EQ(lines[1 + k].substr(4, 6), Hex(0x388000 + 32 * static_cast<unsigned>(k), 6));
-    EXPECT_EQ(FilesInProject(), (std::vector<std::string>{"B1.sx"})) << "Bin.sx is removed after the stage";
-    EXPECT_TRUE(messages.messages.empty());
-}
-
+// The window's first record gives way to the 512 bank records, its later
+// records go, and the rest is copied; an all-0xFF bank gives known lines.
 TEST_F(ComposerTest, WindowRecordsAreReplacedInPlaceAndTheRestIsCopied)
 {
-    Bytes bank = WriteBank(1);
+    WriteBytes(settings.DirBin + "bank1.bin", Bytes(kWindowSize, 0xFF));
     const std::vector<std::string> before = {S0(), S2(0x387FE0, Pattern(32, 1)), "S5030003F9"};
-    const std::vector<std::string> window = {kWindowRecord, S2(0x388020, Pattern(32, 2)),
-                                             S2(0x38BFE0, Pattern(32, 3))};
     const std::vector<std::string> after = {S2(0x38C000, Pattern(16, 4)), S9()};
-    std::vector<std::string> master = before;
-    master.insert(master.end(), window.begin(), window.end());
-    master.insert(master.end(), after.begin(), after.end());
-    WriteMaster(Join(master, "\n"));
+    WriteMaster(Join(before, "\n") + Join({kWindowRecord, S2(0x388020, {2}), S2(0x38BFE0, {3})}) + Join(after));
 
     EXPECT_EQ(composer.InsertBankSx(0, false, "B1.sx", MasterPath()), kBankInserted);
 
     std::vector<std::string> expected = before;
-    auto records = BankRecords(1, bank);
+    auto records = BankRecords(1, Bytes(kWindowSize, 0xFF));
     expected.insert(expected.end(), records.begin(), records.end());
     expected.insert(expected.end(), after.begin(), after.end());
-    EXPECT_EQ(ProjectLines("B1.sx"), expected);
-    EXPECT_EQ(progress.maximum, 512 + static_cast<int>(master.size()));
+    auto lines = ProjectLines("B1.sx");
+    EXPECT_EQ(lines, expected);
+    ASSERT_EQ(lines.size(), 517u);
+    EXPECT_EQ(lines[3], "S224388000" + std::string(64, 'F') + "43");
+    EXPECT_EQ(lines[514], "S22438BFE0" + std::string(64, 'F') + "24");
+    EXPECT_EQ(progress.maximum, 512 + 8);
     EXPECT_EQ(progress.current, progress.maximum);
+    EXPECT_EQ(FilesInProject(), (std::vector<std::string>{"B1.sx"})) << "Bin.sx is removed after the stage";
 }
 
 // One stage over an input with a quirk; "@BANK" in the expected output
@@ -299,74 +284,7 @@ TEST_F(ComposerTest, BankRecordFileThatCannotBeCreatedEndsTheAction)
     EXPECT_FALSE(FileExists(InProject("B1.sx")));
 }
 
-// The five-stage chain.
-
 const std::vector<std::uint32_t> kWindows = {0x388000, 0x398000, 0x3A8000, 0x3B8000, 0x3C8000};
-
-TEST_F(ComposerTest, MissingSecondBankStopsTheChainAfterStageOne)
-{
-    WriteBank(1);
-    WriteMaster(Join({S0(), kWindowRecord, S2(0x398000, {1}), S9()}));
-    WriteText(InProject("New_SX40517.sx"), "earlier run");
-
-    ChainOutcome outcome = composer.RunStages({true, true, false, false, false});
-
-    EXPECT_EQ(outcome.results[0], kBankInserted);
-    EXPECT_EQ(outcome.results[1], kStageStopped);
-    EXPECT_FALSE(outcome.completed);
-    EXPECT_FALSE(outcome.stoppedSilently);
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"File bank2.bin Not Found,Abort Procedure"});
-    EXPECT_EQ(FilesInProject(), std::vector<std::string>{"New_SX40517.sx"});
-    EXPECT_EQ(ReadText(InProject("New_SX40517.sx")), "earlier run");
-}
-
-TEST_F(ComposerTest, MasterWithoutS9StopsTheChainSilently)
-{
-    WriteBank(1);
-    WriteBank(2);
-    WriteMaster(Join({S0(), kWindowRecord, S8()}));
-
-    ChainOutcome outcome = composer.RunStages({true, true, false, false, false});
-
-    EXPECT_EQ(outcome.results[0], kStageStopped);
-    EXPECT_FALSE(outcome.results[1].has_value());
-    EXPECT_FALSE(outcome.completed);
-    EXPECT_TRUE(outcome.stoppedSilently);
-    EXPECT_TRUE(messages.messages.empty());
-    EXPECT_EQ(FilesInProject(), std::vector<std::string>{});
-}
-
-TEST_F(ComposerTest, MissingWindowIsReportedAndTheChainGoesOn)
-{
-    Bytes bank1 = WriteBank(1);
-    WriteBank(2);
-    WriteMaster(Join({S0(), kWindowRecord, S9()}));
-
-    ChainOutcome outcome = composer.RunStages({true, true, false, false, false});
-
-    EXPECT_EQ(outcome.results[1], kBankNotFound);
-    EXPECT_TRUE(outcome.completed);
-    EXPECT_FALSE(outcome.AllInserted());
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Bank 2 Not Found,Bank Not Inserted"});
-    std::vector<std::string> expected = {S0()};
-    auto records = BankRecords(1, bank1);
-    expected.insert(expected.end(), records.begin(), records.end());
-    expected.push_back(S9());
-    EXPECT_EQ(ProjectLines("New_SX40517.sx"), expected);
-}
-
-TEST_F(ComposerTest, ChainWithoutProjectFolderWritesNothing)
-{
-    WriteBank(1);
-    WriteBank(2);
-    WriteMaster(Join({kWindowRecord, S9()}));
-    settings.DirProject.clear();
-    ChainOutcome outcome = composer.RunStages({true, true, false, false, false});
-    EXPECT_FALSE(outcome.completed);
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{kMsgProjectInvalid});
-    EXPECT_EQ(FilesInProject(), std::vector<std::string>{});
-    EXPECT_FALSE(FileExists("B1.sx")) << "nothing lands in the current folder";
-}
 
 // srec_cat reads the new firmware with its checksums checked: each taken
 // bank's window holds the bank file, everything else is the master's data.
