@@ -1,6 +1,7 @@
 #include "documents/CobIdTables.h"
 
 #include "documents/IntegerText.h"
+#include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/UiServices.h"
 #include "platform/XmlDocument.h"
@@ -283,7 +284,17 @@ bool CobIdDialog::SaveTables(const std::string& canCobIdFile) const
 
 bool CobIdDialog::LbButton1Click(const std::string& canCobIdFile, MessageService& messages)
 {
-    return ValidateTables(messages) && SaveTables(canCobIdFile);
+    if (!ValidateTables(messages))
+        return false;
+    try {
+        SaveCobIdDocument(canCobIdFile, ASG_C0, ASG_C1);
+        return true;
+    } catch (const std::exception& error) {
+        // Saying why the tables were not saved beats a dialog that silently
+        // refuses to close; the old file and the edited tables are both kept.
+        messages.showError(GeneralErrorText(error.what()));
+        return false;
+    }
 }
 
 bool CobIdDialog::LbButton3Click(MessageService& messages)

@@ -280,8 +280,11 @@ TEST_F(CobIdTablesTest, BadCellOrFailedWriteWritesNothingAndKeepsTheDialogOpen)
         testing::FileSizeLimit limit(100);
         EXPECT_FALSE(dialog.LbButton1Click(file(), messages));
     }
-    EXPECT_TRUE(messages.messages.empty()) << "a failed save is silent";
+    ASSERT_EQ(messages.messages.size(), 1u) << "a failed save says why";
+    EXPECT_EQ(messages.messages[0].kind, testing::RecordedMessage::Error);
+    EXPECT_EQ(messages.messages[0].text.rfind("Cannot create file \"" + file() + "\". ", 0), 0u);
     EXPECT_EQ(ReadText(file()), "old");
+    EXPECT_EQ(dialog.ASG_C0[0].Orig_CobID, "0x7FF") << "the edits are kept";
     EXPECT_FALSE(dialog.SaveTables(dir / "no-such-folder/CanCanCobID.xml"));
 }
 
