@@ -4,9 +4,13 @@
 // in a fixed order with the main window's FormCreate run before any other
 // window exists.
 
+#include "app/CompanionDocuments.h"
 #include "app/MainWindow.h"
+#include "app/NewProject.h"
 #include "app/Workspace.h"
+#include "documents/CobIdTables.h"
 #include "documents/CommSettings.h"
+#include "image/BankImage.h"
 
 #include <memory>
 #include <string>
@@ -20,6 +24,9 @@ class ShellService;
 class TFDrevantaFirmWare;
 class TFAbout;
 class TFpargen;
+class TFsaveproj;
+class TFModifyFileSx;
+class TFCanCobID;
 class VestigialWindow;
 
 struct ApplicationServices {
@@ -50,19 +57,29 @@ public:
     void CloseMainWindow() override;
 
 private:
+    // "Update Device" steps before Generate Firmware: the image from the
+    // project's documents, then the bank files and bankg.c.
+    void BuildAndWriteBanks();
+
     ApplicationServices services_;
 
     // Core state for the whole run.
     Workspace workspace_;
     CommSession session_;
     CommSettingsDialog commSettings_;
+    NewProjectDialog newProject_;
+    CompanionTables companions_;
+    CobIdDialog cobIds_;
+    BankImage image_;
     DrevantaMainWindow mainLogic_;
 
     // Windows, in the order of creation.
     std::unique_ptr<TFDrevantaFirmWare> mainWindow_;
+    std::unique_ptr<TFsaveproj> saveproj_;
     std::unique_ptr<VestigialWindow> help_;
     std::unique_ptr<TFAbout> about_;
     std::unique_ptr<VestigialWindow> selectString_;
+    std::unique_ptr<TFModifyFileSx> modifyFileSx_;
     std::unique_ptr<TFpargen> pargen_;
     std::unique_ptr<VestigialWindow> sdo_;
     std::unique_ptr<VestigialWindow> pdo_;
@@ -70,6 +87,7 @@ private:
     std::unique_ptr<VestigialWindow> emcyWord_;
     std::unique_ptr<VestigialWindow> xml_;
     std::unique_ptr<VestigialWindow> storePdo_;
+    std::unique_ptr<TFCanCobID> canCobId_;
 };
 
 } // namespace c2c
