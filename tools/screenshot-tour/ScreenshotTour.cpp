@@ -1,0 +1,133 @@
+// screenshot-tour: walks through the program's windows under a real (virtual)
+// display and saves a PNG of each into a folder, for the documentation.
+//
+// usage: screenshot-tour EXE_DIR OUTPUT_DIR
+// EXE_DIR is a portable folder (MASTER with a master firmware, Tessimor.exe);
+// a project "Line3" is created in it.
+
+#include "app/qt/Application.h"
+#include "app/qt/TFDrevantaFirmWare.h"
+#include "platform/qt/QtServices.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <iostream>
+
+using namespace c2c;
+
+namespace {
+
+QString g_output;
+
+// Saves the part of the screen that shows `window`, frame included.
+void Shoot(QWidget* window, const char* name)
+{
+    QTest::qWait(400);
+    QRect frame = window->frameGeometry().adjusted(-8, -36, 8, 8);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    frame = frame.intersected(screen->geometry());
+    QPixmap shot = screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    const QString path = g_output + QLatin1Char('/') + QString::fromLatin1(name) + QStringLiteral(".png");
+    if (!shot.save(path))
+        std::cerr << "screenshot-tour: cannot save " << path.toStdString() << "\n";
+}
+
+void WhenModalOpens(const QString& name, std::function<void(QWidget*)> interact, int triesLeft = 500)
+{
+    QTimer::singleShot(20, [name, interact, triesLeft] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal->objectName() == name)
+            interact(modal);
+        else if (triesLeft > 0)
+            WhenModalOpens(name, interact, triesLeft - 1);
+    });
+}
+
+void Click(QWidget* parent, const char* name)
+{
+    if (auto* button = parent->findChild<QAbstractButton*>(QString::fromLatin1(name)))
+        QTest::mouseClick(button, Qt::LeftButton);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    if (argc != 3) {
+        std::cerr << "usage: screenshot-tour EXE_DIR OUTPUT_DIR\n";
+        return 2;
+    }
+    g_output = QString::fromLocal8Bit(argv[2]);
+    application.setApplicationName(QStringLiteral("Firmware Drevanta"));
+
+    QtMessageService messages;
+    QtFolderPicker folders;
+    QtFilePicker files;
+    QtShellService shell;
+    Application program(argv[1], {messages, folders, files, shell});
+    QWidget* main = &program.mainWindow();
+    main->show();
+    QTest::qWait(500);
+
+    WhenModalOpens("Fsaveproj", [](QWidget* dialog) {
+        QTest::keyClicks(dialog->findChild<QLineEdit*>("Edit1"), "Line3");
+        Shoot(dialog, "new-project");
+        Click(dialog, "bitbtn1");
+    });
+    Click(main, "New");
+    Shoot(main, "main-window");
+
+    WhenModalOpens("FAbout", [](QWidget* dialog) {
+        Shoot(dialog, "about");
+        Click(dialog, "OKButton");
+    });
+    Click(main, "about");
+
+
+    WhenModalOpens("Fpargen", [](QWidget* dialog) {
+        Click(dialog, "RB_C0_TA");
+        Click(dialog, "RB_C1_TB");
+        dialog->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(6);
+        Shoot(dialog, "set-communication");
+        Click(dialog, "bitbtn1");
+    });
+    Click(main, "btn_Prm_Gen");
+
+    WhenModalOpens("FCanCobID", [](QWidget* dialog) {
+        QAbstractItemModel* model = dialog->findChild<QTableView*>("ASG_C0")->model();
+        const char* rows[][3] = {{"0x181", "0x1ABC0181", "PDO1 of node 1"},
+                                 {"0x201", "0x201", "RPDO1 of node 1"},
+                                 {"$701", "0x18FF0701", "heartbeat of node 1"},
+                                 {"0x80", "", "SYNC"}};
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 3; ++c)
+                model->setData(model->index(r, c + 1), QString::fromLatin1(rows[r][c]));
+        Shoot(dialog, "set-cobid-access");
+        Click(dialog, "LbButton1");
+    });
+    Click(main, "btn_CobID");
+
+    WhenModalOpens("FModifyFileSx", [](QWidget* dialog) {
+        dialog->findChild<QComboBox*>("cbport")->setCurrentIndex(2);
+        Shoot(dialog, "generate-firmware");
+        Click(dialog, "LbButton2");
+        QTest::qWait(2500); // the stand-in flasher opens its window
+        QScreen* screen = QGuiApplication::primaryScreen();
+        screen->grabWindow(0).save(g_output + QStringLiteral("/update-device.png"));
+        Click(dialog, "LbButton1");
+    });
+    Click(main, "CreateBin");
+
+    main->close();
+    return 0;
+}
