@@ -27,22 +27,22 @@ private:
     std::string& target_;
 };
 
-void CollectText(pugi::xml_node node, std::string& text)
-{
-    for (pugi::xml_node child : node.children()) {
-        switch (child.type()) {
-        case pugi::node_pcdata:
-        case pugi::node_cdata:
-            text += child.value();
-            break;
-        case pugi::node_element:
-            CollectText(child, text);
-            break;
-        default:
-            break;
-        }
+// Gathers the text and CDATA nodes below an element in document order. The
+// walk is iterative, so a document nested deeper than the stack could follow
+// is read like any other.
+class TextCollector final : public pugi::xml_tree_walker {
+public:
+    explicit TextCollector(std::string& text) : text_(text) {}
+    bool for_each(pugi::xml_node& node) override
+    {
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata)
+            text_ += node.value();
+        return true;
     }
-}
+
+private:
+    std::string& text_;
+};
 
 } // namespace
 
@@ -122,7 +122,8 @@ std::string NodeText(pugi::xml_node node)
     if (node.type() != pugi::node_element && node.type() != pugi::node_document)
         return node.value();
     std::string text;
-    CollectText(node, text);
+    TextCollector collector(text);
+    node.traverse(collector);
     return text;
 }
 

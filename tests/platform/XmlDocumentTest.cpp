@@ -61,6 +61,20 @@ TEST(XmlDocument, TextOfAnElementJoinsItsDescendantText)
     EXPECT_EQ(ChildText(root, 1), "");
 }
 
+TEST(XmlDocument, TextOfAnElementNestedDeeperThanTheStackIsRead)
+{
+    constexpr std::size_t depth = 1'000'000;
+    std::string text = "<R><a>";
+    for (std::size_t i = 0; i < depth; ++i)
+        text += "<i>";
+    text += "7";
+    for (std::size_t i = 0; i < depth; ++i)
+        text += "</i>";
+    text += "</a></R>";
+    pugi::xml_document document;
+    EXPECT_EQ(ChildText(Parse(document, text), 0), "7");
+}
+
 TEST(XmlDocument, AttributesAbsentOrEmpty)
 {
     pugi::xml_document document;
