@@ -145,7 +145,9 @@ void TFDrevantaFirmWare::Refresh()
 
 void TFDrevantaFirmWare::closeEvent(QCloseEvent* event)
 {
-    logic_.FormClose();
+    // Closing always ends the program; whatever goes wrong on the way out is
+    // shown, never thrown into the event loop.
+    RunGuarded(messages_, [this] { logic_.FormClose(); });
     event->accept();
 }
 
