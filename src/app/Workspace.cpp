@@ -6,6 +6,26 @@
 
 namespace c2c {
 
+namespace {
+
+// A hand-edited settings file could name "\..\elsewhere"; the dialogs would
+// then read and write documents outside PROJECTS.
+bool LeavesProjects(const std::string& name)
+{
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find_first_of("/\\", start);
+        if (end == std::string::npos)
+            end = name.size();
+        if (name.compare(start, end - start, "..") == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+} // namespace
+
 bool Workspace::Initialise(const std::string& exeDir)
 {
     ExeDir = exeDir;
@@ -24,7 +44,7 @@ bool Workspace::Initialise(const std::string& exeDir)
         ProjectName = kSep + ProjectName;
 
     bool restored = false;
-    if (!ProjectName.empty() && DirectoryExists(ProjectsDir + ProjectName)) {
+    if (!ProjectName.empty() && !LeavesProjects(ProjectName) && DirectoryExists(ProjectsDir + ProjectName)) {
         ProjectDir = ProjectsDir + ProjectName;
         restored = true;
     } else {

@@ -10,7 +10,12 @@
 #include <sstream>
 #include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+// windows.h names its own CreateDirectory; ours is the one meant here.
+#undef CreateDirectory
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -211,8 +216,14 @@ void WriteFileAtomically(const std::string& path, std::string_view content)
 
 std::string ExecutableDirectory()
 {
-    std::error_code ec;
-    return fs::current_path(ec).string();
+    std::wstring buffer(32768, L'\0');
+    DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0 || length >= buffer.size()) {
+        std::error_code ec;
+        return fs::current_path(ec).string();
+    }
+    buffer.resize(length);
+    return fs::path(buffer).parent_path().string();
 }
 #endif
 

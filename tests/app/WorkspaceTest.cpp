@@ -72,6 +72,19 @@ TEST_F(WorkspaceTest, VanishedStoredProjectIsWrittenBackUnchanged)
     EXPECT_EQ(StoredLastProject(), "/Gone");
 }
 
+TEST_F(WorkspaceTest, StoredNameLeadingOutOfProjectsIsNotRestored)
+{
+    CreateDirectories(dir / "Outside");
+    CreateDirectories(projects() + "/a..b");
+    for (const std::string name : {"/../Outside", "\\..\\Outside", ".."}) {
+        StoreLastProject(name);
+        EXPECT_FALSE(workspace.Initialise(exe())) << name;
+        EXPECT_EQ(workspace.ProjectDir, projects()) << name;
+    }
+    StoreLastProject("/a..b");
+    EXPECT_TRUE(workspace.Initialise(exe())) << "two dots inside a name are an ordinary name";
+}
+
 TEST_F(WorkspaceTest, OpenProjectTakesThePartAfterProjectsDir)
 {
     CreateDirectories(projects() + "/Plant/Line3");
