@@ -23,13 +23,6 @@ namespace c2c {
 
 namespace {
 
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 // The one value of a clipboard text that holds a single cell, if it does.
 std::optional<QString> SingleValue(QString text)
 {

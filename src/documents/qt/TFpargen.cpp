@@ -20,13 +20,6 @@ namespace c2c {
 
 namespace {
 
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 QGroupBox* PortFrame(const char* caption, const char* name, QCheckBox*& dip, const char* dipName, QComboBox*& rate,
                      const char* rateName, QRadioButton*& typeA, const char* typeAName, QRadioButton*& typeB,
                      const char* typeBName)

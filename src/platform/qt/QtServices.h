@@ -17,6 +17,14 @@ namespace c2c {
 QString ToQString(const std::string& text);
 std::string FromQString(const QString& text);
 
+// Gives a control its name (tests and the style find controls by it).
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
 // Message boxes parented to the active window. Every box is titled with the
 // application's title, except the "Alert" question.
 class QtMessageService final : public MessageService {
