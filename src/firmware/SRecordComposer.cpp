@@ -303,7 +303,12 @@ ChainOutcome SRecordComposer::RunStages(const std::array<bool, kWindowCount>& ta
             }
         } else if (stage == 0) {
             // The master stays where it is and as it is: stage 2 gets a copy.
+            // Without a master there is nothing to hand on, as with a skipped
+            // later stage whose input is missing: the next taken stage then
+            // says that its input is not found.
             RemoveFile(dir + output);
+            if (!FileExists(settings_.MasterPath()))
+                continue;
             std::error_code ec;
             std::filesystem::copy_file(settings_.MasterPath(), dir + output,
                                        std::filesystem::copy_options::overwrite_existing, ec);

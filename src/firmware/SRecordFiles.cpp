@@ -128,7 +128,8 @@ void LineWriter::WriteLine(std::string_view line)
             line = {};
         }
     }
-    std::memcpy(buffer_.data() + used_, line.data(), line.size());
+    if (!line.empty()) // memcpy must not be given the null pointer of an empty view
+        std::memcpy(buffer_.data() + used_, line.data(), line.size());
     used_ += line.size();
     buffer_[used_++] = '\r';
     buffer_[used_++] = '\n';

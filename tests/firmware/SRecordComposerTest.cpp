@@ -196,7 +196,10 @@ INSTANTIATE_TEST_SUITE_P(
         // The result is fixed at the "S9" line; a window record after it is
         // still inserted.
         StageCase{"WindowAfterS9", Join({S9(), kWindowRecord}), kBankNotFound, {S9(), "@BANK"}, 2},
-        StageCase{"EmptyInput", "", kStageStopped, {}, 0}),
+        StageCase{"EmptyInput", "", kStageStopped, {}, 0},
+        // Longer than the writer's buffer: passed through whole.
+        StageCase{"VeryLongLine", Join({"S0" + std::string(300000, 'A'), kWindowRecord, S9()}), kBankInserted,
+                  {"S0" + std::string(300000, 'A'), "@BANK", S9()}, 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ComposerTest, AsksToInsertAMissingBankBeforeS9)
@@ -282,6 +285,18 @@ TEST_F(ComposerTest, BankRecordFileThatCannotBeCreatedEndsTheAction)
     CreateDirectory(settings.DirBin + "Bin.sx");
     EXPECT_THROW(composer.InsertBankSx(0, false, "B1.sx", MasterPath()), Error);
     EXPECT_FALSE(FileExists(InProject("B1.sx")));
+}
+
+// Skipping bank 1 hands a copy of the master on; without a master the next
+// stage says its input is missing, as after any skipped stage.
+TEST_F(ComposerTest, SkippedFirstBankWithoutMasterIsReportedByTheNextStage)
+{
+    WriteBank(2);
+    ChainOutcome outcome;
+    EXPECT_NO_THROW(outcome = composer.RunStages({false, true, false, false, false}));
+    EXPECT_FALSE(outcome.completed);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{kMsgSxNotFound});
+    EXPECT_EQ(FilesInProject(), std::vector<std::string>{});
 }
 
 const std::vector<std::uint32_t> kWindows = {0x388000, 0x398000, 0x3A8000, 0x3B8000, 0x3C8000};
