@@ -9,6 +9,7 @@
 #include "image/BankOutputs.h"
 #include "platform/Error.h"
 
+#include <exception>
 #include <memory>
 #include <ostream>
 
@@ -49,7 +50,7 @@ int RunBuildCommand(const std::vector<std::string>& arguments, std::ostream&, st
         BuildBankImage(workspace, *image);
         WriteBankBinaries(workspace, *image);
         WriteBankSource(workspace, *image);
-    } catch (const Error& error) {
+    } catch (const std::exception& error) {
         err << GeneralErrorText(error.what()) << "\n";
         return 1;
     }

@@ -153,6 +153,20 @@ int RunComposeCommand(const std::vector<std::string>& arguments, std::ostream&, 
         err << "compose: the new firmware would replace the master " << settings.MasterPath() << "\n";
         return 2;
     }
+    // The chain replaces and finally deletes B1.sx .. B5.sx in the project
+    // folder: a new firmware of such a name would be gone at the end, and a
+    // master of such a name would be lost.
+    for (const BankRow& row : kBankTable) {
+        const std::string stageFile = settings.DirProject + row.stageOutput;
+        if (settings.NewFileName == row.stageOutput) {
+            err << "compose: --out cannot be " << row.stageOutput << ", a working file of the composition\n";
+            return 2;
+        }
+        if (SameFile(settings.MasterPath(), stageFile)) {
+            err << "compose: the master cannot be " << stageFile << ", a working file of the composition\n";
+            return 2;
+        }
+    }
 
     StreamMessages messages(err);
     NoProgress progress;

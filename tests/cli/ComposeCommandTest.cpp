@@ -100,6 +100,7 @@ TEST_F(ComposeCommandTest, WrongArgumentsAreRefused)
         {Quote(project) + masterArg + " --banks 1,6", 2},       // no bank 6
         {Quote(project) + masterArg + " --banks 1,,2", 2},
         {Quote(project) + masterArg + " --out ../x.sx", 2},     // outside the project
+        {Quote(project) + masterArg + " --out B1.sx", 2},       // deleted when the chain ends
         {Quote(project) + masterArg + " --frobnicate", 2},
         {Quote(dir / "missing") + masterArg, 1},
         {Quote(project) + " --master " + Quote(dir / "none.sx"), 1},
@@ -109,6 +110,11 @@ TEST_F(ComposeCommandTest, WrongArgumentsAreRefused)
         EXPECT_NE(errors, "") << c.arguments;
     }
     EXPECT_FALSE(FileExists(dir / "x.sx"));
+
+    // A master named like a working file of the chain would be deleted by it.
+    WriteText(project + "/B3.sx", ReadText(master));
+    EXPECT_EQ(Compose(Quote(project) + " --master " + Quote(project + "/B3.sx")), 2);
+    EXPECT_TRUE(ReadText(project + "/B3.sx") == ReadText(master)) << "the master is kept";
 }
 
 } // namespace
