@@ -241,25 +241,34 @@ void AppendStorePdoRows(pugi::xml_node root, const std::vector<StoredPdo>& table
     }
 }
 
+// Builds a document whose root holds the CAN 0 side's rows, then the CAN 1
+// side's, and saves it; the file is replaced only when the whole document
+// could be built.
+template <typename Tables, typename AppendRows>
+void WriteTwoSidedDocument(const char* rootName, const Tables& tables, const std::string& path,
+                           AppendRows appendRows)
+{
+    pugi::xml_document document;
+    pugi::xml_node root = document.append_child(rootName);
+    appendRows(root, tables.Can0, false);
+    appendRows(root, tables.Can1, true);
+    SaveXmlFile(document, path);
+}
+
 } // namespace
 
 void WriteSdoDocument(const SdoTables& tables, const std::string& path)
 {
-    pugi::xml_document document;
-    pugi::xml_node root = document.append_child(kSdoRoot);
-    AppendSdoRows(root, tables.Can0, false);
-    AppendSdoRows(root, tables.Can1, true);
-    SaveXmlFile(document, path);
+    WriteTwoSidedDocument(kSdoRoot, tables, path,
+                          [](pugi::xml_node root, const auto& side, bool can1) { AppendSdoRows(root, side, can1); });
 }
 
 void WriteEmcyDocument(const EmcyTables& tables, const std::string& path)
 {
     KeyReader readKey(path, kEmcyKeyBound);
-    pugi::xml_document document;
-    pugi::xml_node root = document.append_child(kEmcyRoot);
-    AppendEmcyRows(root, tables.Can0, false, readKey);
-    AppendEmcyRows(root, tables.Can1, true, readKey);
-    SaveXmlFile(document, path);
+    WriteTwoSidedDocument(kEmcyRoot, tables, path, [&](pugi::xml_node root, const auto& side, bool can1) {
+        AppendEmcyRows(root, side, can1, readKey);
+    });
 }
 
 void ResetEmcyWordTables(EmcyWordTables& tables)
@@ -271,21 +280,17 @@ void ResetEmcyWordTables(EmcyWordTables& tables)
 void WriteEmcyWordDocument(const EmcyWordTables& tables, const std::string& path)
 {
     KeyReader readKey(path, kEmcyKeyBound);
-    pugi::xml_document document;
-    pugi::xml_node root = document.append_child(kEmcyWordRoot);
-    AppendEmcyWordRows(root, tables.Can0, false, readKey);
-    AppendEmcyWordRows(root, tables.Can1, true, readKey);
-    SaveXmlFile(document, path);
+    WriteTwoSidedDocument(kEmcyWordRoot, tables, path, [&](pugi::xml_node root, const auto& side, bool can1) {
+        AppendEmcyWordRows(root, side, can1, readKey);
+    });
 }
 
 void WritePdoDocument(const PdoTables& tables, const std::string& path)
 {
     KeyReader readKey(path, kPdoKeyBound);
-    pugi::xml_document document;
-    pugi::xml_node root = document.append_child(kPdoRoot);
-    AppendPdoRows(root, tables.Can0, false, readKey);
-    AppendPdoRows(root, tables.Can1, true, readKey);
-    SaveXmlFile(document, path);
+    WriteTwoSidedDocument(kPdoRoot, tables, path, [&](pugi::xml_node root, const auto& side, bool can1) {
+        AppendPdoRows(root, side, can1, readKey);
+    });
 }
 
 void ResetStorePdoTables(StorePdoTables& tables)
@@ -297,11 +302,9 @@ void ResetStorePdoTables(StorePdoTables& tables)
 void WriteStorePdoDocument(const StorePdoTables& tables, const std::string& path)
 {
     KeyReader readKey(path, kPdoKeyBound);
-    pugi::xml_document document;
-    pugi::xml_node root = document.append_child(kStorePdoRoot);
-    AppendStorePdoRows(root, tables.Can0, false, readKey);
-    AppendStorePdoRows(root, tables.Can1, true, readKey);
-    SaveXmlFile(document, path);
+    WriteTwoSidedDocument(kStorePdoRoot, tables, path, [&](pugi::xml_node root, const auto& side, bool can1) {
+        AppendStorePdoRows(root, side, can1, readKey);
+    });
 }
 
 void WriteCompanionDocuments(CompanionTables& tables, const Workspace& workspace)
