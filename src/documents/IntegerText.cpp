@@ -1,25 +1,11 @@
 #include "documents/IntegerText.h"
 
 #include "platform/Error.h"
+#include "platform/HexDigits.h"
 
 #include <string>
 
 namespace c2c {
-
-namespace {
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
 
 std::optional<std::int32_t> TryParseInteger(std::string_view text)
 {
@@ -47,7 +33,7 @@ std::optional<std::int32_t> TryParseInteger(std::string_view text)
         std::uint32_t value = 0;
         int significant = 0;
         for (; i < text.size(); ++i) {
-            int digit = HexValue(text[i]);
+            int digit = HexDigitValue(text[i]);
             if (digit < 0)
                 return std::nullopt;
             if (significant > 0 || digit != 0)

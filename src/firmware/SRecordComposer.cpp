@@ -3,6 +3,7 @@
 #include "firmware/SRecordFiles.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
+#include "platform/HexDigits.h"
 #include "platform/UiServices.h"
 
 #include <cerrno>
@@ -14,38 +15,18 @@ namespace c2c {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-// Value of a hexadecimal digit in either case, or -1.
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // The address field of an S1 or S2 line; throws LineFileFailure when a
 // character is not a hexadecimal digit.
 std::uint32_t ReadAddress(std::string_view digits)
 {
     std::uint32_t address = 0;
     for (char c : digits) {
-        int value = HexValue(c);
+        int value = HexDigitValue(c);
         if (value < 0)
             throw LineFileFailure("address is not hexadecimal");
         address = address << 4 | static_cast<std::uint32_t>(value);
     }
     return address;
-}
-
-void PutHexByte(char* out, unsigned value)
-{
-    out[0] = kHexDigits[(value >> 4) & 0xF];
-    out[1] = kHexDigits[value & 0xF];
 }
 
 // The S2 record of 32 bank bytes at `address`, checksum included.
@@ -124,8 +105,8 @@ std::string CheckSumSx(std::string_view line, bool checksumOnly)
     // the start is at most length - 2: count, address and data, not the
     // placeholders. Here `start` counts from 0.
     for (std::size_t start = 2; start + 3 <= line.size(); start += 2) {
-        int high = HexValue(line[start]);
-        int low = HexValue(line[start + 1]);
+        int high = HexDigitValue(line[start]);
+        int low = HexDigitValue(line[start + 1]);
         if (high < 0 || low < 0)
             throw Error("'" + std::string(line.substr(start, 2)) + "' is not a valid integer value");
         sum += static_cast<unsigned>(high << 4 | low);

@@ -4,6 +4,7 @@
 #include "image/BankImage.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
+#include "platform/HexDigits.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -42,8 +43,7 @@ public:
     // " 0xHH" with upper-case digits, then "," (or "};" for the last byte).
     void AppendByte(std::uint8_t value, bool last)
     {
-        static constexpr char kDigits[] = "0123456789ABCDEF";
-        char group[6] = {' ', '0', 'x', kDigits[value >> 4], kDigits[value & 0x0F], ','};
+        char group[6] = {' ', '0', 'x', kUpperHexDigits[value >> 4], kUpperHexDigits[value & 0x0F], ','};
         std::memcpy(at_, group, sizeof group);
         at_ += sizeof group;
         if (last) {
