@@ -16,7 +16,6 @@ class ShellService;
 // The maker's product page, opened by the link label and the About box.
 inline constexpr const char* kMakerHost = "www.tarvex.example";
 inline constexpr const char* kMakerUrl = "https://www.tarvex.example/HOME/default.asp?frompg=SW40517";
-inline constexpr const char* kMsgProjectNotValid = "Project not valid";
 
 // The windows the main window opens, all modal.
 class MainWindowViews {

@@ -18,6 +18,8 @@ inline constexpr const char* kSettingsFileName = "Drevanta_C2CCOBID.ini";
 inline constexpr const char* kSettingsSection = "lastproj";
 inline constexpr const char* kSettingsKey = "projectname";
 inline constexpr const char* kOpenProjectTitle = "Select directory of project";
+// Refusal of every step that needs a project when none is open.
+inline constexpr const char* kMsgProjectNotValid = "Project not valid";
 
 struct Workspace {
     std::string ExeDir;

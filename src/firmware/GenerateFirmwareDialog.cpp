@@ -64,10 +64,10 @@ void GenerateFirmwareDialog::FormShow(const Workspace& workspace, MessageService
     // An empty project would put the bin folder and the new firmware at the
     // file system's root: refuse it, and forget the folders of an earlier
     // showing so the hidden buttons cannot compose into another project.
-    if (workspace.ProjectDir.empty()) {
+    if (!workspace.IsProjectValid()) {
         DirBin.clear();
         DirProject.clear();
-        messages.showMessage(kMsgProjectInvalid);
+        messages.showMessage(kMsgProjectNotValid);
         return;
     }
 
@@ -114,8 +114,8 @@ void GenerateFirmwareDialog::OptionsClick()
 
 void GenerateFirmwareDialog::OpenFileClick(const Workspace& workspace, MessageService& messages, FilePicker& files)
 {
-    if (workspace.ProjectDir.empty()) {
-        messages.showMessage(kMsgProjectInvalid);
+    if (!workspace.IsProjectValid()) {
+        messages.showMessage(kMsgProjectNotValid);
         return;
     }
     const std::string folder =
@@ -129,8 +129,8 @@ void GenerateFirmwareDialog::OpenFileClick(const Workspace& workspace, MessageSe
 void GenerateFirmwareDialog::DirFileBinClick(const Workspace& workspace, MessageService& messages,
                                              FolderPicker& folders)
 {
-    if (workspace.ProjectDir.empty()) {
-        messages.showMessage(kMsgProjectInvalid);
+    if (!workspace.IsProjectValid()) {
+        messages.showMessage(kMsgProjectNotValid);
         return;
     }
     if (auto chosen = folders.pickFolder(kSelectDirBinTitle, workspace.ProjectDir, ""))
@@ -159,7 +159,7 @@ bool GenerateFirmwareDialog::ExeUpdateFirClick(const Workspace& workspace, Messa
                                                ShellService& shell)
 {
     if (DirProject.empty()) {
-        messages.showMessage(kMsgProjectInvalid);
+        messages.showMessage(kMsgProjectNotValid);
         return false;
     }
     const std::string firmware = DirProject + NewFileName;

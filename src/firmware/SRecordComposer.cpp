@@ -1,5 +1,6 @@
 #include "firmware/SRecordComposer.h"
 
+#include "app/Workspace.h"
 #include "firmware/SRecordFiles.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
@@ -261,7 +262,7 @@ ChainOutcome SRecordComposer::RunStages(const std::array<bool, kWindowCount>& ta
     // Without a project folder the stage files would land in the process's
     // current folder.
     if (settings_.DirProject.empty()) {
-        messages_.showMessage(kMsgProjectInvalid);
+        messages_.showMessage(kMsgProjectNotValid);
         return outcome;
     }
     const std::string& dir = settings_.DirProject;

@@ -52,7 +52,6 @@ inline constexpr const char* kMsgNewSxNameMissing = "File New *.Sx Not Found,Abo
 inline constexpr const char* kMsgBinDirNotFound = "Directory Bin Not Found,Abort Procedure";
 inline constexpr const char* kMsgNewSxNotCreated = "File New Sx Not Create,Abort Procedure";
 inline constexpr const char* kMsgInsertAnyway = "Bank Not Found.To insert Equally?";
-inline constexpr const char* kMsgProjectInvalid = "Project not valid";
 // "File bankN.bin Not Found,Abort Procedure"
 std::string BankFileMissingText(int bank);
 // "File bankN.bin Not Valid,Abort Procedure": a bank file shorter than a bank.

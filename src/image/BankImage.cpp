@@ -269,8 +269,8 @@ void BuildBankImage(const Workspace& workspace, BankImage& image)
 {
     // Without a project the documents would be looked for at the root of
     // the file system, and the outputs written there.
-    if (workspace.ProjectDir.empty())
-        throw Error("Project not valid");
+    if (!workspace.IsProjectValid())
+        throw Error(kMsgProjectNotValid);
     image.ResetBanks();
     BankSettings settings = ReadCommSettings(workspace.PargenFile);
     const bool extended = settings.UsesExtendedLayout();

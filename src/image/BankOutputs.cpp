@@ -24,8 +24,8 @@ void RefuseEmptyProject(const Workspace& workspace)
 {
     // Without a project the outputs would go to the bin folder at the root
     // of the file system.
-    if (workspace.ProjectDir.empty())
-        throw Error("Project not valid");
+    if (!workspace.IsProjectValid())
+        throw Error(kMsgProjectNotValid);
 }
 
 // Writes into a buffer sized in advance: bankg.c has the same length for
