@@ -79,12 +79,8 @@ void GenerateFirmwareDialog::FormShow(const Workspace& workspace, MessageService
         messages.showError(MasterMissingText(kMasterFileName));
         return;
     }
-    // The master is read from MasterDir by its full path; the folder only
-    // has to be there.
-    if (!DirectoryExists(workspace.MasterDir)) {
-        messages.showError(kMsgGenericError);
-        return;
-    }
+    // The master is read by its full path, so no current folder has to be
+    // changed (and cannot fail) once the file is found.
     UseMaster(workspace.MasterDir, kMasterFileName, workspace);
 }
 

@@ -47,7 +47,6 @@ inline constexpr const char* kSelectDirBinTitle = "Select Directory Bin";
 inline constexpr const char* kMsgFlasherNotFound = "Tessimor.exe Not Found, Procedure Aborted";
 inline constexpr const char* kMsgFlasherNotStarted = "Tessimor.exe Not Started, Procedure Aborted";
 inline constexpr const char* kMsgNoEndRecord = "Record S9 Not Found,Abort Procedure";
-inline constexpr const char* kMsgGenericError = "Error";
 // "Error file NAME not found"
 std::string MasterMissingText(const std::string& masterName);
 
