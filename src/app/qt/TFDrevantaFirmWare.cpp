@@ -104,19 +104,15 @@ TFDrevantaFirmWare::TFDrevantaFirmWare(DrevantaMainWindow& logic, MessageService
     Labelstate->move(232, 155);
     Labelstate->hide();
 
-    connect(New, &QPushButton::clicked, this, [this] { Run(&DrevantaMainWindow::NewaClick); });
-    connect(open, &QPushButton::clicked, this, [this] { Run(&DrevantaMainWindow::OpenaClick); });
-    connect(btn_Prm_Gen, &QPushButton::clicked, this, [this] {
-        RunGuarded(messages_, [this] { logic_.btn_str_lng1aClick(StepButton::SetCommunication); });
-        Refresh();
-    });
-    connect(btn_CobID, &QPushButton::clicked, this, [this] {
-        RunGuarded(messages_, [this] { logic_.btn_str_lng1aClick(StepButton::SetCobIdAccess); });
-        Refresh();
-    });
-    connect(CreateBin, &QPushButton::clicked, this, [this] { Run(&DrevantaMainWindow::CreateBinaClick); });
-    connect(about, &QToolButton::clicked, this, [this] { Run(&DrevantaMainWindow::AboutClick); });
-    connect(LbButton1, &QToolButton::clicked, this, [this] { Run(&DrevantaMainWindow::LbButton1Click); });
+    connect(New, &QPushButton::clicked, this, [this] { Run([this] { logic_.NewaClick(); }); });
+    connect(open, &QPushButton::clicked, this, [this] { Run([this] { logic_.OpenaClick(); }); });
+    connect(btn_Prm_Gen, &QPushButton::clicked, this,
+            [this] { Run([this] { logic_.btn_str_lng1aClick(StepButton::SetCommunication); }); });
+    connect(btn_CobID, &QPushButton::clicked, this,
+            [this] { Run([this] { logic_.btn_str_lng1aClick(StepButton::SetCobIdAccess); }); });
+    connect(CreateBin, &QPushButton::clicked, this, [this] { Run([this] { logic_.CreateBinaClick(); }); });
+    connect(about, &QToolButton::clicked, this, [this] { Run([this] { logic_.AboutClick(); }); });
+    connect(LbButton1, &QToolButton::clicked, this, [this] { Run([this] { logic_.LbButton1Click(); }); });
 
     FixAndCentre(this, kClientWidth, kClientHeight);
     Refresh();
@@ -125,15 +121,15 @@ TFDrevantaFirmWare::TFDrevantaFirmWare(DrevantaMainWindow& logic, MessageService
 bool TFDrevantaFirmWare::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Label1 && event->type() == QEvent::MouseButtonRelease) {
-        Run(&DrevantaMainWindow::Label1Click);
+        Run([this] { logic_.Label1Click(); });
         return true;
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TFDrevantaFirmWare::Run(void (DrevantaMainWindow::*handler)())
+void TFDrevantaFirmWare::Run(const std::function<void()>& handler)
 {
-    RunGuarded(messages_, [this, handler] { (logic_.*handler)(); });
+    RunGuarded(messages_, handler);
     Refresh();
 }
 

@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QLabel;
 class QPushButton;
 class QToolButton;
@@ -29,7 +31,7 @@ protected:
 
 private:
     // Runs a handler through the error guard, then shows the new state.
-    void Run(void (DrevantaMainWindow::*handler)());
+    void Run(const std::function<void()>& handler);
 
     DrevantaMainWindow& logic_;
     MessageService& messages_;
