@@ -1,7 +1,10 @@
 // CobID tables: loading and saving a full CanCanCobID.xml (2 x 2048 rows,
 // every cell filled) and checking full tables.
 
+#include "dialogs/CobIdAccessLogic.h"
+#include "dialogs/ProgramState.h"
 #include "documents/CobIdTables.h"
+#include "NullServices.h"
 
 #include <benchmark/benchmark.h>
 
@@ -48,15 +51,15 @@ void BM_LoadFullDocument(benchmark::State& state)
 {
     ScratchDir dir;
     std::string file = dir.file("CanCanCobID.xml");
-    CobIdTable c0(kStandardTableLength), c1(kStandardTableLength);
-    Fill(c0);
-    Fill(c1);
-    SaveCobIdDocument(file, c0, c1);
+    CobIdTables full{CobIdTable(kStandardTableLength), CobIdTable(kStandardTableLength)};
+    Fill(full.can0ToCan1);
+    Fill(full.can1ToCan0);
+    WriteCobIdDocument(file, full);
     for (auto _ : state) {
-        CobIdTable t0(kStandardTableLength), t1(kStandardTableLength);
-        if (LoadCobIdDocument(file, t0, t1) != CobIdLoad::Complete)
+        CobIdTables tables{CobIdTable(kStandardTableLength), CobIdTable(kStandardTableLength)};
+        if (ReadCobIdLeniently(file, tables) != CobIdLoad::Complete)
             state.SkipWithError("document not read whole");
-        benchmark::DoNotOptimize(t1.back());
+        benchmark::DoNotOptimize(tables.can1ToCan0.back());
     }
 }
 BENCHMARK(BM_LoadFullDocument)->Unit(benchmark::kMillisecond);
@@ -66,14 +69,18 @@ void BM_FormShowFullDocument(benchmark::State& state)
 {
     ScratchDir dir;
     std::string file = dir.file("CanCanCobID.xml");
-    CobIdTable c0(kStandardTableLength), c1(kStandardTableLength);
-    Fill(c0);
-    Fill(c1);
-    SaveCobIdDocument(file, c0, c1);
-    CobIdDialog dialog;
+    CobIdTables full{CobIdTable(kStandardTableLength), CobIdTable(kStandardTableLength)};
+    Fill(full.can0ToCan1);
+    Fill(full.can1ToCan0);
+    WriteCobIdDocument(file, full);
+    ProgramState program;
+    program.workspace.layout.SetProjectDir(dir.file(""));
+    program.session = {0, 0, true};
+    bench::NullServices services;
+    CobIdAccessLogic dialog(program, services.all());
     for (auto _ : state) {
-        dialog.FormShow({0, 0, true}, file);
-        benchmark::DoNotOptimize(dialog.ASG_C1.back());
+        dialog.Show();
+        benchmark::DoNotOptimize(dialog.tables.can1ToCan0.back());
     }
 }
 BENCHMARK(BM_FormShowFullDocument)->Unit(benchmark::kMillisecond);
@@ -82,11 +89,11 @@ void BM_SaveFullTables(benchmark::State& state)
 {
     ScratchDir dir;
     std::string file = dir.file("CanCanCobID.xml");
-    CobIdTable c0(kStandardTableLength), c1(kStandardTableLength);
-    Fill(c0);
-    Fill(c1);
+    CobIdTables full{CobIdTable(kStandardTableLength), CobIdTable(kStandardTableLength)};
+    Fill(full.can0ToCan1);
+    Fill(full.can1ToCan0);
     for (auto _ : state)
-        SaveCobIdDocument(file, c0, c1);
+        WriteCobIdDocument(file, full);
     state.SetBytesProcessed(state.iterations() *
                             static_cast<std::int64_t>(std::filesystem::file_size(file)));
 }
@@ -96,11 +103,11 @@ BENCHMARK(BM_SaveFullTables)->Unit(benchmark::kMillisecond);
 void BM_ValidateFullTables(benchmark::State& state)
 {
     CommSession session{static_cast<std::int32_t>(state.range(0)), static_cast<std::int32_t>(state.range(0)), true};
-    CobIdTable c0(CobIdTableLength(session)), c1(CobIdTableLength(session));
-    Fill(c0);
-    Fill(c1);
+    CobIdTables full{CobIdTable(CobIdTableLength(session)), CobIdTable(CobIdTableLength(session))};
+    Fill(full.can0ToCan1);
+    Fill(full.can1ToCan0);
     for (auto _ : state) {
-        if (FindCobIdError(c0, c1, session))
+        if (FindCobIdError(full, session))
             state.SkipWithError("unexpected bad cell");
     }
 }

@@ -1,10 +1,10 @@
 // The Set CobID Access window: showing it with two full 2048-row tables
 // (sizing, loading the document, filling the grids and drawing them).
 
-#include "app/Workspace.h"
-#include "documents/CobIdTables.h"
-#include "documents/qt/TFCanCobID.h"
-#include "platform/UiServices.h"
+#include "NullServices.h"
+#include "dialogs/CobIdAccessLogic.h"
+#include "dialogs/ProgramState.h"
+#include "dialogs/qt/CobIdAccessWindow.h"
 
 #include <QApplication>
 
@@ -20,36 +20,30 @@ namespace {
 
 using namespace c2c;
 
-class NoMessages final : public MessageService {
-public:
-    void showMessage(const std::string&) override {}
-    void showError(const std::string&) override {}
-    bool confirm(const std::string&) override { return false; }
-    bool askAlert(const std::string&) override { return false; }
-};
 
 // A project folder holding a full CanCanCobID.xml, removed at the end.
 struct FullProject {
     FullProject()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "c2c-bench-XXXXXX").string();
-        workspace.ProjectDir = ::mkdtemp(pattern.data()) ? pattern : std::string();
-        workspace.UpdateDocumentPaths();
+        state.workspace.layout.SetProjectDir(::mkdtemp(pattern.data()) ? pattern : std::string());
+        state.session = {0, 0, true};
         CobIdTable table(kStandardTableLength);
         for (std::size_t r = 0; r < table.size(); ++r)
             table[r] = {std::to_string(r), std::to_string(r), "Node " + std::to_string(r % 128)};
-        SaveCobIdDocument(workspace.CanCobIdFile, table, table);
+        WriteCobIdDocument(state.workspace.layout.CobIdFile(), {table, table});
     }
     ~FullProject()
     {
         std::error_code ec;
-        std::filesystem::remove_all(workspace.ProjectDir, ec);
+        std::filesystem::remove_all(state.workspace.layout.ProjectDir(), ec);
     }
-    Workspace workspace;
+    ProgramState state;
+    bench::NullServices services;
 };
 
 // Show, let the window draw, hide: one showing as the user gets it.
-void ShowOnce(TFCanCobID& dialog)
+void ShowOnce(CobIdAccessWindow& dialog)
 {
     dialog.show();
     QCoreApplication::processEvents();
@@ -60,10 +54,8 @@ void ShowOnce(TFCanCobID& dialog)
 void BM_ShowFullWindow(benchmark::State& state)
 {
     FullProject project;
-    CommSession session{0, 0, true};
-    CobIdDialog logic;
-    NoMessages messages;
-    TFCanCobID dialog(logic, project.workspace, session, messages);
+    CobIdAccessLogic logic(project.state, project.services.all());
+    CobIdAccessWindow dialog(logic);
     ShowOnce(dialog);
     for (auto _ : state)
         ShowOnce(dialog);
@@ -74,10 +66,9 @@ BENCHMARK(BM_ShowFullWindow)->Unit(benchmark::kMillisecond);
 void BM_ShowFullWindowAlternatingLength(benchmark::State& state)
 {
     FullProject project;
-    CommSession session{0, 0, true};
-    CobIdDialog logic;
-    NoMessages messages;
-    TFCanCobID dialog(logic, project.workspace, session, messages);
+    CobIdAccessLogic logic(project.state, project.services.all());
+    CobIdAccessWindow dialog(logic);
+    CommSession& session = project.state.session;
     for (auto _ : state) {
         session.CanType1 = session.CanType1 == 0 ? 1 : 0;
         ShowOnce(dialog);
@@ -89,11 +80,9 @@ BENCHMARK(BM_ShowFullWindowAlternatingLength)->Unit(benchmark::kMillisecond);
 void BM_CreateAndShowFirstTime(benchmark::State& state)
 {
     FullProject project;
-    CommSession session{0, 0, true};
-    NoMessages messages;
     for (auto _ : state) {
-        CobIdDialog logic;
-        TFCanCobID dialog(logic, project.workspace, session, messages);
+        CobIdAccessLogic logic(project.state, project.services.all());
+        CobIdAccessWindow dialog(logic);
         ShowOnce(dialog);
     }
 }

@@ -76,7 +76,7 @@ struct BenchFolder {
         c2c::CreateDirectories(root + "/P/bin");
         for (int n = 1; n <= 2; ++n) {
             std::ofstream bank(root + "/P/bin/bank" + std::to_string(n) + ".bin", std::ios::binary);
-            for (unsigned i = 0; i < c2c::kWindowSize; ++i)
+            for (unsigned i = 0; i < c2c::kBankSize; ++i)
                 bank.put(static_cast<char>((i * 7 + static_cast<unsigned>(n)) & 0xFF));
         }
     }
@@ -132,7 +132,7 @@ void BM_Compose(benchmark::State& state)
     settings.FileSx = c2c::FileNameOf(master);
     settings.MasterFolder = c2c::FolderOf(master);
     settings.DirBin = Folder().root + "/P/bin/";
-    settings.DirProject = Folder().root + "/P/";
+    settings.Project.SetProjectDir(Folder().root + "/P");
     settings.NewFileName = "New.sx";
     QuietMessages messages;
     c2c::NoProgress progress;

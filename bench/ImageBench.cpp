@@ -3,10 +3,13 @@
 // Device" sequence. bench/build_vs_xxd.sh times the command-line build and
 // races the bankg.c writer against `xxd -i`.
 
-#include "app/Workspace.h"
+#include "documents/CobIdTables.h"
+#include "documents/CommSettings.h"
 #include "image/BankImage.h"
 #include "image/BankOutputs.h"
+#include "operations/Operations.h"
 #include "platform/FileSystem.h"
+#include "project/ProjectLayout.h"
 
 #include <benchmark/benchmark.h>
 
@@ -28,11 +31,10 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "c2c-bench-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             std::abort();
-        workspace.ProjectDir = pattern;
-        workspace.UpdateDocumentPaths();
-        CreateDirectory(workspace.ProjectDir + kSep + "bin");
+        layout.SetProjectDir(pattern);
+        CreateDirectory(layout.BinDir());
         // Both ports 2.0B: the extended layout.
-        WriteFileAtomically(workspace.PargenFile, "<ParametriGenerali><Boud0>5</Boud0><Boud1>5</Boud1><Type>1</Type>"
+        WriteFileAtomically(layout.PargenFile(), "<ParametriGenerali><Boud0>5</Boud0><Boud1>5</Boud1><Type>1</Type>"
                                                   "<Positive>1</Positive><Baud_Dip_C0>0</Baud_Dip_C0>"
                                                   "<Baud_Dip_C1>0</Baud_Dip_C1><TypeC1>1</TypeC1></ParametriGenerali>");
         // Identifiers in descending order, the most work for the sort.
@@ -43,17 +45,23 @@ public:
                           0x10000000 - i * 13, i);
             section += row;
         }
-        WriteFileAtomically(workspace.CanCobIdFile, "<CanCanCobID><Can0_to_Can1>" + section +
+        WriteFileAtomically(layout.CobIdFile(), "<CanCanCobID><Can0_to_Can1>" + section +
                                                         "</Can0_to_Can1><Can1_to_Can0>" + section +
                                                         "</Can1_to_Can0></CanCanCobID>");
     }
     ~Project()
     {
         std::error_code ec;
-        std::filesystem::remove_all(workspace.ProjectDir, ec);
+        std::filesystem::remove_all(layout.ProjectDir(), ec);
     }
 
-    Workspace workspace;
+    // The image as the build makes it from the documents.
+    void Build(BankImage& image) const
+    {
+        BuildBankImage(ReadPargenStrictly(layout.PargenFile()), ReadCobIdStrictly(layout.CobIdFile()), image);
+    }
+
+    ProjectLayout layout;
 };
 
 void BM_BuildBankImage(benchmark::State& state)
@@ -61,7 +69,7 @@ void BM_BuildBankImage(benchmark::State& state)
     Project project(static_cast<std::size_t>(state.range(0)));
     auto image = std::make_unique<BankImage>();
     for (auto _ : state) {
-        BuildBankImage(project.workspace, *image);
+        project.Build(*image);
         benchmark::DoNotOptimize(image->Bank(1).data());
     }
 }
@@ -71,7 +79,7 @@ void BM_BankSourceText(benchmark::State& state)
 {
     Project project(2000);
     auto image = std::make_unique<BankImage>();
-    BuildBankImage(project.workspace, *image);
+    project.Build(*image);
     for (auto _ : state) {
         std::string text = BankSourceText(*image);
         benchmark::DoNotOptimize(text.data());
@@ -84,9 +92,9 @@ void BM_WriteBankSource(benchmark::State& state)
 {
     Project project(2000);
     auto image = std::make_unique<BankImage>();
-    BuildBankImage(project.workspace, *image);
+    project.Build(*image);
     for (auto _ : state)
-        WriteBankSource(project.workspace, *image);
+        WriteBankSource(project.layout, *image);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 4 * kBankSize);
 }
 BENCHMARK(BM_WriteBankSource)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
@@ -96,19 +104,19 @@ void BM_WriteBankBinaries(benchmark::State& state)
     Project project(0);
     auto image = std::make_unique<BankImage>();
     for (auto _ : state)
-        WriteBankBinaries(project.workspace, *image);
+        WriteBankBinaries(project.layout, *image);
 }
 BENCHMARK(BM_WriteBankBinaries)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
 
-// The three steps of "Update Device", as the build command runs them.
+// "Update Device" as the build command runs it: read, build, write.
 void BM_UpdateDeviceBuild(benchmark::State& state)
 {
     Project project(2000);
     auto image = std::make_unique<BankImage>();
     for (auto _ : state) {
-        BuildBankImage(project.workspace, *image);
-        WriteBankBinaries(project.workspace, *image);
-        WriteBankSource(project.workspace, *image);
+        project.Build(*image);
+        WriteBankBinaries(project.layout, *image);
+        WriteBankSource(project.layout, *image);
     }
 }
 BENCHMARK(BM_UpdateDeviceBuild)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();

@@ -4,13 +4,11 @@
 
 #include "cli/Commands.h"
 
-#include "app/Workspace.h"
-#include "image/BankImage.h"
-#include "image/BankOutputs.h"
+#include "operations/Operations.h"
 #include "platform/Error.h"
+#include "project/ProjectLayout.h"
 
 #include <exception>
-#include <memory>
 #include <ostream>
 
 namespace c2c::cli {
@@ -35,21 +33,8 @@ int RunBuildCommand(const std::vector<std::string>& arguments, std::ostream&, st
         return 2;
     }
 
-    Workspace workspace;
-    workspace.ProjectDir = arguments[0];
-    // The project folder is kept without a trailing separator, as the
-    // program holds it; a bare "/" becomes empty and is refused.
-    while (!workspace.ProjectDir.empty() &&
-           (workspace.ProjectDir.back() == '/' || workspace.ProjectDir.back() == '\\'))
-        workspace.ProjectDir.pop_back();
-    workspace.UpdateDocumentPaths();
-
     try {
-        // 80 KiB: kept off the stack.
-        auto image = std::make_unique<BankImage>();
-        BuildBankImage(workspace, *image);
-        WriteBankBinaries(workspace, *image);
-        WriteBankSource(workspace, *image);
+        UpdateDevice(ProjectArgument(arguments[0]));
     } catch (const std::exception& error) {
         err << GeneralErrorText(error.what()) << "\n";
         return 1;

@@ -6,7 +6,16 @@
 #include <string>
 #include <vector>
 
+namespace c2c {
+class ProjectLayout;
+}
+
 namespace c2c::cli {
+
+// The project folder named on the command line, kept without a trailing
+// separator as the program holds it; a bare "/" becomes empty, which is no
+// project.
+ProjectLayout ProjectArgument(const std::string& argument);
 
 int RunBuildCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 int RunComposeCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);

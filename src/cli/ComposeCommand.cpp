@@ -3,10 +3,11 @@
 
 #include "cli/Commands.h"
 
-#include "firmware/SRecordComposer.h"
+#include "operations/Operations.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/UiServices.h"
+#include "project/ProjectLayout.h"
 
 #include <filesystem>
 #include <optional>
@@ -53,18 +54,18 @@ struct ComposeOptions {
     std::string projectDir;
     std::string master;
     std::string out;
-    std::array<bool, kWindowCount> banks{true, true, false, false, false};
+    std::array<bool, kBankCount> banks{true, true, false, false, false};
 };
 
 // "1,2,5" -> banks 1, 2 and 5.
-std::optional<std::array<bool, kWindowCount>> ParseBankList(const std::string& list)
+std::optional<std::array<bool, kBankCount>> ParseBankList(const std::string& list)
 {
-    std::array<bool, kWindowCount> banks{};
+    std::array<bool, kBankCount> banks{};
     std::size_t start = 0;
     for (;;) {
         std::size_t comma = list.find(',', start);
         std::string item = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        if (item.size() != 1 || item[0] < '1' || item[0] > '0' + kWindowCount)
+        if (item.size() != 1 || item[0] < '1' || item[0] > '0' + kBankCount)
             return std::nullopt;
         banks[static_cast<std::size_t>(item[0] - '1')] = true;
         if (comma == std::string::npos)
@@ -133,33 +134,25 @@ int RunComposeCommand(const std::vector<std::string>& arguments, std::ostream&, 
         return 2;
     }
 
-    std::string project = options.projectDir;
-    while (project.size() > 1 && (project.back() == '/' || project.back() == '\\'))
-        project.pop_back();
-    if (!DirectoryExists(project)) {
-        err << "compose: project folder not found: " << project << "\n";
+    const ProjectLayout project = ProjectArgument(options.projectDir);
+    if (!project.IsProjectValid() || !DirectoryExists(project.ProjectDir())) {
+        err << "compose: project folder not found: " << options.projectDir << "\n";
         return 1;
     }
 
-    ComposerSettings settings;
-    settings.FileSx = FileNameOf(options.master);
-    settings.MasterFolder = FolderOf(options.master);
-    if (settings.MasterFolder.empty() && options.master.find_first_of("/\\") == 0)
-        settings.MasterFolder = options.master.substr(0, 1); // a master in the root folder
-    settings.DirProject = project + kSep;
-    settings.DirBin = project + kSep + "bin" + kSep;
-    settings.NewFileName = options.out.empty() ? "New_" + settings.FileSx : options.out;
-    if (SameFile(settings.MasterPath(), settings.DirProject + settings.NewFileName)) {
+    const std::string newFileName = options.out.empty() ? NewFirmwareName(FileNameOf(options.master)) : options.out;
+    const ComposerSettings settings = ComposerSettingsFor(project, options.master, newFileName);
+    if (SameFile(settings.MasterPath(), settings.NewFirmwarePath())) {
         err << "compose: the new firmware would replace the master " << settings.MasterPath() << "\n";
         return 2;
     }
     // The chain replaces and finally deletes B1.sx .. B5.sx in the project
     // folder: a new firmware of such a name would be gone at the end, and a
     // master of such a name would be lost.
-    for (const BankRow& row : kBankTable) {
-        const std::string stageFile = settings.DirProject + row.stageOutput;
-        if (settings.NewFileName == row.stageOutput) {
-            err << "compose: --out cannot be " << row.stageOutput << ", a working file of the composition\n";
+    for (int stage = 1; stage <= kBankCount; ++stage) {
+        const std::string stageFile = StageFileIn(settings.ProjectFolder(), stage);
+        if (settings.NewFileName == StageFileName(stage)) {
+            err << "compose: --out cannot be " << StageFileName(stage) << ", a working file of the composition\n";
             return 2;
         }
         if (SameFile(settings.MasterPath(), stageFile)) {
@@ -171,10 +164,9 @@ int RunComposeCommand(const std::vector<std::string>& arguments, std::ostream&, 
     StreamMessages messages(err);
     NoProgress progress;
     try {
-        SRecordComposer composer(settings, messages, progress);
-        ChainOutcome outcome = composer.RunStages(options.banks);
-        if (!outcome.completed) {
-            if (outcome.stoppedSilently)
+        const ChainOutcome outcome = ComposeFirmware(settings, options.banks, messages, progress);
+        if (!outcome.Completed()) {
+            if (outcome.EndedWithoutEndRecord())
                 err << "compose: the firmware has no S9 record; composition stopped\n";
             return 1;
         }

@@ -3,141 +3,143 @@
 #include "documents/IntegerText.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
-#include "platform/UiServices.h"
 #include "platform/XmlDocument.h"
 
 namespace c2c {
 
 namespace {
 
-int ComboIndex(std::int32_t value)
+std::string Quoted(const std::string& text)
 {
-    // An index outside the list shows no selection.
-    return value >= 0 && value < static_cast<std::int32_t>(kBitRates.size()) ? value : -1;
+    return "\"" + text + "\"";
+}
+
+// The text of an element that holds a single text (or nothing); none for
+// nested elements, mixed content, or a node that is not an element.
+std::optional<std::string> SingleText(pugi::xml_node node)
+{
+    if (node.type() != pugi::node_element)
+        return std::nullopt;
+    pugi::xml_node first = node.first_child();
+    if (!first)
+        return std::string();
+    if (first.next_sibling() || (first.type() != pugi::node_pcdata && first.type() != pugi::node_cdata))
+        return std::nullopt;
+    return std::string(first.value());
+}
+
+// The number at `position` of the settings element, for the build. Errors
+// name the value by its position and the name the dialog writes there.
+std::int32_t StrictValue(pugi::xml_node settings, std::size_t position, const std::string& file)
+{
+    const std::string what =
+        "Settings value number " + std::to_string(position) + " (" + kPargenElements[position] + ") ";
+    pugi::xml_node child = settings.first_child();
+    for (std::size_t i = 0; child && i < position; ++i)
+        child = child.next_sibling();
+    if (!child)
+        throw Error(what + "not found in " + Quoted(file));
+    std::optional<std::string> text = SingleText(child);
+    if (!text)
+        throw Error(what + "in " + Quoted(file) + " does not hold a single text");
+    return ParseInteger(*text);
 }
 
 } // namespace
 
+CommSession SessionOf(const CommSettings& settings)
+{
+    return {settings.format0, settings.format1, settings.positive == 1};
+}
+
+PargenReading ReadPargenLeniently(const std::string& pargenFile)
+{
+    PargenReading reading;
+    if (!FileExists(pargenFile))
+        return reading;
+    pugi::xml_document document;
+    LoadXmlFile(document, pargenFile);
+    pugi::xml_node root = document.document_element();
+    if (!root) {
+        reading.state = DocumentState::Unreadable;
+        return reading;
+    }
+    reading.state = DocumentState::Read;
+    const std::size_t count = ChildCount(root);
+    auto text = [&](std::size_t position) -> std::optional<std::string> {
+        if (position >= count)
+            return std::nullopt;
+        return ChildText(root, position);
+    };
+    auto number = [&](std::size_t position) -> std::optional<std::int32_t> {
+        if (auto value = text(position))
+            return ParseIntegerOr(*value, 0);
+        return std::nullopt;
+    };
+    if (auto value = text(kBoud0))
+        reading.bitRate0 = TryParseInteger(*value);
+    if (auto value = text(kBoud1))
+        reading.bitRate1 = TryParseInteger(*value);
+    reading.format0 = number(kType);
+    reading.positive = number(kPositive);
+    reading.dipSwitch0 = number(kBaudDipC0);
+    reading.dipSwitch1 = number(kBaudDipC1);
+    reading.format1 = number(kTypeC1);
+    return reading;
+}
+
+CommSettings ReadPargenStrictly(const std::string& pargenFile)
+{
+    // The declaration is kept as a node: the settings element is the first
+    // top-level node, whatever it is, so anything written ahead of it makes
+    // the build stop rather than be skipped over.
+    pugi::xml_document document;
+    LoadXmlFileOrThrow(document, pargenFile, Declaration::Keep);
+    pugi::xml_node settings = document.first_child();
+    if (settings.type() != pugi::node_element)
+        throw Error("The first node of " + Quoted(pargenFile) + " is not the settings element");
+
+    CommSettings result;
+    result.bitRate0 = StrictValue(settings, kBoud0, pargenFile);
+    result.bitRate1 = StrictValue(settings, kBoud1, pargenFile);
+    result.format0 = StrictValue(settings, kType, pargenFile);
+    result.positive = StrictValue(settings, kPositive, pargenFile);
+    result.dipSwitch0 = StrictValue(settings, kBaudDipC0, pargenFile);
+    result.dipSwitch1 = StrictValue(settings, kBaudDipC1, pargenFile);
+    try {
+        result.format1 = StrictValue(settings, kTypeC1, pargenFile);
+    } catch (const Error&) {
+        result.format1 = result.format0;
+    }
+    return result;
+}
+
 void LoadCommSession(const std::string& pargenFile, CommSession& session)
 {
-    if (!FileExists(pargenFile)) {
-        session.CanType0 = 0;
-        session.CanType1 = 0;
-        session.PositiveImpl = true;
+    const PargenReading reading = ReadPargenLeniently(pargenFile);
+    if (reading.state == DocumentState::Missing) {
+        session = {0, 0, true};
         return;
     }
-    try {
-        pugi::xml_document document;
-        LoadXmlFile(document, pargenFile);
-        pugi::xml_node root = DocumentElement(document);
-        session.CanType0 = ParseIntegerOr(ChildText(root, 2), 0);
-        try {
-            session.CanType1 = ParseIntegerOr(ChildText(root, 6), 0);
-        } catch (const Error&) {
-            session.CanType1 = session.CanType0;
-        }
-        session.PositiveImpl = ParseIntegerOr(ChildText(root, 3), 0) == 1;
-    } catch (const Error&) {
-        // A broken document keeps what was read so far, without a message.
-    }
+    // A broken document keeps what was read before the first gap, without
+    // a message.
+    if (!reading.format0)
+        return;
+    session.CanType0 = *reading.format0;
+    session.CanType1 = reading.format1.value_or(session.CanType0);
+    if (!reading.positive)
+        return;
+    session.PositiveImpl = *reading.positive == 1;
 }
 
-void CommSettingsDialog::FormShow(const std::string& pargenFile, MessageService& messages)
+void WritePargen(const std::string& pargenFile, const CommSettings& settings)
 {
-    GroupBox2Visible = true;
-    if (!FileExists(pargenFile)) {
-        messages.showMessage(kMsgXmlFileNotFound);
-    } else {
-        try {
-            pugi::xml_document document;
-            LoadXmlFile(document, pargenFile);
-            pugi::xml_node root = DocumentElement(document);
-            ComboBox1 = ComboIndex(ParseInteger(ChildText(root, 0)));
-            ComboBox2 = ComboIndex(ParseInteger(ChildText(root, 1)));
-            bool can0B = ParseIntegerOr(ChildText(root, 2), 0) != 0;
-            RB_C0_TB = can0B;
-            RB_C0_TA = !can0B;
-            try {
-                bool can1B = ParseIntegerOr(ChildText(root, 6), 0) != 0;
-                RB_C1_TB = can1B;
-                RB_C1_TA = !can1B;
-            } catch (const Error&) {
-                RB_C1_TA = RB_C0_TA;
-                RB_C1_TB = !RB_C0_TA;
-            }
-            EwCheckBox2 = ParseIntegerOr(ChildText(root, 3), 0) == 1;
-            ECB_Baud_Dip_C0 = ParseIntegerOr(ChildText(root, 4), 0) == 1;
-            ECB_Baud_Dip_C0Click();
-            ECB_Baud_Dip_C1 = ParseIntegerOr(ChildText(root, 5), 0) == 1;
-            ECB_Baud_Dip_C1Click();
-        } catch (const Error&) {
-            messages.showMessage(kMsgXmlReadError);
-        }
-    }
-    RB_C0_TAClick();
-}
-
-void CommSettingsDialog::BitBtn1Click(const std::string& pargenFile, CommSession& session) const
-{
-    session.CanType0 = RB_C0_TA ? 0 : 1;
-    session.CanType1 = RB_C1_TA ? 0 : 1;
-    session.PositiveImpl = EwCheckBox2;
-    WritePargenDocument(pargenFile, DocumentValues());
-}
-
-void CommSettingsDialog::ECB_Baud_Dip_C0Click()
-{
-    ComboBox1Enabled = !ECB_Baud_Dip_C0;
-}
-
-void CommSettingsDialog::ECB_Baud_Dip_C1Click()
-{
-    ComboBox2Enabled = !ECB_Baud_Dip_C1;
-}
-
-void CommSettingsDialog::RB_C0_TAClick()
-{
-    bool sameFormat = (RB_C0_TA && RB_C1_TA) || (RB_C0_TB && RB_C1_TB);
-    if (sameFormat) {
-        EwCheckBox2Enabled = true;
-    } else {
-        EwCheckBox2 = true;
-        EwCheckBox2Enabled = false;
-    }
-}
-
-void CommSettingsDialog::ChooseCan0(bool formatB)
-{
-    RB_C0_TB = formatB;
-    RB_C0_TA = !formatB;
-    RB_C0_TAClick();
-}
-
-void CommSettingsDialog::ChooseCan1(bool formatB)
-{
-    RB_C1_TB = formatB;
-    RB_C1_TA = !formatB;
-    RB_C0_TAClick();
-}
-
-std::array<std::string, 7> CommSettingsDialog::DocumentValues() const
-{
-    auto flag = [](bool set) { return std::string(set ? "1" : "0"); };
-    return {std::to_string(ComboBox1),
-            std::to_string(ComboBox2),
-            RB_C0_TA ? "0" : "1",
-            flag(EwCheckBox2),
-            flag(ECB_Baud_Dip_C0),
-            flag(ECB_Baud_Dip_C1),
-            RB_C1_TA ? "0" : "1"};
-}
-
-void WritePargenDocument(const std::string& pargenFile, const std::array<std::string, 7>& values)
-{
+    const std::int32_t values[] = {settings.bitRate0,   settings.bitRate1,   settings.format0, settings.positive,
+                                   settings.dipSwitch0, settings.dipSwitch1, settings.format1};
     pugi::xml_document document;
     pugi::xml_node root = document.append_child(kPargenRoot);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        AppendTextElement(root, kPargenElements[i], values[i]);
+    for (std::size_t i = 0; i < kPargenElements.size(); ++i)
+        AppendTextElement(root, kPargenElements[i], std::to_string(values[i]));
     SaveXmlFile(document, pargenFile);
 }
 

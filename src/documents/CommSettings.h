@@ -1,83 +1,94 @@
 #pragma once
-// Communication settings: pargen.xml, the in-memory CommSession and the
-// logic of the SET COMMUNICATION dialog.
+// Communication settings: the one owner of pargen.xml.
 //
 // pargen.xml holds, under the root ParametriGenerali, seven text elements
-// read by position: 0 Boud0, 1 Boud1, 2 Type, 3 Positive, 4 Baud_Dip_C0,
-// 5 Baud_Dip_C1, 6 TypeC1 (optional: CAN 1 then follows CAN 0).
+// read by position (comments and other nodes count): Boud0, Boud1, Type,
+// Positive, Baud_Dip_C0, Baud_Dip_C1, TypeC1. Documents of older projects
+// end before TypeC1; CAN 1 then runs the frame format of CAN 0.
+//
+// The program reads the document in two ways: leniently for the windows
+// (a value that is missing or no number is a value the window skips) and
+// strictly for the build (every value must be there and be a number).
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace c2c {
 
-class MessageService;
+// The bit-rate list in kbit/s; documents store the index.
+inline constexpr std::array<const char*, 9> kBitRates = {"10", "20", "50", "100", "125", "250", "500", "800", "1000"};
 
-// Frame formats of the two ports (0 = CAN 2.0A, 1 = CAN 2.0B; a document may
-// hold other numbers) and the Positive Implementation flag.
+inline constexpr const char* kPargenRoot = "ParametriGenerali";
+
+// The positions of the values, named after their elements.
+enum PargenPosition : std::size_t {
+    kBoud0 = 0,
+    kBoud1 = 1,
+    kType = 2,
+    kPositive = 3,
+    kBaudDipC0 = 4,
+    kBaudDipC1 = 5,
+    kTypeC1 = 6,
+};
+inline constexpr std::array<const char*, 7> kPargenElements = {"Boud0",       "Boud1",       "Type",  "Positive",
+                                                               "Baud_Dip_C0", "Baud_Dip_C1", "TypeC1"};
+
+// The seven values as numbers, as stored. The windows write 0 and 1 for
+// the flags and formats; a hand-made document may hold other numbers, and
+// the build takes them as they are.
+struct CommSettings {
+    std::int32_t bitRate0 = 5;   // index into kBitRates; -1 for none
+    std::int32_t bitRate1 = 5;
+    std::int32_t format0 = 0;    // 0 = CAN 2.0A, 1 = CAN 2.0B
+    std::int32_t positive = 0;   // 1 = only the listed identifiers pass
+    std::int32_t dipSwitch0 = 0; // 1 = the bit rate is set by the dip switch
+    std::int32_t dipSwitch1 = 0;
+    std::int32_t format1 = 0;
+    bool operator==(const CommSettings&) const = default;
+};
+
+// The frame formats of the open project's two ports and its Positive
+// Implementation flag, as the windows need them (0 = CAN 2.0A, 1 = CAN 2.0B;
+// a document may hold other numbers).
 struct CommSession {
     std::int32_t CanType0 = 0;
     std::int32_t CanType1 = 0;
     bool PositiveImpl = false;
 };
 
-// The bit-rate list in kbit/s; documents store the index.
-inline constexpr std::array<const char*, 9> kBitRates = {"10", "20", "50", "100", "125", "250", "500", "800", "1000"};
+// The session that saving `settings` makes current.
+CommSession SessionOf(const CommSettings& settings);
 
-inline constexpr const char* kPargenRoot = "ParametriGenerali";
-inline constexpr std::array<const char*, 7> kPargenElements = {"Boud0",       "Boud1",       "Type",  "Positive",
-                                                               "Baud_Dip_C0", "Baud_Dip_C1", "TypeC1"};
+enum class DocumentState {
+    Missing,    // no file
+    Unreadable, // the file does not parse or has no root element
+    Read,
+};
+
+// The lenient reading: each position by name, nothing for a position the
+// document does not reach. The bit rates are also nothing when their text is
+// not an integer; any other text that is not an integer reads as 0.
+struct PargenReading {
+    DocumentState state = DocumentState::Missing;
+    std::optional<std::int32_t> bitRate0, bitRate1, format0, positive, dipSwitch0, dipSwitch1, format1;
+};
+PargenReading ReadPargenLeniently(const std::string& pargenFile);
+
+// The strict reading of the build: positions 0 to 5 of the first top-level
+// node are required and must each hold a single integer text; a missing
+// position 6 (or one that is no number) makes CAN 1 follow CAN 0. Throws
+// Error naming the file and the position.
+CommSettings ReadPargenStrictly(const std::string& pargenFile);
 
 // Fills `session` from pargen.xml. A missing file gives 0, 0, true; a broken
 // document stops the reading silently, keeping the fields set before.
 void LoadCommSession(const std::string& pargenFile, CommSession& session);
 
-// The state of the SET COMMUNICATION dialog's controls, named after them,
-// and its handlers. One instance lives for the whole run, so the state a
-// showing leaves behind is what a new project receives.
-struct CommSettingsDialog {
-    // CAN 0
-    bool ECB_Baud_Dip_C0 = false;
-    int ComboBox1 = 5; // selected bit-rate index; -1 for no selection
-    bool ComboBox1Enabled = true;
-    bool RB_C0_TA = false;
-    bool RB_C0_TB = false;
-    // CAN 1
-    bool ECB_Baud_Dip_C1 = false;
-    int ComboBox2 = 5;
-    bool ComboBox2Enabled = true;
-    bool RB_C1_TA = false;
-    bool RB_C1_TB = false;
-    bool GroupBox2Visible = true;
-    // Positive Implementation
-    bool EwCheckBox2 = false;
-    bool EwCheckBox2Enabled = true;
-
-    // Fills the controls from pargen.xml and applies the enabling rules.
-    // Messages: "File XML not found", "Error in reading file XML".
-    void FormShow(const std::string& pargenFile, MessageService& messages);
-
-    // OK: copies the controls into `session`, then writes pargen.xml.
-    // `session` is updated even when the write fails (the Error propagates).
-    void BitBtn1Click(const std::string& pargenFile, CommSession& session) const;
-
-    // Dip-switch rule: a port's bit-rate list is disabled while its box is set.
-    void ECB_Baud_Dip_C0Click();
-    void ECB_Baud_Dip_C1Click();
-    // Positive rule: the flag is free only when both ports have the same
-    // frame format chosen; otherwise it is set and disabled.
-    void RB_C0_TAClick();
-
-    // Choosing a radio button clears its partner and runs the Positive rule.
-    void ChooseCan0(bool formatB);
-    void ChooseCan1(bool formatB);
-
-    // The seven texts that OK writes, in document order.
-    std::array<std::string, 7> DocumentValues() const;
-};
-
-// Writes the seven texts as pargen.xml, replacing the file atomically.
-void WritePargenDocument(const std::string& pargenFile, const std::array<std::string, 7>& values);
+// Writes pargen.xml, replacing the file atomically. Throws Error when it
+// cannot be written; the old file is kept then.
+void WritePargen(const std::string& pargenFile, const CommSettings& settings);
 
 } // namespace c2c

@@ -1,12 +1,12 @@
 #include "firmware/SRecordComposer.h"
 
-#include "app/Workspace.h"
 #include "firmware/SRecordFiles.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/HexDigits.h"
 #include "platform/UiServices.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <filesystem>
@@ -125,17 +125,32 @@ std::string CheckSumSx(std::string_view line, bool checksumOnly)
 
 std::string ComposerSettings::MasterPath() const
 {
-    return MasterFolder.empty() ? FileSx : MasterFolder + kSep + FileSx;
+    return JoinPath(MasterFolder, FileSx);
+}
+
+std::string ComposerSettings::ProjectFolder() const
+{
+    return WithTrailingSeparator(Project.ProjectDir());
+}
+
+bool ChainOutcome::Completed() const
+{
+    return std::all_of(stages.begin(), stages.end(), [](StageResult result) {
+        return result == StageResult::Skipped || result == StageResult::Inserted ||
+               result == StageResult::WindowNotFound;
+    });
 }
 
 bool ChainOutcome::AllInserted() const
 {
-    if (!completed)
-        return false;
-    for (const auto& result : results)
-        if (result && *result != kBankInserted)
-            return false;
-    return true;
+    return Completed() && std::none_of(stages.begin(), stages.end(),
+                                       [](StageResult result) { return result == StageResult::WindowNotFound; });
+}
+
+bool ChainOutcome::EndedWithoutEndRecord() const
+{
+    return std::any_of(stages.begin(), stages.end(),
+                       [](StageResult result) { return result == StageResult::NoEndRecord; });
 }
 
 SRecordComposer::SRecordComposer(const ComposerSettings& settings, MessageService& messages, ProgressSink& progress)
@@ -143,54 +158,48 @@ SRecordComposer::SRecordComposer(const ComposerSettings& settings, MessageServic
 {
 }
 
-void SRecordComposer::Tell(const std::string& text)
+StageResult SRecordComposer::Stop(const std::string& text)
 {
-    told_ = true;
     messages_.showMessage(text);
+    return StageResult::Stopped;
 }
 
-int SRecordComposer::InsertBankSx(int bank, bool askWhenMissing, const std::string& outputName,
-                                  const std::string& inputPath)
+StageResult SRecordComposer::InsertBankSx(int bank, bool askWhenMissing, const std::string& outputName,
+                                          const std::string& inputPath)
 {
-    const BankRow& row = kBankTable.at(static_cast<std::size_t>(bank));
-    const std::uint32_t windowStart = row.windowStart;
-    const std::uint32_t windowEnd = row.windowStart + kWindowSize - 1;
-    const std::string bankPath = settings_.DirBin + row.fileName;
-    const std::string recordPath = settings_.DirBin + kBankRecordFile;
-    told_ = false;
+    const std::uint32_t windowStart = kWindowStarts.at(static_cast<std::size_t>(bank - 1));
+    const std::uint32_t windowEnd = windowStart + static_cast<std::uint32_t>(kBankSize) - 1;
+    const std::string bankPath = BankFileIn(settings_.DirBin, bank);
+    const std::string recordPath = BankRecordFileIn(settings_.DirBin);
 
     progress_.setPosition(0);
-    if (!FileExists(inputPath)) {
-        Tell(kMsgSxNotFound);
-        return kStageStopped;
-    }
-    if (settings_.NewFileName.empty()) {
-        Tell(kMsgNewSxNameMissing);
-        return kStageStopped;
-    }
-    if (!DirectoryExists(settings_.DirBin)) {
-        Tell(kMsgBinDirNotFound);
-        return kStageStopped;
-    }
-    if (!FileExists(bankPath)) {
-        Tell(BankFileMissingText(bank + 1));
-        return kStageStopped;
-    }
+    if (!FileExists(inputPath))
+        return Stop(kMsgSxNotFound);
+    if (settings_.NewFileName.empty())
+        return Stop(kMsgNewSxNameMissing);
+    if (!DirectoryExists(settings_.DirBin))
+        return Stop(kMsgBinDirNotFound);
+    if (!FileExists(bankPath))
+        return Stop(BankFileMissingText(bank));
     // A short bank file would leave the end of the window undefined.
-    if (FileSize(bankPath) < kWindowSize) {
-        Tell(BankFileShortText(bank + 1));
-        return kStageStopped;
-    }
+    if (FileSize(bankPath) < kBankSize)
+        return Stop(BankFileShortText(bank));
 
+    // Bin.sx goes with the stage, however the stage ends.
+    struct RecordFileRemover {
+        const std::string& path;
+        ~RecordFileRemover() { RemoveFile(path); }
+    } remover{recordPath};
     WriteBankRecordFile(bankPath, windowStart, recordPath);
 
     FileHandle records = OpenForReading(recordPath);
     FileHandle input = OpenForReading(inputPath);
-    ReplacingOutputFile output(settings_.DirProject + outputName);
+    ReplacingOutputFile output(settings_.ProjectFolder() + outputName);
 
     long long total = kRecordsPerBank;
     bool pending = true;
-    int result = kStageStopped;
+    // Fixed at the "S9" line; without one the output is no firmware.
+    StageResult result = StageResult::NoEndRecord;
     bool failed = false;
     try {
         LineReader reader(input.get());
@@ -232,7 +241,7 @@ int SRecordComposer::InsertBankSx(int bank, bool askWhenMissing, const std::stri
             } else if (line.starts_with("S9")) {
                 if (pending && askWhenMissing && messages_.askAlert(kMsgInsertAnyway))
                     insertBank();
-                result = pending ? kBankNotFound : kBankInserted;
+                result = pending ? StageResult::WindowNotFound : StageResult::Inserted;
                 out.WriteLine(line);
             } else {
                 out.WriteLine(line);
@@ -245,66 +254,93 @@ int SRecordComposer::InsertBankSx(int bank, bool askWhenMissing, const std::stri
         // finished firmware.
         failed = true;
     }
-    if (failed) {
-        Tell(kMsgNewSxNotCreated);
-        result = kStageStopped;
-    }
     progress_.setPosition(static_cast<int>(std::min<long long>(total, INT_MAX)));
     records.reset();
     input.reset();
-    RemoveFile(recordPath);
+    if (!RemoveFile(recordPath) && PathExists(recordPath))
+        throw Error("Cannot delete file \"" + recordPath + "\"");
+    if (failed) {
+        messages_.showMessage(kMsgNewSxNotCreated);
+        return StageResult::Stopped;
+    }
     return result;
 }
 
-ChainOutcome SRecordComposer::RunStages(const std::array<bool, kWindowCount>& taken)
+void SRecordComposer::HandOn(int stage, const std::string& output)
+{
+    const std::string folder = settings_.ProjectFolder();
+    const std::string target = folder + output;
+    auto fail = [&](const std::string& reason) { throw Error("Cannot create file \"" + target + "\". " + reason); };
+    if (DirectoryExists(target))
+        fail(Reason(EISDIR));
+    if (!RemoveFile(target) && PathExists(target))
+        fail("It cannot be replaced");
+    if (stage == 1) {
+        // The master stays where it is and as it is: stage 2 gets a copy.
+        // Without a master there is nothing to hand on, as with a skipped
+        // later stage whose input is missing: the next taken stage then says
+        // that its input is not found.
+        if (!FileExists(settings_.MasterPath()))
+            return;
+        std::error_code ec;
+        std::filesystem::copy_file(settings_.MasterPath(), target, std::filesystem::copy_options::overwrite_existing,
+                                   ec);
+        if (ec)
+            fail(ec.message());
+        return;
+    }
+    const std::string previous = StageFileIn(folder, stage - 1);
+    if (!PathExists(previous))
+        return;
+    std::error_code ec;
+    std::filesystem::rename(previous, target, ec);
+    if (ec)
+        fail(ec.message());
+}
+
+void SRecordComposer::RemoveWorkingFiles(bool quietly)
+{
+    const std::string folder = settings_.ProjectFolder();
+    for (int stage = 1; stage <= kBankCount; ++stage) {
+        const std::string path = StageFileIn(folder, stage);
+        // A folder of that name is no file of ours and stays.
+        if (DirectoryExists(path) || RemoveFile(path) || !PathExists(path) || quietly)
+            continue;
+        throw Error("Cannot delete file \"" + path + "\"");
+    }
+}
+
+ChainOutcome SRecordComposer::RunStages(const std::array<bool, kBankCount>& taken)
 {
     ChainOutcome outcome;
     // Without a project folder the stage files would land in the process's
     // current folder.
-    if (settings_.DirProject.empty()) {
-        messages_.showMessage(kMsgProjectNotValid);
+    if (!settings_.Project.CheckProject(messages_))
         return outcome;
-    }
-    const std::string& dir = settings_.DirProject;
-    auto outputOf = [&](int stage) -> std::string {
-        return stage == kWindowCount - 1 ? settings_.NewFileName : kBankTable[static_cast<std::size_t>(stage)].stageOutput;
-    };
+    const std::string folder = settings_.ProjectFolder();
+    auto outputOf = [&](int stage) { return stage == kBankCount ? settings_.NewFileName : StageFileName(stage); };
 
-    bool stopped = false;
-    for (int stage = 0; stage < kWindowCount && !stopped; ++stage) {
-        const std::string output = outputOf(stage);
-        if (taken[static_cast<std::size_t>(stage)]) {
-            const std::string input = stage == 0 ? settings_.MasterPath() : dir + outputOf(stage - 1);
-            int result = InsertBankSx(stage, false, output, input);
-            outcome.results[static_cast<std::size_t>(stage)] = result;
-            if (result == kStageStopped) {
-                outcome.stoppedSilently = !told_;
-                stopped = true;
-            } else if (result == kBankNotFound) {
-                messages_.showMessage(BankNotInsertedText(stage + 1));
-            }
-        } else if (stage == 0) {
-            // The master stays where it is and as it is: stage 2 gets a copy.
-            // Without a master there is nothing to hand on, as with a skipped
-            // later stage whose input is missing: the next taken stage then
-            // says that its input is not found.
-            RemoveFile(dir + output);
-            if (!FileExists(settings_.MasterPath()))
+    try {
+        for (int stage = 1; stage <= kBankCount; ++stage) {
+            StageResult& result = outcome.stages[static_cast<std::size_t>(stage - 1)];
+            const std::string output = outputOf(stage);
+            if (!taken[static_cast<std::size_t>(stage - 1)]) {
+                HandOn(stage, output);
+                result = StageResult::Skipped;
                 continue;
-            std::error_code ec;
-            std::filesystem::copy_file(settings_.MasterPath(), dir + output,
-                                       std::filesystem::copy_options::overwrite_existing, ec);
-            if (ec)
-                throw Error("Cannot create file \"" + dir + output + "\". " + ec.message());
-        } else {
-            RemoveFile(dir + output);
-            RenameFile(dir + outputOf(stage - 1), dir + output);
+            }
+            const std::string input = stage == 1 ? settings_.MasterPath() : folder + outputOf(stage - 1);
+            result = InsertBankSx(stage, false, output, input);
+            if (result == StageResult::WindowNotFound)
+                messages_.showMessage(BankNotInsertedText(stage));
+            else if (result != StageResult::Inserted)
+                break;
         }
+    } catch (...) {
+        RemoveWorkingFiles(true);
+        throw;
     }
-    outcome.completed = !stopped;
-
-    for (const BankRow& row : kBankTable)
-        RemoveFile(dir + row.stageOutput);
+    RemoveWorkingFiles(false);
     return outcome;
 }
 

@@ -15,17 +15,16 @@
 //   the two list sizes at bank 1 offsets 16200 and 16202.
 // Multi-byte numbers are little-endian.
 
+#include "project/ProjectLayout.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 namespace c2c {
 
-struct Workspace;
-
-inline constexpr std::size_t kBankSize = 16384;
-inline constexpr int kBankCount = 5;
+struct CommSettings;
+struct CobIdTables;
 
 // Byte map of banks 1 and 2.
 inline constexpr std::size_t kStandardEntries = 2048;     // one per 11-bit identifier, 4 bytes each
@@ -56,52 +55,13 @@ private:
     std::array<BankBytes, kBankCount> banks_;
 };
 
-// The builder's working record of one build: the settings read from
-// pargen.xml, each the low 8 bits of the number read, and the two filter
-// bitmaps of the standard layout.
-struct BankSettings {
-    std::uint8_t BitRate0 = 0; // index in the bit-rate list; the image stores it + 1
-    std::uint8_t BitRate1 = 0;
-    std::uint8_t CanType0 = 0; // 0 = CAN 2.0A; any other value counts as 2.0B
-    std::uint8_t CanType1 = 0;
-    std::uint8_t Positive = 0;
-    std::uint8_t DipFlags = 0; // bit 0: CAN0 bit rate from the dip switch, bit 1: CAN1
-    std::array<std::uint8_t, kFilterSize> Filter0{}; // CAN0 to CAN1
-    std::array<std::uint8_t, kFilterSize> Filter1{}; // CAN1 to CAN0
-
-    bool UsesExtendedLayout() const { return CanType0 != 0 || CanType1 != 0; }
-};
-
-// Capped list sizes of the extended layout.
-struct ListSizes {
-    std::uint16_t Can0ToCan1 = 0;
-    std::uint16_t Can1ToCan0 = 0;
-};
-
-// Every function below throws c2c::Error with the text for the general error
-// report: a missing or broken document, a missing settings value, a missing
-// section or attribute, a number that ParseInteger rejects, and in the
-// standard layout an identifier outside 0x000-0x7FF.
-
-// Reads the settings from pargen.xml: positions 0 to 5 of the first
-// top-level node are required, position 6 (CAN1's frame format) falls back
-// to CAN0's. Leaves both bitmaps zero.
-BankSettings ReadCommSettings(const std::string& pargenFile);
-
-// Standard layout: fills both bitmaps of `settings` (polarity by its
-// positive flag) and the direct tables of banks 1 and 2, then copies the
-// bitmaps to offset 9000 of banks 1 and 2.
-void LoadStandardTables(const std::string& canCobIdFile, BankSettings& settings, BankImage& image);
-
-// Extended layout: writes the sorted lists of banks 1 and 2 and returns
-// their sizes, capped at 2000 (the rows with the largest identifiers go).
-ListSizes LoadExtendedTables(const std::string& canCobIdFile, BankImage& image);
-
-// The whole build from the workspace's PargenFile and CanCobIdFile (an
-// empty ProjectDir is refused with "Project not valid"): resets
-// banks 1 to 4, reads the settings, loads the tables in the layout the
-// frame formats call for, and writes the settings block (and the list sizes
-// in the extended layout). An error leaves the image half built.
-void BuildBankImage(const Workspace& workspace, BankImage& image);
+// The whole build from the settings and tables as the build reads them
+// (every row of the document, numbered by its position): resets banks 1 to
+// 4, writes the tables in the layout the frame formats call for, and the
+// settings block (and the list sizes in the extended layout). Throws Error
+// for an identifier that is no integer and, in the standard layout, for one
+// outside 0x000-0x7FF, naming the table, the row and the text; the image is
+// then half built.
+void BuildBankImage(const CommSettings& settings, const CobIdTables& tables, BankImage& image);
 
 } // namespace c2c

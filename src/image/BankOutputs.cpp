@@ -1,10 +1,10 @@
 #include "image/BankOutputs.h"
 
-#include "app/Workspace.h"
 #include "image/BankImage.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/HexDigits.h"
+#include "project/ProjectLayout.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -19,14 +19,6 @@ constexpr std::size_t kLinesPerBank = kBankSize / kBytesPerLine; // 1024
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kContinuationIndent = "                 "; // 17 blanks
 static_assert(kContinuationIndent.size() == 17);
-
-void RefuseEmptyProject(const Workspace& workspace)
-{
-    // Without a project the outputs would go to the bin folder at the root
-    // of the file system.
-    if (!workspace.IsProjectValid())
-        throw Error(kMsgProjectNotValid);
-}
 
 // Writes into a buffer sized in advance: bankg.c has the same length for
 // every image, so the text is laid down without any reallocation.
@@ -79,16 +71,6 @@ void AppendBankArray(TextCursor& out, const BankImage::BankBytes& bank, int numb
 
 } // namespace
 
-std::string BankFilePath(const std::string& projectDir, int bank)
-{
-    return projectDir + kSep + "bin" + kSep + "bank" + std::to_string(bank) + ".bin";
-}
-
-std::string BankSourcePath(const std::string& projectDir)
-{
-    return projectDir + kSep + "bin" + kSep + "bankg.c";
-}
-
 std::string BankSourceText(const BankImage& image)
 {
     std::string text(kBankSourceSize, '\0');
@@ -111,20 +93,20 @@ std::string BankSourceText(const BankImage& image)
     return text;
 }
 
-void WriteBankBinaries(const Workspace& workspace, const BankImage& image)
+void WriteBankBinaries(const ProjectLayout& project, const BankImage& image)
 {
-    RefuseEmptyProject(workspace);
+    project.RequireProject();
     for (int number = 1; number <= kBankCount; ++number) {
         const auto& bank = image.Bank(number);
-        WriteFileAtomically(BankFilePath(workspace.ProjectDir, number),
+        WriteFileAtomically(project.BankFile(number),
                             std::string_view(reinterpret_cast<const char*>(bank.data()), bank.size()));
     }
 }
 
-void WriteBankSource(const Workspace& workspace, const BankImage& image)
+void WriteBankSource(const ProjectLayout& project, const BankImage& image)
 {
-    RefuseEmptyProject(workspace);
-    WriteFileAtomically(BankSourcePath(workspace.ProjectDir), BankSourceText(image));
+    project.RequireProject();
+    WriteFileAtomically(project.BankSourceFile(), BankSourceText(image));
 }
 
 } // namespace c2c

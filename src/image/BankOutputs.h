@@ -15,27 +15,23 @@
 namespace c2c {
 
 class BankImage;
-struct Workspace;
+class ProjectLayout;
 
 // bankg.c: 4103 lines, each ending in CR LF, always this many bytes.
 inline constexpr std::size_t kBankSourceLines = 4103;
 inline constexpr std::size_t kBankSourceSize = 471159;
 
-// ProjectDir/bin/bankN.bin and ProjectDir/bin/bankg.c.
-std::string BankFilePath(const std::string& projectDir, int bank);
-std::string BankSourcePath(const std::string& projectDir);
-
 // The whole text of bankg.c for `image`.
 std::string BankSourceText(const BankImage& image);
 
-// Writes bank1.bin .. bank5.bin, in this order, each the 16,384 bytes of
-// its bank. Throws Error("Project not valid") for an empty ProjectDir (the
-// files would land in /bin), and Error("Cannot create file \"PATH\". REASON")
-// for the first file that cannot be written in full; the bin folder is not
-// created.
-void WriteBankBinaries(const Workspace& workspace, const BankImage& image);
+// Writes the project's bank1.bin .. bank5.bin, in this order, each the
+// 16,384 bytes of its bank. Throws Error("Project not valid") when no
+// project is open (the files would land in /bin), and Error("Cannot create
+// file \"PATH\". REASON") for the first file that cannot be written in full;
+// the bin folder is not created.
+void WriteBankBinaries(const ProjectLayout& project, const BankImage& image);
 
-// Writes bankg.c. Same errors as WriteBankBinaries.
-void WriteBankSource(const Workspace& workspace, const BankImage& image);
+// Writes the project's bankg.c. Same errors as WriteBankBinaries.
+void WriteBankSource(const ProjectLayout& project, const BankImage& image);
 
 } // namespace c2c

@@ -100,6 +100,11 @@ bool RenameFile(const std::string& from, const std::string& to)
     return !ec;
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    return folder.empty() ? name : folder + kSep + name;
+}
+
 std::string FileNameOf(const std::string& path)
 {
     auto cut = path.find_last_of("/\\");

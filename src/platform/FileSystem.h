@@ -15,7 +15,7 @@ inline constexpr char kPathSeparator = '\\';
 #else
 inline constexpr char kPathSeparator = '/';
 #endif
-// The separator as a string, for concatenation: ProjectDir + kSep + "bin".
+// The separator as a string, for concatenation.
 inline const std::string kSep(1, kPathSeparator);
 
 bool FileExists(const std::string& path);      // an existing regular file (or other non-folder)
@@ -31,6 +31,10 @@ bool CreateDirectories(const std::string& path);
 bool RemoveFile(const std::string& path);
 // Renames a file, replacing any file of the new name; false on failure.
 bool RenameFile(const std::string& from, const std::string& to);
+
+// `name` in `folder`: folder + separator + name, or `name` alone when there
+// is no folder.
+std::string JoinPath(const std::string& folder, const std::string& name);
 
 // The last component of a path (after the last separator of either kind).
 std::string FileNameOf(const std::string& path);

@@ -1,6 +1,6 @@
 #pragma once
-// The outside world as the core sees it. The windows hand implementations of
-// these interfaces to the core; tests hand recording fakes.
+// The outside world as the core sees it. The program hands implementations
+// of these interfaces to the windows' logic; tests hand recording fakes.
 
 #include <optional>
 #include <string>
@@ -75,6 +75,14 @@ public:
                                const std::string& workingDirectory) = 0;
     // Asks the desktop to open a web address; false when it could not.
     virtual bool openUrl(const std::string& url) = 0;
+};
+
+// The services a window's logic receives, all at once, when it is made.
+struct UiServices {
+    MessageService& messages;
+    FolderPicker& folders;
+    FilePicker& files;
+    ShellService& shell;
 };
 
 } // namespace c2c

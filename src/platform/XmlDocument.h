@@ -16,11 +16,6 @@
 
 namespace c2c {
 
-// Messages of the dialogs that read positional documents.
-inline constexpr const char* kMsgXmlParserNotInstalled = "Error XML parser not installed";
-inline constexpr const char* kMsgXmlFileNotFound = "File XML not found";
-inline constexpr const char* kMsgXmlReadError = "Error in reading file XML";
-
 enum class Declaration { Drop, Keep };
 
 // Parses `path` into `document` (cleared first). A file that does not exist

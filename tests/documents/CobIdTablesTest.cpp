@@ -1,6 +1,5 @@
 #include "documents/CobIdTables.h"
 
-#include "support/Fakes.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +8,6 @@ namespace c2c {
 namespace {
 
 using testing::ReadText;
-using testing::RecordedMessage;
-using testing::RecordingMessages;
 using testing::TempDir;
 using testing::WriteText;
 
@@ -32,40 +29,19 @@ std::string Document(const std::string& sections)
     return "<CanCanCobID>" + sections + "</CanCanCobID>";
 }
 
-class CobIdTablesTest : public ::testing::Test {
+class CobIdDocumentTest : public ::testing::Test {
 protected:
     std::string file() const { return dir / "CanCanCobID.xml"; }
-    void Show(CommSession shown) { dialog.FormShow(shown, file()); }
+    // Reads the document into two tables of `rows` rows each.
+    CobIdLoad Read(std::size_t rows)
+    {
+        tables = {CobIdTable(rows), CobIdTable(rows)};
+        return ReadCobIdLeniently(file(), tables);
+    }
 
     TempDir dir;
-    RecordingMessages messages;
-    CobIdDialog dialog;
+    CobIdTables tables;
 };
-
-// Sizing by frame format.
-
-struct FormatCase {
-    std::int32_t type0, type1;
-    std::size_t rows;
-};
-
-class CobIdTableSizeTest : public CobIdTablesTest, public ::testing::WithParamInterface<FormatCase> {};
-
-TEST_P(CobIdTableSizeTest, RowsAndCompileButtonFollowTheFormats)
-{
-    const FormatCase& c = GetParam();
-    Show({c.type0, c.type1, false});
-    EXPECT_EQ(dialog.ASG_C0.size(), c.rows);
-    EXPECT_EQ(dialog.ASG_C1.size(), c.rows);
-    EXPECT_EQ(dialog.LbButton3Visible, c.rows == 2048);
-    EXPECT_EQ(CobIdCellText(dialog.ASG_C1, c.rows - 1, kNumberColumn), std::to_string(c.rows - 1));
-    EXPECT_EQ(dialog.ASG_C0.back(), CobIdRow{});
-}
-
-INSTANTIATE_TEST_SUITE_P(Formats, CobIdTableSizeTest,
-                         ::testing::Values(FormatCase{0, 0, 2048}, FormatCase{0, 1, 2000}, FormatCase{1, 0, 2000},
-                                           FormatCase{1, 1, 2000}, FormatCase{2, 0, 2000},
-                                           FormatCase{0, -1, 2000}));
 
 // The range check.
 
@@ -89,9 +65,9 @@ class CobIdCheckTest : public ::testing::TestWithParam<CheckCase> {};
 TEST_P(CobIdCheckTest, OneCell)
 {
     const CheckCase& c = GetParam();
-    CobIdTable tables[2] = {CobIdTable(CobIdTableLength(c.session)), CobIdTable(CobIdTableLength(c.session))};
-    tables[c.direction][c.row].Cell(c.column) = c.text;
-    auto error = FindCobIdError(tables[0], tables[1], c.session);
+    CobIdTables tables{CobIdTable(CobIdTableLength(c.session)), CobIdTable(CobIdTableLength(c.session))};
+    tables.Table(c.direction)[c.row].Cell(c.column) = c.text;
+    auto error = FindCobIdError(tables, c.session);
     if (c.message.empty()) {
         EXPECT_FALSE(error) << error->message;
     } else {
@@ -135,229 +111,56 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{CommSession{2, 1, false}, 0, 0, kOriginalColumn, "text", ""},
         CheckCase{CommSession{2, 1, false}, 0, 0, kModifyColumn, "text", kRow0C0 + kTail2B}));
 
-TEST_F(CobIdTablesTest, ChecksRowByRowAndStopsAtTheFirstBadCell)
-{
-    Show(k2A);
-    dialog.ASG_C1[0].Orig_CobID = "bad";
-    dialog.ASG_C0[9].Orig_CobID = "0x800";
-    dialog.ASG_C0[3].Mod_CobID = "0x800";
-    dialog.ASG_C0[3].Desc = "not checked: 0x800";
-    EXPECT_FALSE(dialog.ValidateTables(messages));
-    RecordedMessage shown{RecordedMessage::Error, "Table Can0 to Can1. Error in row 3" + std::string(kTail2A)};
-    EXPECT_EQ(messages.messages, std::vector<RecordedMessage>{shown});
-    EXPECT_EQ(dialog.BadCell->row, 3u);
-    EXPECT_EQ(dialog.PageControl1, kCan0ToCan1);
-
-    dialog.ASG_C0[3].Mod_CobID.clear();
-    dialog.ASG_C0[9].Orig_CobID.clear();
-    dialog.ASG_C0[2047].Desc = "x";
-    EXPECT_FALSE(dialog.ValidateTables(messages));
-    EXPECT_EQ(dialog.BadCell, (CobIdCellError{kCan1ToCan0, 0, kOriginalColumn,
-                                              "Table Can1 to Can0. Error in row 0" + std::string(kTail2A)}));
-    EXPECT_EQ(dialog.PageControl1, kCan1ToCan0) << "the bad cell's tab is shown";
-
-    dialog.ASG_C1[0].Orig_CobID = "x7ff";
-    messages.messages.clear();
-    EXPECT_TRUE(dialog.ValidateTables(messages));
-    EXPECT_FALSE(dialog.BadCell);
-    EXPECT_TRUE(messages.messages.empty());
-}
-
 // The document.
 
-TEST_F(CobIdTablesTest, SavedDocumentHasEveryRowAndEmptyAttributes)
+TEST_F(CobIdDocumentTest, SavedDocumentHasEveryRowAndEmptyAttributes)
 {
     CobIdTable c0(2), c1(2);
     c0[0] = {"0x10", "", "a<b & \"c\""};
     c1[1] = {"", "7", ""};
-    EXPECT_EQ(CobIdDocumentText(c0, c1),
+    EXPECT_EQ(CobIdDocumentText({c0, c1}),
               "<CanCanCobID><Can0_to_Can1><row Orig_CobID=\"0x10\" Mod_CobID=\"\" Desc=\"a&lt;b &amp; &quot;c&quot;\"/>"
               "<row Orig_CobID=\"\" Mod_CobID=\"\" Desc=\"\"/></Can0_to_Can1><Can1_to_Can0>"
               "<row Orig_CobID=\"\" Mod_CobID=\"\" Desc=\"\"/><row Orig_CobID=\"\" Mod_CobID=\"7\" Desc=\"\"/>"
               "</Can1_to_Can0></CanCanCobID>");
 }
 
-TEST_F(CobIdTablesTest, SaveAndLoadRestoreEveryRowAsTyped)
-{
-    for (CommSession session : {k2A, k2B}) {
-        Show(session);
-        std::size_t last = dialog.ASG_C0.size() - 1;
-        dialog.ASG_C0[0] = {" 0x1", "$2", "  spaces kept  "};
-        dialog.ASG_C0[last] = {"5", "6", "Gr\xC3\xBC\xC3\x9F" "e <&> \"q\" 'a'"};
-        dialog.ASG_C1[last] = {"", "", "only a description"};
-        CobIdDialog saved = dialog;
-        ASSERT_TRUE(dialog.LbButton1Click(file(), messages));
-        Show(session);
-        EXPECT_EQ(dialog.ASG_C0, saved.ASG_C0);
-        EXPECT_EQ(dialog.ASG_C1, saved.ASG_C1);
-        EXPECT_TRUE(messages.messages.empty());
-    }
-}
-
-TEST_F(CobIdTablesTest, LongerDocumentFillsTheShorterTableAndIsSavedShorter)
+TEST_F(CobIdDocumentTest, LongerDocumentFillsTheShorterTableAndIsSavedShorter)
 {
     WriteText(file(), Document(Section("Can0_to_Can1", 2048) + Section("Can1_to_Can0", 2048)));
-    Show(k2B);
-    EXPECT_EQ(dialog.ASG_C0[1999], (CobIdRow{"1999", "2000", "d1999"}));
-    EXPECT_EQ(dialog.ASG_C1[1999], (CobIdRow{"1999", "2000", "d1999"}));
-    // 2000 passes the 2.0B check; rewrite with the 2000 rows shown.
-    ASSERT_TRUE(dialog.LbButton1Click(file(), messages));
+    EXPECT_EQ(Read(2000), CobIdLoad::Complete);
+    EXPECT_EQ(tables.can0ToCan1[1999], (CobIdRow{"1999", "2000", "d1999"}));
+    EXPECT_EQ(tables.can1ToCan0[1999], (CobIdRow{"1999", "2000", "d1999"}));
+    WriteCobIdDocument(file(), tables);
     EXPECT_EQ(ReadText(file()), Document(Section("Can0_to_Can1", 2000) + Section("Can1_to_Can0", 2000)));
 }
 
-TEST_F(CobIdTablesTest, MissingDescReadsAsEmptyAndMissingOrigStopsTheLoading)
+TEST_F(CobIdDocumentTest, MissingDescReadsAsEmptyAndMissingOrigStopsTheLoading)
 {
     WriteText(file(), Document("<Can0_to_Can1><row Orig_CobID=\"1\" Mod_CobID=\"2\"/>"
                                "<row Mod_CobID=\"3\" Desc=\"x\"/><row Orig_CobID=\"4\" Mod_CobID=\"\" Desc=\"\"/>"
                                "</Can0_to_Can1>" +
                                Section("Can1_to_Can0", 2)));
-    Show(k2A);
-    EXPECT_EQ(dialog.LoadTables(file()), CobIdLoad::Stopped);
-    EXPECT_EQ(dialog.ASG_C0[0], (CobIdRow{"1", "2", ""}));
-    EXPECT_EQ(dialog.ASG_C0[1], CobIdRow{});
-    EXPECT_EQ(dialog.ASG_C0[2], CobIdRow{}) << "rows after the failure stay empty";
-    EXPECT_EQ(dialog.ASG_C1[0], CobIdRow{}) << "the second section is not reached";
-    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_EQ(Read(2048), CobIdLoad::Stopped);
+    EXPECT_EQ(tables.can0ToCan1[0], (CobIdRow{"1", "2", ""}));
+    EXPECT_EQ(tables.can0ToCan1[1], CobIdRow{});
+    EXPECT_EQ(tables.can0ToCan1[2], CobIdRow{}) << "rows after the failure stay empty";
+    EXPECT_EQ(tables.can1ToCan0[0], CobIdRow{}) << "the second section is not reached";
 }
 
-TEST_F(CobIdTablesTest, DeclarationAndIndentationReadLikeTheWrittenShape)
+TEST_F(CobIdDocumentTest, DeclarationAndIndentationReadLikeTheWrittenShape)
 {
     WriteText(file(), "<?xml version=\"1.0\"?>\n<CanCanCobID>\n  <Can1_to_Can0>\n    <row Orig_CobID=\"9\" "
                       "Mod_CobID=\"8\" Desc=\"\"/>\n  </Can1_to_Can0>\n  <Can0_to_Can1>\n    <line Orig_CobID=\"1\" "
                       "Mod_CobID=\"\"/>\n  </Can0_to_Can1>\n</CanCanCobID>\n");
-    Show(k2A);
-    EXPECT_EQ(dialog.LoadTables(file()), CobIdLoad::Complete);
-    EXPECT_EQ(dialog.ASG_C0[0], (CobIdRow{"1", "", ""})) << "sections are found by name, rows by position";
-    EXPECT_EQ(dialog.ASG_C1[0], (CobIdRow{"9", "8", ""}));
-    EXPECT_EQ(dialog.ASG_C1[1], CobIdRow{}) << "a shorter section leaves the other rows empty";
+    EXPECT_EQ(Read(2048), CobIdLoad::Complete);
+    EXPECT_EQ(tables.can0ToCan1[0], (CobIdRow{"1", "", ""})) << "sections are found by name, rows by position";
+    EXPECT_EQ(tables.can1ToCan0[0], (CobIdRow{"9", "8", ""}));
+    EXPECT_EQ(tables.can1ToCan0[1], CobIdRow{}) << "a shorter section leaves the other rows empty";
 
     WriteText(file(), Document(Section("Can0_to_Can1", 2)));
-    EXPECT_EQ(dialog.LoadTables(file()), CobIdLoad::Stopped);
-    EXPECT_EQ(dialog.ASG_C0[1], (CobIdRow{"1", "2", "d1"})) << "the first table stays when the second is missing";
-}
-
-TEST_F(CobIdTablesTest, BrokenDocumentShowsEmptyTablesAndOkReplacesIt)
-{
-    for (const char* broken : {"<CanCanCobID><Can0_to_Can1>", "", "<Other/>", "\x01\x02garbage"}) {
-        WriteText(file(), broken);
-        Show(k2A);
-        EXPECT_EQ(dialog.LoadTables(file()), CobIdLoad::Stopped);
-        EXPECT_EQ(dialog.ASG_C0[0], CobIdRow{});
-        dialog.ASG_C0[0].Orig_CobID = "1";
-        ASSERT_TRUE(dialog.LbButton1Click(file(), messages));
-        Show(k2A);
-        EXPECT_EQ(dialog.ASG_C0[0].Orig_CobID, "1") << broken;
-    }
-    EXPECT_TRUE(messages.messages.empty());
-}
-
-TEST_F(CobIdTablesTest, ReadOnlyModifyValuesAreLoadedAndWrittenBackUnchanged)
-{
-    Show(k2B);
-    dialog.ASG_C0[5] = {"0x100", "0x1FFFFFFF", "kept"};
-    ASSERT_TRUE(dialog.LbButton1Click(file(), messages));
-    std::string before = ReadText(file());
-
-    Show({1, 1, false});
-    EXPECT_FALSE(dialog.IsEditable(kModifyColumn));
-    EXPECT_EQ(dialog.ASG_C0[5].Mod_CobID, "0x1FFFFFFF");
-    ASSERT_TRUE(dialog.LbButton1Click(file(), messages));
-    EXPECT_EQ(ReadText(file()), before);
-}
-
-TEST_F(CobIdTablesTest, BadCellOrFailedWriteWritesNothingAndKeepsTheDialogOpen)
-{
-    WriteText(file(), "old");
-    Show(k2A);
-    dialog.ASG_C0[0].Orig_CobID = "0x800";
-    EXPECT_FALSE(dialog.LbButton1Click(file(), messages));
-    EXPECT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(ReadText(file()), "old");
-
-    dialog.ASG_C0[0].Orig_CobID = "0x7FF";
-    messages.messages.clear();
-    {
-        testing::FileSizeLimit limit(100);
-        EXPECT_FALSE(dialog.LbButton1Click(file(), messages));
-    }
-    ASSERT_EQ(messages.messages.size(), 1u) << "a failed save says why";
-    EXPECT_EQ(messages.messages[0].kind, testing::RecordedMessage::Error);
-    EXPECT_EQ(messages.messages[0].text.rfind("Cannot create file \"" + file() + "\". ", 0), 0u);
-    EXPECT_EQ(ReadText(file()), "old");
-    EXPECT_EQ(dialog.ASG_C0[0].Orig_CobID, "0x7FF") << "the edits are kept";
-    EXPECT_FALSE(dialog.SaveTables(dir / "no-such-folder/CanCanCobID.xml"));
-}
-
-// "Compile All CobID" and "Cancel All CobID".
-
-TEST_F(CobIdTablesTest, CompileAllOnTheSecondTabFillsOnlyThatTable)
-{
-    Show(k2A);
-    dialog.ASG_C1[10] = {"", "", "desc"};
-    dialog.ASG_C0[10] = {"1", "1", ""};
-    dialog.PageControl1 = kCan1ToCan0;
-    messages.answers = {false, true};
-    EXPECT_FALSE(dialog.LbButton3Click(messages));
-    EXPECT_EQ(dialog.ASG_C1[0], CobIdRow{}) << "No changes nothing";
-    EXPECT_TRUE(dialog.LbButton3Click(messages));
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>(2, "Are you sure to cancel all the CobID just write?"));
-    EXPECT_EQ(dialog.ASG_C1[10], (CobIdRow{"10", "10", "desc"}));
-    EXPECT_EQ(dialog.ASG_C1[2047], (CobIdRow{"2047", "2047", ""}));
-    EXPECT_EQ(dialog.ASG_C0[10], (CobIdRow{"1", "1", ""}));
-    EXPECT_EQ(dialog.ASG_C0[11], CobIdRow{});
-    EXPECT_TRUE(dialog.ValidateTables(messages));
-}
-
-TEST_F(CobIdTablesTest, CancelAllEmptiesTheIdentifiersOfTheShownTable)
-{
-    Show(k2B);
-    dialog.ASG_C0[1999] = {"1", "2", "d"};
-    dialog.ASG_C1[0] = {"1", "2", "d"};
-    messages.answers = {true};
-    EXPECT_TRUE(dialog.LbButton4Click(messages));
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Are you sure to cancel all the CobID?"});
-    EXPECT_EQ(dialog.ASG_C0[1999], (CobIdRow{"", "", "d"}));
-    EXPECT_EQ(dialog.ASG_C1[0], (CobIdRow{"1", "2", "d"}));
-    EXPECT_FALSE(dialog.LbButton4Click(messages)) << "no answer left: No";
-}
-
-// Block editing.
-
-TEST(CobIdBlockTest, SplitsSpreadsheetText)
-{
-    using Lines = std::vector<std::vector<std::string>>;
-    EXPECT_EQ(SplitTabularText(""), Lines{});
-    EXPECT_EQ(SplitTabularText("a"), (Lines{{"a"}}));
-    EXPECT_EQ(SplitTabularText("a\tb\r\n\tc\t\n"), (Lines{{"a", "b"}, {"", "c", ""}}));
-    EXPECT_EQ(SplitTabularText("a\n\nb"), (Lines{{"a"}, {""}, {"b"}}));
-}
-
-TEST(CobIdBlockTest, PasteSkipsReadOnlyCellsAndStopsAtTheEdges)
-{
-    CobIdTable table(3);
-    table[1].Mod_CobID = "kept";
-    auto written = PasteCobIdCells(table, 1, kOriginalColumn, "1\t2\t3\textra\n4\t5\t6\n7\t8\t9\n", false);
-    EXPECT_EQ(written, (CobIdCellRange{1, kOriginalColumn, 2, kDescriptionColumn}));
-    EXPECT_EQ(table[0], CobIdRow{});
-    EXPECT_EQ(table[1], (CobIdRow{"1", "kept", "3"}));
-    EXPECT_EQ(table[2], (CobIdRow{"4", "", "6"}));
-
-    written = PasteCobIdCells(table, 0, kModifyColumn, "x\ty", true);
-    EXPECT_EQ(written, (CobIdCellRange{0, kModifyColumn, 0, kDescriptionColumn}));
-    EXPECT_EQ(table[0], (CobIdRow{"", "x", "y"}));
-    EXPECT_FALSE(PasteCobIdCells(table, 0, kModifyColumn, "z", false)) << "only a read-only cell";
-}
-
-TEST(CobIdBlockTest, CopyGivesARectangleOfOneLineCells)
-{
-    CobIdTable table(3);
-    table[1] = {"1", "2", "two\tparts"};
-    table[2] = {"3", "", "line\nbreak"};
-    std::string text = CopyCobIdCells(table, {1, kOriginalColumn, 2, kDescriptionColumn});
-    EXPECT_EQ(text, "1\t2\ttwo parts\n3\t\tline break\n");
-    CobIdTable other(2);
-    PasteCobIdCells(other, 0, kOriginalColumn, text, true);
-    EXPECT_EQ(other[1], (CobIdRow{"3", "", "line break"}));
+    EXPECT_EQ(ReadCobIdLeniently(file(), tables), CobIdLoad::Stopped);
+    EXPECT_EQ(tables.can0ToCan1[1], (CobIdRow{"1", "2", "d1"})) << "the first table stays when the second is missing";
 }
 
 } // namespace

@@ -28,28 +28,28 @@ public:
         settings.FileSx = "SX40517.sx";
         settings.MasterFolder = dir / "MASTER";
         settings.DirBin = dir / "P/bin/";
-        settings.DirProject = dir / "P/";
+        settings.Project.SetProjectDir(dir / "P");
         settings.NewFileName = "New_SX40517.sx";
     }
 
     std::string MasterPath() const { return settings.MasterPath(); }
     void WriteMaster(const std::string& text) { WriteText(MasterPath(), text); }
     // Bank n (1-5) with a pattern of its own; returns its bytes.
-    Bytes WriteBank(int n, std::size_t size = kWindowSize)
+    Bytes WriteBank(int n, std::size_t size = kBankSize)
     {
         Bytes bytes = Pattern(size, 100 + static_cast<unsigned>(n));
         WriteBytes(settings.DirBin + "bank" + std::to_string(n) + ".bin", bytes);
         return bytes;
     }
-    std::string InProject(const std::string& name) const { return settings.DirProject + name; }
+    std::string InProject(const std::string& name) const { return settings.ProjectFolder() + name; }
     std::vector<std::string> ProjectLines(const std::string& name) const { return CrLfLines(ReadText(InProject(name))); }
 
     // The 512 records expected for a bank's bytes.
     static std::vector<std::string> BankRecords(int n, const Bytes& bytes)
     {
         std::vector<std::string> lines;
-        const std::uint32_t start = kBankTable[static_cast<std::size_t>(n - 1)].windowStart;
-        for (std::size_t offset = 0; offset < kWindowSize; offset += 32)
+        const std::uint32_t start = kWindowStarts[static_cast<std::size_t>(n - 1)];
+        for (std::size_t offset = 0; offset < kBankSize; offset += 32)
             lines.push_back(S2(start + static_cast<std::uint32_t>(offset),
                                Bytes(bytes.begin() + static_cast<long>(offset),
                                      bytes.begin() + static_cast<long>(offset) + 32)));
@@ -99,15 +99,15 @@ TEST(CheckSumSx, FollowsTheMotorolaRule)
 // records go, and the rest is copied; an all-0xFF bank gives known lines.
 TEST_F(ComposerTest, WindowRecordsAreReplacedInPlaceAndTheRestIsCopied)
 {
-    WriteBytes(settings.DirBin + "bank1.bin", Bytes(kWindowSize, 0xFF));
+    WriteBytes(settings.DirBin + "bank1.bin", Bytes(kBankSize, 0xFF));
     const std::vector<std::string> before = {S0(), S2(0x387FE0, Pattern(32, 1)), "S5030003F9"};
     const std::vector<std::string> after = {S2(0x38C000, Pattern(16, 4)), S9()};
     WriteMaster(Join(before, "\n") + Join({kWindowRecord, S2(0x388020, {2}), S2(0x38BFE0, {3})}) + Join(after));
 
-    EXPECT_EQ(composer.InsertBankSx(0, false, "B1.sx", MasterPath()), kBankInserted);
+    EXPECT_EQ(composer.InsertBankSx(1, false, "B1.sx", MasterPath()), StageResult::Inserted);
 
     std::vector<std::string> expected = before;
-    auto records = BankRecords(1, Bytes(kWindowSize, 0xFF));
+    auto records = BankRecords(1, Bytes(kBankSize, 0xFF));
     expected.insert(expected.end(), records.begin(), records.end());
     expected.insert(expected.end(), after.begin(), after.end());
     auto lines = ProjectLines("B1.sx");
@@ -125,7 +125,7 @@ TEST_F(ComposerTest, WindowRecordsAreReplacedInPlaceAndTheRestIsCopied)
 struct StageCase {
     const char* name;
     std::string input;
-    int result;
+    StageResult result;
     std::vector<std::string> output;
     int inputLines;
 };
@@ -138,7 +138,7 @@ TEST_P(StageCases, CopiesAndInsertsAsTheLinesSay)
     Bytes bank = WriteBank(1);
     WriteMaster(c.input);
 
-    EXPECT_EQ(composer.InsertBankSx(0, false, "B1.sx", MasterPath()), c.result);
+    EXPECT_EQ(composer.InsertBankSx(1, false, "B1.sx", MasterPath()), c.result);
 
     std::vector<std::string> expected;
     for (const auto& line : c.output) {
@@ -174,31 +174,31 @@ std::string LowerAddress(std::string record)
 INSTANTIATE_TEST_SUITE_P(
     Composer, StageCases,
     ::testing::Values(
-        StageCase{"WindowMissing", Join({S0(), kOutside, S9()}, "\n"), kBankNotFound, {S0(), kOutside, S9()}, 3},
-        StageCase{"S8OnlyMaster", Join({S0(), kWindowRecord, S8()}), kStageStopped, {S0(), "@BANK", S8()}, 3},
-        StageCase{"RecordStraddlingTheWindowStart", Join({kStraddling, S9()}), kBankNotFound, {kStraddling, S9()}, 2},
-        StageCase{"S1RecordAt3880", Join({kS1At3880, S9()}), kBankNotFound, {kS1At3880, S9()}, 2},
-        StageCase{"LowerCaseRecordType", Join({LowerCase(kWindowRecord), S9()}), kBankNotFound,
+        StageCase{"WindowMissing", Join({S0(), kOutside, S9()}, "\n"), StageResult::WindowNotFound, {S0(), kOutside, S9()}, 3},
+        StageCase{"S8OnlyMaster", Join({S0(), kWindowRecord, S8()}), StageResult::NoEndRecord, {S0(), "@BANK", S8()}, 3},
+        StageCase{"RecordStraddlingTheWindowStart", Join({kStraddling, S9()}), StageResult::WindowNotFound, {kStraddling, S9()}, 2},
+        StageCase{"S1RecordAt3880", Join({kS1At3880, S9()}), StageResult::WindowNotFound, {kS1At3880, S9()}, 2},
+        StageCase{"LowerCaseRecordType", Join({LowerCase(kWindowRecord), S9()}), StageResult::WindowNotFound,
                   {LowerCase(kWindowRecord), S9()}, 2},
-        StageCase{"LowerCaseAddressDigits", Join({S0(), LowerAddress(S2(0x38A0B0, {1})), S9()}), kBankInserted,
+        StageCase{"LowerCaseAddressDigits", Join({S0(), LowerAddress(S2(0x38A0B0, {1})), S9()}), StageResult::Inserted,
                   {S0(), "@BANK", S9()}, 3},
         // A lone CR does not end a line: the whole file is one line, copied.
-        StageCase{"CrOnlyLineEnds", Join({S0(), kWindowRecord, S9()}, "\r"), kStageStopped,
+        StageCase{"CrOnlyLineEnds", Join({S0(), kWindowRecord, S9()}, "\r"), StageResult::NoEndRecord,
                   {S0() + kWindowRecord + S9()}, 1},
         StageCase{"MixedLineEnds",
                   S0() + "\r\n" + kOutside + "\n" + kWindowRecord.substr(0, 20) + "\r" + kWindowRecord.substr(20) +
                       "\r\n" + S9(),
-                  kBankInserted, {S0(), kOutside, "@BANK", S9()}, 4},
-        StageCase{"EndOfFileMarkInTheMiddle", Join({S0(), kWindowRecord}) + "\x1A" + Join({S9()}), kStageStopped,
+                  StageResult::Inserted, {S0(), kOutside, "@BANK", S9()}, 4},
+        StageCase{"EndOfFileMarkInTheMiddle", Join({S0(), kWindowRecord}) + "\x1A" + Join({S9()}), StageResult::NoEndRecord,
                   {S0(), "@BANK"}, 2},
-        StageCase{"LinesTooShortForTheirAddress", Join({"", "S", "S2", "S1388", "S2243880", S9()}), kBankNotFound,
+        StageCase{"LinesTooShortForTheirAddress", Join({"", "S", "S2", "S1388", "S2243880", S9()}), StageResult::WindowNotFound,
                   {"", "S", "S2", "S1388", "S2243880", S9()}, 6},
         // The result is fixed at the "S9" line; a window record after it is
         // still inserted.
-        StageCase{"WindowAfterS9", Join({S9(), kWindowRecord}), kBankNotFound, {S9(), "@BANK"}, 2},
-        StageCase{"EmptyInput", "", kStageStopped, {}, 0},
+        StageCase{"WindowAfterS9", Join({S9(), kWindowRecord}), StageResult::WindowNotFound, {S9(), "@BANK"}, 2},
+        StageCase{"EmptyInput", "", StageResult::NoEndRecord, {}, 0},
         // Longer than the writer's buffer: passed through whole.
-        StageCase{"VeryLongLine", Join({"S0" + std::string(300000, 'A'), kWindowRecord, S9()}), kBankInserted,
+        StageCase{"VeryLongLine", Join({"S0" + std::string(300000, 'A'), kWindowRecord, S9()}), StageResult::Inserted,
                   {"S0" + std::string(300000, 'A'), "@BANK", S9()}, 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -207,9 +207,9 @@ TEST_F(ComposerTest, AsksToInsertAMissingBankBeforeS9)
     Bytes bank = WriteBank(1);
     WriteMaster(Join({S0(), kOutside, S9()}));
     messages.answers = {true};
-    EXPECT_EQ(composer.InsertBankSx(0, true, "yes.sx", MasterPath()), kBankInserted);
+    EXPECT_EQ(composer.InsertBankSx(1, true, "yes.sx", MasterPath()), StageResult::Inserted);
     messages.answers = {false};
-    EXPECT_EQ(composer.InsertBankSx(0, true, "no.sx", MasterPath()), kBankNotFound);
+    EXPECT_EQ(composer.InsertBankSx(1, true, "no.sx", MasterPath()), StageResult::WindowNotFound);
 
     std::vector<std::string> expected = {S0(), kOutside};
     auto records = BankRecords(1, bank);
@@ -231,7 +231,7 @@ TEST_F(ComposerTest, ChecksBeforeTheStageLeaveNoFiles)
         {[](ComposerTest& t) { t.settings.NewFileName.clear(); }, kMsgNewSxNameMissing},
         {[](ComposerTest& t) { t.settings.DirBin = t.dir / "P/nobin/"; }, kMsgBinDirNotFound},
         {[](ComposerTest& t) { RemoveFile(t.settings.DirBin + "bank1.bin"); }, "File bank1.bin Not Found,Abort Procedure"},
-        {[](ComposerTest& t) { t.WriteBank(1, kWindowSize - 1); }, "File bank1.bin Not Valid,Abort Procedure"},
+        {[](ComposerTest& t) { t.WriteBank(1, kBankSize - 1); }, "File bank1.bin Not Valid,Abort Procedure"},
     };
     for (auto& c : cases) {
         WriteMaster(Join({kWindowRecord, S9()}));
@@ -241,7 +241,7 @@ TEST_F(ComposerTest, ChecksBeforeTheStageLeaveNoFiles)
         messages.messages.clear();
         c.breakIt(*this);
 
-        EXPECT_EQ(composer.InsertBankSx(0, false, settings.NewFileName, MasterPath()), kStageStopped) << c.message;
+        EXPECT_EQ(composer.InsertBankSx(1, false, settings.NewFileName, MasterPath()), StageResult::Stopped) << c.message;
         EXPECT_EQ(messages.Texts(), std::vector<std::string>{c.message});
         EXPECT_EQ(FilesInProject(), std::vector<std::string>{}) << c.message;
         EXPECT_EQ(progress.current, 0);
@@ -254,7 +254,7 @@ TEST_F(ComposerTest, AddressThatIsNotHexStopsTheStageAndKeepsTheOldOutput)
     WriteMaster(Join({S9(), "S22438G000" + std::string(66, '0')}));
     WriteText(InProject("B1.sx"), "earlier run\r\n");
 
-    EXPECT_EQ(composer.InsertBankSx(0, false, "B1.sx", MasterPath()), kStageStopped)
+    EXPECT_EQ(composer.InsertBankSx(1, false, "B1.sx", MasterPath()), StageResult::Stopped)
         << "an incomplete output never counts as done, even after S9";
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{kMsgNewSxNotCreated});
     EXPECT_EQ(ReadText(InProject("B1.sx")), "earlier run\r\n");
@@ -267,12 +267,12 @@ TEST_F(ComposerTest, FailedWriteStopsTheStageAndKeepsTheOldOutput)
     WriteBank(1);
     WriteMaster(Join(S2Range(0x300000, 0x310000, 32, 1)) + Join({S9()}));
     WriteText(InProject("B1.sx"), "earlier run\r\n");
-    int result;
+    StageResult result;
     {
         FileSizeLimit limit(100000); // Bin.sx (40 KB) fits, the output (160 KB) does not
-        result = composer.InsertBankSx(0, false, "B1.sx", MasterPath());
+        result = composer.InsertBankSx(1, false, "B1.sx", MasterPath());
     }
-    EXPECT_EQ(result, kStageStopped);
+    EXPECT_EQ(result, StageResult::Stopped);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{kMsgNewSxNotCreated});
     EXPECT_EQ(ReadText(InProject("B1.sx")), "earlier run\r\n");
     EXPECT_EQ(FilesInProject(), std::vector<std::string>{"B1.sx"});
@@ -283,7 +283,7 @@ TEST_F(ComposerTest, BankRecordFileThatCannotBeCreatedEndsTheAction)
     WriteBank(1);
     WriteMaster(Join({kWindowRecord, S9()}));
     CreateDirectory(settings.DirBin + "Bin.sx");
-    EXPECT_THROW(composer.InsertBankSx(0, false, "B1.sx", MasterPath()), Error);
+    EXPECT_THROW(composer.InsertBankSx(1, false, "B1.sx", MasterPath()), Error);
     EXPECT_FALSE(FileExists(InProject("B1.sx")));
 }
 
@@ -294,7 +294,7 @@ TEST_F(ComposerTest, SkippedFirstBankWithoutMasterIsReportedByTheNextStage)
     WriteBank(2);
     ChainOutcome outcome;
     EXPECT_NO_THROW(outcome = composer.RunStages({false, true, false, false, false}));
-    EXPECT_FALSE(outcome.completed);
+    EXPECT_FALSE(outcome.Completed());
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{kMsgSxNotFound});
     EXPECT_EQ(FilesInProject(), std::vector<std::string>{});
 }
@@ -303,7 +303,7 @@ const std::vector<std::uint32_t> kWindows = {0x388000, 0x398000, 0x3A8000, 0x3B8
 
 // srec_cat reads the new firmware with its checksums checked: each taken
 // bank's window holds the bank file, everything else is the master's data.
-class ChainOracle : public ComposerTest, public ::testing::WithParamInterface<std::array<bool, kWindowCount>> {};
+class ChainOracle : public ComposerTest, public ::testing::WithParamInterface<std::array<bool, kBankCount>> {};
 
 TEST_P(ChainOracle, SrecCatFindsTheBanksInTheirWindowsAndTheMasterElsewhere)
 {
@@ -316,8 +316,8 @@ TEST_P(ChainOracle, SrecCatFindsTheBanksInTheirWindowsAndTheMasterElsewhere)
     master.push_back(S9());
     WriteMaster(Join(master));
     const std::string masterBefore = ReadText(MasterPath());
-    std::array<Bytes, kWindowCount> banks;
-    for (int n = 1; n <= kWindowCount; ++n)
+    std::array<Bytes, kBankCount> banks;
+    for (int n = 1; n <= kBankCount; ++n)
         if (taken[static_cast<std::size_t>(n - 1)])
             banks[static_cast<std::size_t>(n - 1)] = WriteBank(n);
 
@@ -328,7 +328,7 @@ TEST_P(ChainOracle, SrecCatFindsTheBanksInTheirWindowsAndTheMasterElsewhere)
     EXPECT_EQ(FilesInProject(), std::vector<std::string>{"New_SX40517.sx"});
     const std::string composed = InProject("New_SX40517.sx");
     std::vector<std::uint32_t> replaced;
-    for (std::size_t i = 0; i < kWindowCount; ++i) {
+    for (std::size_t i = 0; i < kBankCount; ++i) {
         if (!taken[i])
             continue;
         replaced.push_back(kWindows[i]);
@@ -343,10 +343,10 @@ TEST_P(ChainOracle, SrecCatFindsTheBanksInTheirWindowsAndTheMasterElsewhere)
 }
 
 INSTANTIATE_TEST_SUITE_P(Composer, ChainOracle,
-                         ::testing::Values(std::array<bool, kWindowCount>{true, true, false, false, false},
-                                           std::array<bool, kWindowCount>{true, true, true, true, true},
+                         ::testing::Values(std::array<bool, kBankCount>{true, true, false, false, false},
+                                           std::array<bool, kBankCount>{true, true, true, true, true},
                                            // bank 1 skipped: stage 2 reads a copy of the master
-                                           std::array<bool, kWindowCount>{false, true, false, true, false}));
+                                           std::array<bool, kBankCount>{false, true, false, true, false}));
 
 } // namespace
 } // namespace c2c

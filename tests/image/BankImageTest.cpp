@@ -1,8 +1,8 @@
 #include "image/BankImage.h"
 
-#include "app/Workspace.h"
+#include "documents/CobIdTables.h"
+#include "documents/CommSettings.h"
 #include "image/ProjectDocuments.h"
-#include "platform/Error.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -48,16 +48,11 @@ void PrintTo(const ImageCase& c, std::ostream* out) { *out << c.name; }
 
 class BuildBankImageTest : public ::testing::Test {
 protected:
-    BuildBankImageTest()
-    {
-        workspace.ProjectDir = dir.path();
-        workspace.UpdateDocumentPaths();
-    }
-
+    // The documents as the dialogs write them, read as the build reads them.
     void Build(const Texts& pargen, const CobIdRows& can0ToCan1, const CobIdRows& can1ToCan0 = {})
     {
         WriteProject(dir.path(), PargenXml(pargen), CobIdXml(can0ToCan1, can1ToCan0));
-        BuildBankImage(workspace, *image);
+        BuildBankImage(ReadPargenStrictly(dir / "pargen.xml"), ReadCobIdStrictly(dir / "CanCanCobID.xml"), *image);
     }
 
     ::testing::AssertionResult Holds(const Span& span) const
@@ -73,7 +68,6 @@ protected:
     }
 
     TempDir dir;
-    Workspace workspace;
     std::unique_ptr<BankImage> image = std::make_unique<BankImage>();
 };
 
@@ -147,73 +141,7 @@ TEST_F(BuildBankImageTest, EveryBuildStartsAfreshAndBanksThreeToFiveNeverChange)
     EXPECT_TRUE(Holds({4, 0, {0xFF}, kBankSize}));
     EXPECT_TRUE(Holds({5, 0, {0x00}, kBankSize}));
     EXPECT_THROW(image->MutableBank(5), std::out_of_range);
-
-    workspace.ProjectDir.clear();
-    EXPECT_THAT([&] { BuildBankImage(workspace, *image); }, ::testing::ThrowsMessage<Error>("Project not valid"));
 }
-
-struct ErrorCase {
-    const char* name;
-    std::string pargen, cobId; // an empty text: the document is missing
-    std::string expected;      // part of the error text, DIR standing for the project folder
-};
-
-void PrintTo(const ErrorCase& c, std::ostream* out) { *out << c.name; }
-
-class BuildErrorTest : public BuildBankImageTest, public ::testing::WithParamInterface<ErrorCase> {};
-
-TEST_P(BuildErrorTest, StopsTheBuild)
-{
-    WriteProject(dir.path(), GetParam().pargen, GetParam().cobId);
-    for (const std::string* text : {&GetParam().pargen, &GetParam().cobId})
-        if (text->empty())
-            std::filesystem::remove(text == &GetParam().pargen ? workspace.PargenFile : workspace.CanCobIdFile);
-    std::string expected = GetParam().expected;
-    if (auto at = expected.find("DIR"); at != std::string::npos)
-        expected.replace(at, 3, dir.path());
-    EXPECT_THAT([&] { BuildBankImage(workspace, *image); },
-                ::testing::ThrowsMessage<Error>(::testing::HasSubstr(expected)));
-}
-
-const std::string kPargen = PargenXml(kStandardPargen);
-const std::string kTables = CobIdXml({}, {});
-
-INSTANTIATE_TEST_SUITE_P(
-    Errors, BuildErrorTest,
-    ::testing::Values(
-        ErrorCase{"NoPargen", "", kTables, "File \"DIR/pargen.xml\" not found"},
-        ErrorCase{"NoTables", kPargen, "", "File \"DIR/CanCanCobID.xml\" not found"},
-        ErrorCase{"BrokenPargen", "<ParametriGenerali>", kTables, "Error in file \"DIR/pargen.xml\" at byte"},
-        // The settings element is the first top-level node, whatever it is.
-        ErrorCase{"DeclarationAhead", "<?xml version=\"1.0\"?>" + kPargen, kTables,
-                  "The first node of \"DIR/pargen.xml\" is not the settings element"},
-        ErrorCase{"CommentAhead", "<!-- c -->" + kPargen, kTables, "is not the settings element"},
-        ErrorCase{"SixthValueMissing", PargenXml({"5", "5", "0", "1", "0"}), kTables,
-                  "Settings value number 5 (Baud_Dip_C1) not found in \"DIR/pargen.xml\""},
-        ErrorCase{"NestedValue", PargenXml({"5", "5", "<a>0</a>", "1", "0", "0"}), kTables,
-                  "Settings value number 2 (Type) in \"DIR/pargen.xml\" does not hold a single text"},
-        ErrorCase{"BitRateNotANumber", PargenXml({"5", "7FF", "0", "1", "0", "0"}), kTables,
-                  "'7FF' is not a valid integer value"},
-        ErrorCase{"NoTablesRoot", kPargen, "<Tables/>", "Element \"CanCanCobID\" not found in \"DIR/CanCanCobID.xml\""},
-        ErrorCase{"NoFirstSection", kPargen, "<CanCanCobID><Can1_to_Can0/></CanCanCobID>",
-                  "Element \"Can0_to_Can1\" not found in \"DIR/CanCanCobID.xml\""},
-        ErrorCase{"NoSecondSection", kPargen, "<CanCanCobID><Can0_to_Can1/></CanCanCobID>",
-                  "Element \"Can1_to_Can0\" not found in \"DIR/CanCanCobID.xml\""},
-        ErrorCase{"NoModAttribute", kPargen,
-                  "<CanCanCobID><Can0_to_Can1/><Can1_to_Can0><row Orig_CobID=\"\" Mod_CobID=\"\"/>"
-                  "<row Orig_CobID=\"\"/></Can1_to_Can0></CanCanCobID>",
-                  "Attribute \"Mod_CobID\" not found in row 1 of \"Can1_to_Can0\" in \"DIR/CanCanCobID.xml\""},
-        ErrorCase{"OriginalNotANumber", kPargen, CobIdXml({{"0x1G", ""}}, {}), "'0x1G' is not a valid integer value"},
-        ErrorCase{"ModifiedNotANumber", PargenXml(kExtendedPargen), CobIdXml({}, {{"1", "2 "}}),
-                  "'2 ' is not a valid integer value"},
-        // The direct table has room for 0x000-0x7FF only.
-        ErrorCase{"StandardOriginalTooLarge", kPargen, CobIdXml({{"1", ""}, {"0x800", "1"}}, {}),
-                  "The CobID '0x800' in row 1 of \"CAN0 to CAN1\" lies outside 0x000-0x7FF"},
-        ErrorCase{"StandardModifiedTooLarge", kPargen, CobIdXml({}, {{"", ""}, {"7", "4096"}}),
-                  "The CobID '4096' in row 1 of \"CAN1 to CAN0\" lies outside 0x000-0x7FF"},
-        ErrorCase{"StandardNegative", kPargen, CobIdXml({{"0xFFFFFFFF", ""}}, {}),
-                  "The CobID '0xFFFFFFFF' in row 0 of \"CAN0 to CAN1\" lies outside"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace c2c

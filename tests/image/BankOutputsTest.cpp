@@ -1,9 +1,9 @@
 #include "image/BankOutputs.h"
 
-#include "app/Workspace.h"
 #include "image/BankImage.h"
 #include "image/ProjectDocuments.h"
 #include "platform/Error.h"
+#include "project/ProjectLayout.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -38,8 +38,7 @@ protected:
     BankOutputsTest()
     {
         std::filesystem::create_directory(dir / "bin");
-        workspace.ProjectDir = dir.path();
-        workspace.UpdateDocumentPaths();
+        project.SetProjectDir(dir.path());
     }
 
     // Banks 1 to 4 with every byte different from its neighbours.
@@ -51,7 +50,7 @@ protected:
     }
 
     TempDir dir;
-    Workspace workspace;
+    ProjectLayout project;
     std::unique_ptr<BankImage> image = std::make_unique<BankImage>();
 };
 
@@ -109,41 +108,41 @@ TEST_F(BankOutputsTest, SourceLinesOfTheWorkedExample)
 TEST_F(BankOutputsTest, FilesAreReplacedWholeOrNotAtAll)
 {
     FillPattern();
-    WriteText(BankFilePath(dir.path(), 3), std::string(40000, 'x'));
-    WriteBankBinaries(workspace, *image);
-    WriteBankSource(workspace, *image);
+    WriteText(project.BankFile(3), std::string(40000, 'x'));
+    WriteBankBinaries(project, *image);
+    WriteBankSource(project, *image);
     for (int bank = 1; bank <= 5; ++bank) {
         const auto& bytes = image->Bank(bank);
-        EXPECT_EQ(ReadText(BankFilePath(dir.path(), bank)), std::string(bytes.begin(), bytes.end())) << bank;
+        EXPECT_EQ(ReadText(project.BankFile(bank)), std::string(bytes.begin(), bytes.end())) << bank;
     }
-    EXPECT_EQ(ReadText(BankFilePath(dir.path(), 5)), std::string(kBankSize, '\0'));
-    EXPECT_EQ(ReadText(BankSourcePath(dir.path())), BankSourceText(*image));
+    EXPECT_EQ(ReadText(project.BankFile(5)), std::string(kBankSize, '\0'));
+    EXPECT_EQ(ReadText(project.BankSourceFile()), BankSourceText(*image));
 
     // A short write is an error, and the files of the earlier run stay whole.
     image->ResetBanks();
     {
         FileSizeLimit limit(1000);
-        EXPECT_THAT([&] { WriteBankBinaries(workspace, *image); },
+        EXPECT_THAT([&] { WriteBankBinaries(project, *image); },
                     ::testing::ThrowsMessage<Error>(StartsWith("Cannot create file \"" + dir.path() + "/bin/bank1.bin\". ")));
-        EXPECT_THROW(WriteBankSource(workspace, *image), Error);
+        EXPECT_THROW(WriteBankSource(project, *image), Error);
     }
-    EXPECT_EQ(ReadText(BankFilePath(dir.path(), 1)).substr(0, 2), "\x01\x08");
-    EXPECT_EQ(ReadText(BankSourcePath(dir.path())).size(), kBankSourceSize);
+    EXPECT_EQ(ReadText(project.BankFile(1)).substr(0, 2), "\x01\x08");
+    EXPECT_EQ(ReadText(project.BankSourceFile()).size(), kBankSourceSize);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "bin"), std::filesystem::directory_iterator()), 6) << "no temporary file is left";
 }
 
 TEST_F(BankOutputsTest, MissingBinFolderOrProjectIsAnError)
 {
     std::filesystem::remove(dir / "bin");
-    EXPECT_THAT([&] { WriteBankBinaries(workspace, *image); },
+    EXPECT_THAT([&] { WriteBankBinaries(project, *image); },
                 ::testing::ThrowsMessage<Error>(StartsWith("Cannot create file \"" + dir.path() + "/bin/bank1.bin\". ")));
-    EXPECT_THAT([&] { WriteBankSource(workspace, *image); },
+    EXPECT_THAT([&] { WriteBankSource(project, *image); },
                 ::testing::ThrowsMessage<Error>(StartsWith("Cannot create file \"" + dir.path() + "/bin/bankg.c\". ")));
     EXPECT_FALSE(std::filesystem::exists(dir / "bin")) << "the bin folder is not made";
 
-    workspace.ProjectDir.clear(); // the outputs would go to /bin
-    EXPECT_THAT([&] { WriteBankBinaries(workspace, *image); }, ::testing::ThrowsMessage<Error>("Project not valid"));
-    EXPECT_THAT([&] { WriteBankSource(workspace, *image); }, ::testing::ThrowsMessage<Error>("Project not valid"));
+    project.SetProjectDir(""); // the outputs would go to /bin
+    EXPECT_THAT([&] { WriteBankBinaries(project, *image); }, ::testing::ThrowsMessage<Error>("Project not valid"));
+    EXPECT_THAT([&] { WriteBankSource(project, *image); }, ::testing::ThrowsMessage<Error>("Project not valid"));
 }
 
 // An independent reading of bankg.c: the system C compiler turns it into
@@ -151,8 +150,8 @@ TEST_F(BankOutputsTest, MissingBinFolderOrProjectIsAnError)
 TEST_F(BankOutputsTest, CompiledSourceGivesBackTheBankFiles)
 {
     FillPattern();
-    WriteBankBinaries(workspace, *image);
-    WriteBankSource(workspace, *image);
+    WriteBankBinaries(project, *image);
+    WriteBankSource(project, *image);
     WriteText(dir / "dump.c", R"(#include <stdio.h>
 extern const char Bank1[], Bank2[], Bank3[], Bank4[];
 int main(int argc, char** argv)
@@ -167,7 +166,7 @@ int main(int argc, char** argv)
 }
 )");
     const std::string compile = std::string("'") + C2C_C_COMPILER + "' -o '" + (dir / "dump") + "' '" +
-                                BankSourcePath(dir.path()) + "' '" + (dir / "dump.c") + "' 2>'" + (dir / "cc.log") + "'";
+                                project.BankSourceFile() + "' '" + (dir / "dump.c") + "' 2>'" + (dir / "cc.log") + "'";
     const int compiled = std::system(compile.c_str());
     ASSERT_TRUE(WIFEXITED(compiled) && WEXITSTATUS(compiled) == 0) << ReadText(dir / "cc.log");
     std::string run = "'" + (dir / "dump") + "'";
@@ -175,7 +174,7 @@ int main(int argc, char** argv)
         run += " '" + (dir / ("back" + std::to_string(bank))) + "'";
     ASSERT_EQ(std::system(run.c_str()), 0);
     for (int bank = 1; bank <= 4; ++bank)
-        EXPECT_EQ(ReadText(dir / ("back" + std::to_string(bank))), ReadText(BankFilePath(dir.path(), bank))) << bank;
+        EXPECT_EQ(ReadText(dir / ("back" + std::to_string(bank))), ReadText(project.BankFile(bank))) << bank;
 }
 
 } // namespace

@@ -132,4 +132,13 @@ public:
     bool openSucceeds = true;
 };
 
+// One recording fake of each service, handed to a window's logic at once.
+struct FakeServices {
+    RecordingMessages messages;
+    ScriptedFolderPicker folders;
+    ScriptedFilePicker files;
+    RecordingShell shell;
+    UiServices all() { return {messages, folders, files, shell}; }
+};
+
 } // namespace c2c::testing

@@ -5,8 +5,8 @@
 // EXE_DIR is a portable folder (MASTER with a master firmware, Tessimor.exe);
 // a project "Line3" is created in it.
 
-#include "app/qt/Application.h"
-#include "app/qt/TFDrevantaFirmWare.h"
+#include "gui/Application.h"
+#include "dialogs/qt/MainWindow.h"
 #include "platform/qt/QtServices.h"
 
 #include <QAbstractButton>

@@ -1,0 +1,155 @@
+#include "dialogs/GenerateFirmwareLogic.h"
+
+#include "dialogs/ProgramState.h"
+#include "operations/Operations.h"
+#include "platform/FileSystem.h"
+
+namespace c2c {
+
+std::string MasterMissingText(const std::string& masterName)
+{
+    return "Error file " + masterName + " not found";
+}
+
+Placement FormPlacement(int screenWidth, int screenHeight, int dialogWidth, int dialogHeight)
+{
+    return {screenWidth / 2 - dialogWidth / 2, screenHeight / 2 - dialogHeight};
+}
+
+GenerateFirmwareLogic::GenerateFirmwareLogic(ProgramState& state, UiServices services)
+    : state_(state), services_(services)
+{
+}
+
+bool GenerateFirmwareLogic::ProjectIsOpen()
+{
+    return state_.workspace.layout.CheckProject(services_.messages);
+}
+
+void GenerateFirmwareLogic::Show(ProgressSink& progress)
+{
+    optionsCaption = kOptionsClosedCaption;
+    banksVisible = false;
+    binFolderButtonVisible = false;
+    // This product offers banks 1 and 2; the others stay hidden.
+    for (std::size_t i = 0; i < banks.size(); ++i) {
+        banks[i].visible = i < 2;
+        if (i < 2)
+            banks[i].checked = true;
+        banks[i].color = kFormColor;
+    }
+    port = 0;
+    progress.setPosition(0);
+    executeEnabled = false;
+
+    // An empty project would put the bin folder and the new firmware at the
+    // file system's root: refuse it, and forget the folders of an earlier
+    // showing so the hidden buttons cannot compose into another project.
+    if (!ProjectIsOpen()) {
+        composer.DirBin.clear();
+        composer.Project.SetProjectDir("");
+        return;
+    }
+    const ProjectLayout& layout = state_.workspace.layout;
+    // Always the open project's bin folder, even when it is missing (the
+    // composer then says so), never one left from another project.
+    composer.DirBin = WithTrailingSeparator(layout.BinDir());
+
+    if (!FileExists(layout.MasterFile())) {
+        services_.messages.showError(MasterMissingText(kMasterFileName));
+        return;
+    }
+    // The master is read by its full path, so no current folder has to be
+    // changed (and cannot fail) once the file is found.
+    UseMaster(layout.MasterDir(), kMasterFileName);
+}
+
+void GenerateFirmwareLogic::UseMaster(const std::string& folder, const std::string& fileName)
+{
+    composer.FileSx = fileName;
+    composer.MasterFolder = folder;
+    composer.Project = state_.workspace.layout;
+    SetNewFirmwareName(NewFirmwareName(fileName));
+    executeEnabled = true;
+}
+
+void GenerateFirmwareLogic::SetNewFirmwareName(const std::string& text)
+{
+    newFirmwareName = text;
+    composer.NewFileName = text;
+}
+
+void GenerateFirmwareLogic::ToggleOptions()
+{
+    const bool show = !banksVisible;
+    optionsCaption = show ? kOptionsOpenCaption : kOptionsClosedCaption;
+    banksVisible = show;
+    binFolderButtonVisible = show;
+}
+
+void GenerateFirmwareLogic::OpenFirmware()
+{
+    if (!ProjectIsOpen())
+        return;
+    const ProjectLayout& layout = state_.workspace.layout;
+    const std::string folder = DirectoryExists(layout.MasterDir()) ? layout.MasterDir() : layout.ExeDir();
+    auto chosen =
+        services_.files.pickFile(kOpenDialogSxTitle, folder, kOpenDialogSxFilter, kOpenDialogSxPattern);
+    if (chosen)
+        UseMaster(FolderOf(*chosen), FileNameOf(*chosen));
+}
+
+void GenerateFirmwareLogic::ChooseBinFolder()
+{
+    if (!ProjectIsOpen())
+        return;
+    if (auto chosen = services_.folders.pickFolder(kSelectDirBinTitle, state_.workspace.layout.ProjectDir(), ""))
+        composer.DirBin = WithTrailingSeparator(*chosen);
+}
+
+ChainOutcome GenerateFirmwareLogic::ComposeFirmware(ProgressSink& progress)
+{
+    std::array<bool, kBankCount> taken{};
+    for (std::size_t i = 0; i < banks.size(); ++i) {
+        banks[i].color = kFormColor;
+        taken[i] = banks[i].visible && banks[i].checked;
+    }
+    // An error that escapes the composer leaves the button disabled.
+    composeEnabled = false;
+    const ChainOutcome outcome = c2c::ComposeFirmware(composer, taken, services_.messages, progress);
+    for (std::size_t i = 0; i < banks.size(); ++i)
+        if (outcome.stages[i] == StageResult::WindowNotFound)
+            banks[i].color = kBankMissingColor;
+    composeEnabled = true;
+    return outcome;
+}
+
+bool GenerateFirmwareLogic::StartFlasher()
+{
+    if (!composer.Project.CheckProject(services_.messages))
+        return false;
+    // The flasher starts in the master's folder, where a shell start from
+    // this program would have left it.
+    const FlasherStart started = c2c::StartFlasher(state_.workspace.layout, composer.NewFirmwarePath(), port,
+                                                   composer.MasterFolder, services_.shell);
+    if (started != FlasherStart::Started) {
+        services_.messages.showMessage(FlasherStartMessage(started));
+        return false;
+    }
+    return true;
+}
+
+void GenerateFirmwareLogic::ExecuteUpdateFirmware(ProgressSink& progress)
+{
+    const ChainOutcome outcome = ComposeFirmware(progress);
+    // Only a firmware made now, with every bank in it, goes to the device:
+    // never a file left by an earlier run.
+    if (!outcome.AllInserted()) {
+        if (outcome.EndedWithoutEndRecord())
+            services_.messages.showMessage(kMsgNoEndRecord);
+        return;
+    }
+    StartFlasher();
+}
+
+} // namespace c2c

@@ -1,0 +1,112 @@
+#pragma once
+// The Generate Firmware window's logic: the last step of "Update Device". It
+// finds the master firmware, lets the user pick the serial port, composes
+// the new firmware and starts the flasher.
+//
+// The composer's settings (the master, the bin folder, the new firmware's
+// name and project) keep their values from one showing to the next.
+
+#include "firmware/SRecordComposer.h"
+#include "platform/UiServices.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace c2c {
+
+struct ProgramState;
+
+inline constexpr const char* kGenerateFirmwareCaption = "Generate Firmware";
+inline constexpr std::array<const char*, 8> kPorts = {"COM1", "COM2", "COM3", "COM4",
+                                                      "COM5", "COM6", "COM7", "COM8"};
+// Client area of the window, in pixels.
+inline constexpr int kGenerateFirmwareWidth = 430;
+inline constexpr int kGenerateFirmwareHeight = 224;
+// Colours as 0x00BBGGRR: the form's background (RGB 248, 247, 237) and the
+// red of a bank whose window was not found.
+inline constexpr std::uint32_t kFormColor = 15595512;
+inline constexpr std::uint32_t kBankMissingColor = 255;
+
+inline constexpr const char* kOptionsCaptionInForm = "Options>>";
+inline constexpr const char* kOptionsClosedCaption = "Options >>";
+inline constexpr const char* kOptionsOpenCaption = "<< Options";
+inline constexpr const char* kOpenDialogSxTitle = "Open";
+inline constexpr const char* kOpenDialogSxFilter = "File Sx (*.Sx)";
+inline constexpr const char* kOpenDialogSxPattern = "*.Sx";
+inline constexpr const char* kSelectDirBinTitle = "Select Directory Bin";
+
+// "Error file NAME not found"
+std::string MasterMissingText(const std::string& masterName);
+
+// Top-left corner of the window: centred across the screen, its lower edge
+// on the screen's middle line.
+struct Placement {
+    int left;
+    int top;
+};
+Placement FormPlacement(int screenWidth, int screenHeight, int dialogWidth, int dialogHeight);
+
+struct BankCheckBox {
+    bool visible = true;
+    bool checked = true;
+    std::uint32_t color = kFormColor;
+};
+
+class GenerateFirmwareLogic {
+public:
+    GenerateFirmwareLogic(ProgramState& state, UiServices services);
+
+    ComposerSettings composer;
+
+    // Visible controls.
+    int port = 0; // index into kPorts
+    bool executeEnabled = false;
+
+    // Controls present but hidden: no visible control shows them.
+    std::string newFirmwareName; // the edit box holding the composer's NewFileName
+    std::string optionsCaption = kOptionsCaptionInForm;
+    bool banksVisible = false;
+    bool binFolderButtonVisible = false;
+    std::array<BankCheckBox, kBankCount> banks; // index 0 is bank 1
+    bool composeEnabled = true;
+
+    // Each showing: hides the options, offers banks 1 and 2, selects COM1,
+    // zeroes the progress bar, points the bin folder at the open project's
+    // and looks for the master in MASTER. "Execute update firmware" is
+    // enabled only when the master is there.
+    void Show(ProgressSink& progress);
+
+    // "Execute update firmware": composes, and starts the flasher only when
+    // every stage completed with every taken bank inserted.
+    void ExecuteUpdateFirmware(ProgressSink& progress);
+
+    // The hidden "Execute Modify File Sx": the five stages for the ticked
+    // banks; a bank whose window is missing turns red.
+    ChainOutcome ComposeFirmware(ProgressSink& progress);
+
+    // The hidden "Execute update firmware": starts the flasher on the new
+    // firmware and the chosen port, without waiting for it, whatever file
+    // is there. True when it was started.
+    bool StartFlasher();
+
+    void ToggleOptions();
+    // "Open Firmware": another master file, chosen with the file picker.
+    void OpenFirmware();
+    // "Directory File Bin": another bin folder inside the project.
+    void ChooseBinFolder();
+    // The new firmware's name was edited.
+    void SetNewFirmwareName(const std::string& text);
+
+    const UiServices& Services() const { return services_; }
+
+private:
+    void UseMaster(const std::string& folder, const std::string& fileName);
+    // False, after saying so, when no project is open.
+    bool ProjectIsOpen();
+
+    ProgramState& state_;
+    UiServices services_;
+};
+
+} // namespace c2c

@@ -1,0 +1,110 @@
+#include "operations/Operations.h"
+
+#include "documents/CobIdTables.h"
+#include "documents/CommSettings.h"
+#include "documents/CompanionDocuments.h"
+#include "image/BankImage.h"
+#include "image/BankOutputs.h"
+#include "platform/FileSystem.h"
+#include "platform/UiServices.h"
+#include "project/ProjectLayout.h"
+
+#include <memory>
+
+namespace c2c {
+
+ProjectFolderResult CreateProjectFolder(const ProjectLayout& project)
+{
+    if (DirectoryExists(project.ProjectDir()))
+        return ProjectFolderResult::Exists;
+    if (!CreateDirectory(project.ProjectDir()))
+        return ProjectFolderResult::NotCreated;
+    // A bin folder that cannot be made is reported by the steps that need it.
+    CreateDirectories(project.BinDir());
+    return ProjectFolderResult::Created;
+}
+
+void WriteNewProjectDocuments(const ProjectLayout& project, const CommSettings& settings,
+                              CompanionTables& companions)
+{
+    SaveCommSettings(project, settings);
+    WriteCompanionDocuments(companions, project);
+}
+
+void SaveCommSettings(const ProjectLayout& project, const CommSettings& settings)
+{
+    project.RequireProject();
+    WritePargen(project.PargenFile(), settings);
+}
+
+std::optional<CobIdCellError> SaveCobIdTables(const ProjectLayout& project, const CobIdTables& tables,
+                                              const CommSession& session)
+{
+    if (auto bad = FindCobIdError(tables, session))
+        return bad;
+    project.RequireProject();
+    WriteCobIdDocument(project.CobIdFile(), tables);
+    return std::nullopt;
+}
+
+void UpdateDevice(const ProjectLayout& project)
+{
+    project.RequireProject();
+    const CommSettings settings = ReadPargenStrictly(project.PargenFile());
+    const CobIdTables tables = ReadCobIdStrictly(project.CobIdFile());
+    auto image = std::make_unique<BankImage>(); // 80 KiB: kept off the stack
+    BuildBankImage(settings, tables, *image);
+    WriteBankBinaries(project, *image);
+    WriteBankSource(project, *image);
+}
+
+ComposerSettings ComposerSettingsFor(const ProjectLayout& project, const std::string& masterPath,
+                                     const std::string& newFileName)
+{
+    ComposerSettings settings;
+    settings.FileSx = FileNameOf(masterPath);
+    settings.MasterFolder = FolderOf(masterPath);
+    if (settings.MasterFolder.empty() && masterPath.find_first_of("/\\") == 0)
+        settings.MasterFolder = masterPath.substr(0, 1); // a master in the root folder
+    settings.DirBin = WithTrailingSeparator(project.BinDir());
+    settings.NewFileName = newFileName;
+    settings.Project = project;
+    return settings;
+}
+
+ChainOutcome ComposeFirmware(const ComposerSettings& settings, const std::array<bool, kBankCount>& taken,
+                             MessageService& messages, ProgressSink& progress)
+{
+    SRecordComposer composer(settings, messages, progress);
+    return composer.RunStages(taken);
+}
+
+std::string FlasherStartMessage(FlasherStart outcome)
+{
+    switch (outcome) {
+    case FlasherStart::Started:
+        return "";
+    case FlasherStart::FirmwareNotFound:
+        return kMsgSxNotFound;
+    case FlasherStart::FlasherNotFound:
+        return kMsgFlasherNotFound;
+    case FlasherStart::NotStarted:
+        return kMsgFlasherNotStarted;
+    }
+    return "";
+}
+
+FlasherStart StartFlasher(const ProjectLayout& program, const std::string& firmware, int port,
+                          const std::string& workingDir, ShellService& shell)
+{
+    if (!FileExists(firmware))
+        return FlasherStart::FirmwareNotFound;
+    const std::string flasher = program.FlasherFile();
+    if (!FileExists(flasher))
+        return FlasherStart::FlasherNotFound;
+    if (!shell.startDetached(flasher, {firmware, std::to_string(port)}, workingDir))
+        return FlasherStart::NotStarted;
+    return FlasherStart::Started;
+}
+
+} // namespace c2c

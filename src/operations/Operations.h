@@ -1,0 +1,86 @@
+#pragma once
+// The user's operations, one function each. The windows' logic and the
+// command line both call these, so an operation works the same whichever
+// front end starts it. Errors that end an operation are Errors carrying the
+// text the user sees; expected outcomes are returned as values.
+
+#include "firmware/SRecordComposer.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace c2c {
+
+class ProjectLayout;
+class MessageService;
+class ProgressSink;
+class ShellService;
+struct CommSettings;
+struct CommSession;
+struct CobIdTables;
+struct CobIdCellError;
+struct CompanionTables;
+
+// ---------------------------------------------------------------- new project
+
+enum class ProjectFolderResult {
+    Created,
+    Exists,     // a folder of that name is there already
+    NotCreated, // the file system refused (parent missing, no rights, ...)
+};
+
+// Creates the project's folder (one level: its parent must exist) and its
+// bin folder, which "Update Device" fills later (and reports when missing).
+// The file system judges whether the name is taken, so where it ignores
+// letter case "line3" is taken beside "Line3".
+ProjectFolderResult CreateProjectFolder(const ProjectLayout& project);
+
+// The documents of a new project: pargen.xml from `settings`, then the five
+// companion documents. The first Error ends the writing; the documents
+// written before it stay.
+void WriteNewProjectDocuments(const ProjectLayout& project, const CommSettings& settings,
+                              CompanionTables& companions);
+
+// ---------------------------------------------------------------- documents
+
+// Writes the project's pargen.xml. Throws Error; the old file is kept then.
+void SaveCommSettings(const ProjectLayout& project, const CommSettings& settings);
+
+// Checks every identifier against the frame formats of `session` and, when
+// all fit, writes the project's CanCanCobID.xml. Returns the first bad cell,
+// with nothing written. Throws Error when the file cannot be written.
+std::optional<CobIdCellError> SaveCobIdTables(const ProjectLayout& project, const CobIdTables& tables,
+                                              const CommSession& session);
+
+// ---------------------------------------------------------------- update device
+
+// "Update Device" without the window: reads both documents as the build
+// reads them, builds the configuration image and writes bank1.bin ..
+// bank5.bin and bankg.c into the project's bin folder. Throws Error.
+void UpdateDevice(const ProjectLayout& project);
+
+// ---------------------------------------------------------------- firmware
+
+// The composer's settings for a project: the master at `masterPath`, the
+// bank files from the project's bin folder, the new firmware as
+// `newFileName` in the project folder.
+ComposerSettings ComposerSettingsFor(const ProjectLayout& project, const std::string& masterPath,
+                                     const std::string& newFileName);
+
+// Composes the new firmware from the banks taken (index 0 is bank 1).
+ChainOutcome ComposeFirmware(const ComposerSettings& settings, const std::array<bool, kBankCount>& taken,
+                             MessageService& messages, ProgressSink& progress);
+
+enum class FlasherStart { Started, FirmwareNotFound, FlasherNotFound, NotStarted };
+inline constexpr const char* kMsgFlasherNotFound = "Tessimor.exe Not Found, Procedure Aborted";
+inline constexpr const char* kMsgFlasherNotStarted = "Tessimor.exe Not Started, Procedure Aborted";
+// The message of an outcome; empty for Started.
+std::string FlasherStartMessage(FlasherStart outcome);
+
+// Starts the flasher beside the program on `firmware` and the port with
+// index `port` (0 is COM1), in `workingDir`, without waiting for it.
+FlasherStart StartFlasher(const ProjectLayout& program, const std::string& firmware, int port,
+                          const std::string& workingDir, ShellService& shell);
+
+} // namespace c2c

@@ -1,0 +1,185 @@
+#include "dialogs/CommSettingsLogic.h"
+
+#include "dialogs/ProgramState.h"
+#include "platform/Error.h"
+#include "support/Fakes.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace c2c {
+namespace {
+
+using testing::ReadText;
+using testing::TempDir;
+using testing::WriteText;
+
+std::string Pargen(std::initializer_list<const char*> values)
+{
+    const char* names[] = {"Boud0", "Boud1", "Type", "Positive", "Baud_Dip_C0", "Baud_Dip_C1", "TypeC1"};
+    std::string text = "<ParametriGenerali>";
+    std::size_t i = 0;
+    for (const char* value : values) {
+        text += std::string("<") + names[i] + ">" + value + "</" + names[i] + ">";
+        ++i;
+    }
+    return text + "</ParametriGenerali>";
+}
+
+class CommSettingsLogicTest : public ::testing::Test {
+protected:
+    CommSettingsLogicTest() { state.workspace.layout.SetProjectDir(dir.path()); }
+    std::string file() const { return dir / "pargen.xml"; }
+    TempDir dir;
+    ProgramState state;
+    testing::FakeServices services;
+    testing::RecordingMessages& messages = services.messages;
+    CommSettingsLogic dialog{state, services.all()};
+};
+
+TEST_F(CommSettingsLogicTest, CreationTimeStatesAreWrittenAsTwoPointZeroB)
+{
+    dialog.Ok();
+    EXPECT_EQ(ReadText(file()), Pargen({"5", "5", "1", "0", "0", "0", "1"}));
+    EXPECT_EQ(state.session.CanType0, 1);
+    EXPECT_EQ(state.session.CanType1, 1);
+    EXPECT_FALSE(state.session.PositiveImpl);
+}
+
+TEST_F(CommSettingsLogicTest, RoundTripThroughTheDialog)
+{
+    // CAN 0 250 kbit/s 2.0A, CAN 1 500 kbit/s from the dip switch 2.0B, flag set.
+    WriteText(file(), Pargen({"5", "6", "0", "1", "0", "1", "1"}));
+    dialog.Show();
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_EQ(dialog.can0.bitRate, 5);
+    EXPECT_EQ(dialog.can1.bitRate, 6);
+    EXPECT_TRUE(dialog.can0.formatA);
+    EXPECT_FALSE(dialog.can0.formatB);
+    EXPECT_TRUE(dialog.can1.formatB);
+    EXPECT_TRUE(dialog.can1.dipSwitch);
+    EXPECT_FALSE(dialog.can1.bitRateEnabled) << "dip switch greys the list";
+    EXPECT_TRUE(dialog.can0.bitRateEnabled);
+    EXPECT_TRUE(dialog.positive);
+    EXPECT_FALSE(dialog.positiveEnabled) << "formats differ";
+
+    std::string before = ReadText(file());
+    dialog.Ok();
+    EXPECT_EQ(ReadText(file()), before);
+    EXPECT_EQ(state.session.CanType0, 0);
+    EXPECT_EQ(state.session.CanType1, 1);
+    EXPECT_TRUE(state.session.PositiveImpl);
+}
+
+TEST_F(CommSettingsLogicTest, SixChildDocumentLetsCan1FollowCan0)
+{
+    WriteText(file(), Pargen({"5", "5", "1", "0", "0", "0"}));
+    dialog.Show();
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_TRUE(dialog.can1.formatB);
+    EXPECT_FALSE(dialog.can1.formatA);
+    EXPECT_TRUE(dialog.positiveEnabled) << "both 2.0B";
+    EXPECT_FALSE(dialog.positive);
+
+    LoadCommSession(file(), state.session);
+    EXPECT_EQ(state.session.CanType0, 1);
+    EXPECT_EQ(state.session.CanType1, 1);
+    EXPECT_FALSE(state.session.PositiveImpl);
+}
+
+TEST_F(CommSettingsLogicTest, TypeTwoSelectsBInTheDialogButIsKeptByLoadCommSession)
+{
+    WriteText(file(), Pargen({"5", "5", "2", "2", "0", "0", "0"}));
+    dialog.Show();
+    EXPECT_TRUE(dialog.can0.formatB);
+    EXPECT_TRUE(dialog.can1.formatA);
+    LoadCommSession(file(), state.session);
+    EXPECT_EQ(state.session.CanType0, 2);
+    EXPECT_EQ(state.session.CanType1, 0);
+    EXPECT_FALSE(state.session.PositiveImpl) << "Positive 2 reads as clear";
+}
+
+TEST_F(CommSettingsLogicTest, PositiveTwoReadsAsClearInTheDialog)
+{
+    WriteText(file(), Pargen({"5", "5", "1", "2", "0", "0", "1"}));
+    dialog.positive = true;
+    dialog.Show();
+    EXPECT_FALSE(dialog.positive);
+    EXPECT_TRUE(dialog.positiveEnabled);
+}
+
+TEST_F(CommSettingsLogicTest, LettersInBoud0StopTheReadingAtPositionZero)
+{
+    WriteText(file(), Pargen({"abc", "7", "0", "1", "1", "1", "0"}));
+    dialog.can1.bitRate = 2;
+    dialog.Show();
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error in reading file XML"});
+    EXPECT_EQ(dialog.can0.bitRate, 5);
+    EXPECT_EQ(dialog.can1.bitRate, 2) << "later positions untouched";
+    EXPECT_FALSE(dialog.can0.formatA);
+    EXPECT_FALSE(dialog.can0.dipSwitch);
+    EXPECT_TRUE(dialog.positive) << "the Positive rule still runs: no format chosen";
+}
+
+TEST_F(CommSettingsLogicTest, ShortDocumentKeepsWhatWasReadBeforeTheMissingChild)
+{
+    WriteText(file(), Pargen({"1", "2", "0", "1"}));
+    dialog.Show();
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error in reading file XML"});
+    EXPECT_EQ(dialog.can0.bitRate, 1);
+    EXPECT_EQ(dialog.can1.bitRate, 2);
+    EXPECT_TRUE(dialog.can0.formatA);
+    EXPECT_TRUE(dialog.can1.formatA) << "missing position 6 follows CAN 0";
+    EXPECT_TRUE(dialog.positive);
+}
+
+TEST_F(CommSettingsLogicTest, MissingOrBrokenFileMessages)
+{
+    dialog.Show();
+    WriteText(file(), "<ParametriGenerali><Boud0>");
+    dialog.Show();
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"File XML not found", "Error in reading file XML"}));
+}
+
+TEST_F(CommSettingsLogicTest, BitRateOutsideTheListShowsNoSelectionAndStoresMinusOne)
+{
+    WriteText(file(), Pargen({"12", "8", "0", "0", "1", "0", "0"}));
+    dialog.Show();
+    EXPECT_EQ(dialog.can0.bitRate, -1);
+    EXPECT_EQ(dialog.can1.bitRate, 8);
+    EXPECT_FALSE(dialog.can0.bitRateEnabled);
+    dialog.Ok();
+    EXPECT_EQ(ReadText(file()), Pargen({"-1", "8", "0", "0", "1", "0", "0"}));
+}
+
+TEST_F(CommSettingsLogicTest, PositiveRuleAndRadioExclusivity)
+{
+    dialog.ChooseFormat(0, false);
+    EXPECT_TRUE(dialog.positive);
+    EXPECT_FALSE(dialog.positiveEnabled) << "CAN 1 has no format yet";
+    dialog.ChooseFormat(1, false);
+    EXPECT_TRUE(dialog.positiveEnabled);
+    dialog.positive = false;
+    dialog.ChooseFormat(1, true);
+    EXPECT_FALSE(dialog.can1.formatA);
+    EXPECT_TRUE(dialog.positive);
+    EXPECT_FALSE(dialog.positiveEnabled);
+}
+
+TEST_F(CommSettingsLogicTest, FailedWriteUpdatesTheSessionAndKeepsTheOldFile)
+{
+    WriteText(file(), "old");
+    dialog.ChooseFormat(0, false);
+    dialog.ChooseFormat(1, false);
+    dialog.positive = false;
+    {
+        testing::FileSizeLimit limit(2);
+        EXPECT_THROW(dialog.Ok(), Error);
+    }
+    EXPECT_EQ(ReadText(file()), "old");
+    EXPECT_EQ(state.session.CanType0, 0);
+    EXPECT_FALSE(state.session.PositiveImpl);
+}
+
+} // namespace
+} // namespace c2c

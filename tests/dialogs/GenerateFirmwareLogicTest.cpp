@@ -1,0 +1,233 @@
+#include "dialogs/GenerateFirmwareLogic.h"
+
+#include "dialogs/ProgramState.h"
+#include "firmware/SRecordTestSupport.h"
+#include "platform/FileSystem.h"
+#include "support/Fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace c2c {
+namespace {
+
+using namespace c2c::testing;
+
+// A workspace in a temp folder: MASTER with a master holding both windows,
+// a project "My Line" (a name with a space) with its bin folder and banks.
+class GenerateFirmwareTest : public ::testing::Test {
+public:
+    GenerateFirmwareTest()
+    {
+        workspace.layout = ProjectLayout(dir / "Exe Dir");
+        UseProject("My Line");
+        CreateDirectories(master());
+        CreateDirectories(project() + "/bin");
+        WriteText(MasterFile(), Join({S0(), S2(0x388000, {1, 2}), S2(0x398000, {3, 4}), S9()}));
+        for (int n = 1; n <= 2; ++n)
+            WriteBytes(project() + "/bin/bank" + std::to_string(n) + ".bin", Pattern(kBankSize, 1));
+        WriteText(exe() + "/Tessimor.exe", "stand-in");
+    }
+
+    void UseProject(const std::string& name) { workspace.layout.SetProjectDir(exe() + "/PROJECTS/" + name); }
+    std::string exe() const { return dir / "Exe Dir"; }
+    std::string master() const { return exe() + "/MASTER"; }
+    std::string project() const { return workspace.layout.ProjectDir(); }
+    std::string MasterFile() const { return master() + "/SX40517.sx"; }
+    std::string NewFirmware() const { return project() + "/New_SX40517.sx"; }
+    void Show() { dialog.Show(progress); }
+
+    TempDir dir;
+    ProgramState state;
+    Workspace& workspace = state.workspace;
+    FakeServices services;
+    RecordingMessages& messages = services.messages;
+    RecordingShell& shell = services.shell;
+    RecordingProgress progress;
+    GenerateFirmwareLogic dialog{state, services.all()};
+};
+
+TEST(FormPlacement, StandsCentredAcrossAndAboveTheMiddleLine)
+{
+    EXPECT_EQ(FormPlacement(1920, 1080, 446, 250).left, 737);
+    EXPECT_EQ(FormPlacement(1920, 1080, 446, 250).top, 290);
+    EXPECT_EQ(FormPlacement(1365, 767, 431, 251).left, 682 - 215); // halves truncated
+    EXPECT_EQ(FormPlacement(1365, 767, 431, 251).top, 383 - 251);
+}
+
+TEST_F(GenerateFirmwareTest, FormShowFindsTheMasterAndResetsTheControls)
+{
+    dialog.port = 5;
+    dialog.ToggleOptions();
+    EXPECT_EQ(dialog.optionsCaption, "<< Options");
+    EXPECT_TRUE(dialog.banksVisible && dialog.binFolderButtonVisible);
+    dialog.banks[3].color = kBankMissingColor;
+    progress.current = 77;
+
+    Show();
+
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_EQ(dialog.port, 0);
+    EXPECT_EQ(progress.current, 0);
+    EXPECT_TRUE(dialog.executeEnabled);
+    EXPECT_EQ(dialog.optionsCaption, "Options >>");
+    EXPECT_FALSE(dialog.banksVisible);
+    EXPECT_FALSE(dialog.binFolderButtonVisible);
+    for (int i = 0; i < kBankCount; ++i) {
+        EXPECT_EQ(dialog.banks[static_cast<std::size_t>(i)].visible, i < 2) << i;
+        EXPECT_EQ(dialog.banks[static_cast<std::size_t>(i)].color, kFormColor) << i;
+    }
+    EXPECT_TRUE(dialog.banks[0].checked && dialog.banks[1].checked);
+    EXPECT_EQ(dialog.composer.FileSx, "SX40517.sx");
+    EXPECT_EQ(dialog.composer.MasterPath(), MasterFile());
+    EXPECT_EQ(dialog.composer.ProjectFolder(), project() + "/");
+    EXPECT_EQ(dialog.composer.DirBin, project() + "/bin/");
+    EXPECT_EQ(dialog.newFirmwareName, "New_SX40517.sx");
+    EXPECT_EQ(dialog.composer.NewFileName, "New_SX40517.sx");
+}
+
+TEST_F(GenerateFirmwareTest, MissingMasterKeepsTheButtonDisabled)
+{
+    RemoveFile(MasterFile());
+    Show();
+    EXPECT_EQ(messages.messages, (std::vector<RecordedMessage>{{RecordedMessage::Error, "Error file SX40517.sx not found"}}));
+    EXPECT_FALSE(dialog.executeEnabled);
+}
+
+TEST_F(GenerateFirmwareTest, EmptyProjectIsRefused)
+{
+    Show();
+    workspace.layout.SetProjectDir("");
+    Show();
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Project not valid"});
+    EXPECT_FALSE(dialog.executeEnabled);
+    EXPECT_EQ(dialog.composer.DirBin, "") << "never the root's bin folder";
+    EXPECT_FALSE(dialog.composer.Project.IsProjectValid());
+    // The hidden buttons cannot compose into the earlier project either.
+    EXPECT_FALSE(dialog.ComposeFirmware(progress).Completed());
+    EXPECT_FALSE(dialog.StartFlasher());
+    EXPECT_TRUE(shell.started.empty());
+}
+
+TEST_F(GenerateFirmwareTest, DirBinFollowsTheCurrentProjectEvenWhenItsBinIsMissing)
+{
+    ScriptedFolderPicker& folders = services.folders;
+    folders.result = project() + "/elsewhere";
+    Show();
+    dialog.ChooseBinFolder();
+    EXPECT_EQ(dialog.composer.DirBin, project() + "/elsewhere/");
+    ASSERT_EQ(folders.calls.size(), 1u);
+    EXPECT_EQ(folders.calls[0].title, "Select Directory Bin");
+    EXPECT_EQ(folders.calls[0].root, project());
+
+    UseProject("Other");
+    CreateDirectories(project());
+    Show();
+    EXPECT_EQ(dialog.composer.DirBin, project() + "/bin/");
+    dialog.ExecuteUpdateFirmware(progress);
+    EXPECT_TRUE(shell.started.empty());
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Directory Bin Not Found,Abort Procedure"});
+}
+
+TEST_F(GenerateFirmwareTest, OpenFirmwareTakesAnotherMaster)
+{
+    ScriptedFilePicker& files = services.files;
+    RemoveFile(MasterFile());
+    Show();
+    ASSERT_FALSE(dialog.executeEnabled);
+
+    dialog.OpenFirmware(); // cancelled
+    EXPECT_FALSE(dialog.executeEnabled);
+    ASSERT_EQ(files.calls.size(), 1u);
+    EXPECT_EQ(files.calls[0].folder, master());
+    EXPECT_EQ(files.calls[0].filterDescription, "File Sx (*.Sx)");
+    EXPECT_EQ(files.calls[0].pattern, "*.Sx");
+
+    files.result = dir / "other/Fw 2.sx";
+    dialog.OpenFirmware();
+    EXPECT_EQ(dialog.composer.FileSx, "Fw 2.sx");
+    EXPECT_EQ(dialog.composer.MasterPath(), dir / "other/Fw 2.sx");
+    EXPECT_EQ(dialog.composer.NewFileName, "New_Fw 2.sx");
+    EXPECT_EQ(dialog.composer.ProjectFolder(), project() + "/");
+    EXPECT_TRUE(dialog.executeEnabled);
+
+    std::filesystem::remove_all(master());
+    dialog.OpenFirmware();
+    EXPECT_EQ(files.calls.back().folder, exe()) << "without MASTER the chooser opens beside the program";
+}
+
+TEST_F(GenerateFirmwareTest, ExecuteComposesAndStartsTheFlasherOnTheChosenPort)
+{
+    Show();
+    dialog.port = 7; // COM8
+    dialog.ExecuteUpdateFirmware(progress);
+
+    EXPECT_TRUE(messages.messages.empty()) << ::testing::PrintToString(messages.Texts());
+    ASSERT_TRUE(FileExists(NewFirmware()));
+    ASSERT_EQ(shell.started.size(), 1u);
+    EXPECT_EQ(shell.started[0].program, exe() + "/Tessimor.exe");
+    EXPECT_EQ(shell.started[0].arguments, (std::vector<std::string>{NewFirmware(), "7"}));
+    EXPECT_EQ(shell.started[0].workingDirectory, master());
+    EXPECT_EQ(progress.current, progress.maximum);
+    EXPECT_TRUE(dialog.composeEnabled);
+}
+
+TEST_F(GenerateFirmwareTest, FlasherProblemsAreReported)
+{
+    Show();
+    // The hidden "Execute update firmware" alone, before any firmware exists.
+    EXPECT_FALSE(dialog.StartFlasher());
+    // Composed, but no flasher beside the program.
+    RemoveFile(exe() + "/Tessimor.exe");
+    dialog.ExecuteUpdateFirmware(progress);
+    EXPECT_TRUE(FileExists(NewFirmware()));
+    // The flasher is there but does not start.
+    WriteText(exe() + "/Tessimor.exe", "stand-in");
+    shell.startSucceeds = false;
+    EXPECT_FALSE(dialog.StartFlasher());
+
+    EXPECT_EQ(messages.Texts(),
+              (std::vector<std::string>{"File *.Sx Not Found,Abort Procedure", "Tessimor.exe Not Found, Procedure Aborted",
+                                        "Tessimor.exe Not Started, Procedure Aborted"}));
+}
+
+TEST_F(GenerateFirmwareTest, StaleFirmwareIsNotFlashedAfterAnAbort)
+{
+    Show();
+    WriteText(NewFirmware(), "earlier run");
+    RemoveFile(project() + "/bin/bank2.bin");
+    dialog.ExecuteUpdateFirmware(progress);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"File bank2.bin Not Found,Abort Procedure"});
+    EXPECT_TRUE(shell.started.empty());
+    EXPECT_FALSE(FileExists(project() + "/B1.sx")) << "stage 1 ran; its file is removed";
+    EXPECT_EQ(ReadText(NewFirmware()), "earlier run");
+    // The hidden button alone keeps starting whatever file is there.
+    EXPECT_TRUE(dialog.StartFlasher());
+}
+
+TEST_F(GenerateFirmwareTest, BankMissingFromTheMasterTurnsRedAndIsNotFlashed)
+{
+    WriteText(MasterFile(), Join({S0(), S2(0x388000, {1, 2}), S9()}));
+    Show();
+    dialog.ExecuteUpdateFirmware(progress);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Bank 2 Not Found,Bank Not Inserted"});
+    EXPECT_EQ(dialog.banks[1].color, kBankMissingColor);
+    EXPECT_EQ(dialog.banks[0].color, kFormColor);
+    EXPECT_TRUE(FileExists(NewFirmware()));
+    EXPECT_TRUE(shell.started.empty());
+}
+
+TEST_F(GenerateFirmwareTest, MasterWithoutS9IsReportedByTheExecuteButton)
+{
+    WriteText(MasterFile(), Join({S0(), S2(0x388000, {1, 2}), S2(0x398000, {1, 2}), S8()}));
+    Show();
+    dialog.ExecuteUpdateFirmware(progress);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Record S9 Not Found,Abort Procedure"});
+    EXPECT_FALSE(FileExists(NewFirmware()));
+    EXPECT_FALSE(FileExists(project() + "/B1.sx"));
+    EXPECT_TRUE(shell.started.empty());
+}
+
+} // namespace
+} // namespace c2c

@@ -1,0 +1,233 @@
+#include "dialogs/qt/CobIdAccessWindow.h"
+
+#include "dialogs/CobIdAccessLogic.h"
+#include "dialogs/ProgramState.h"
+#include "dialogs/qt/CobIdGrid.h"
+#include "dialogs/qt/CobIdTableModel.h"
+#include "support/Fakes.h"
+#include "support/QtTestMain.h"
+#include "support/TempDir.h"
+
+#include <QAbstractItemModelTester>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include <memory>
+
+using namespace c2c;
+using c2c::testing::ReadText;
+using c2c::testing::WriteText;
+
+namespace {
+
+// One dialog over a temporary project, as the program wires it.
+struct Fixture {
+    explicit Fixture(CommSession shown)
+    {
+        state.session = shown;
+        state.workspace.layout.SetProjectDir(dir.path());
+        dialog = std::make_unique<CobIdAccessWindow>(logic);
+        for (int direction : {kCan0ToCan1, kCan1ToCan0})
+            testers.push_back(std::make_unique<QAbstractItemModelTester>(
+                dialog->grid(direction)->model(), QAbstractItemModelTester::FailureReportingMode::QtTest));
+    }
+    void show()
+    {
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    }
+    CobIdGrid* grid(int direction) const { return dialog->grid(direction); }
+    QString cell(int direction, int row, int column) const
+    {
+        return grid(direction)->model()->index(row, column).data().toString();
+    }
+    QPushButton* button(const char* name) const { return dialog->findChild<QPushButton*>(name); }
+
+    std::string file() const { return state.workspace.layout.CobIdFile(); }
+
+    c2c::testing::TempDir dir;
+    ProgramState state;
+    c2c::testing::FakeServices services;
+    c2c::testing::RecordingMessages& messages = services.messages;
+    CobIdAccessLogic logic{state, services.all()};
+    std::unique_ptr<CobIdAccessWindow> dialog;
+    std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
+};
+
+} // namespace
+
+class CobIdAccessWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsTheTablesEditsAndSavesOnOk()
+    {
+        Fixture f({0, 0, true});
+        CobIdTable c0(2048), c1(2048);
+        c0[0] = {"1", "2", "first"};
+        c1[2047] = {"0x7FF", "0", "last"};
+        WriteCobIdDocument(f.file(), {c0, c1});
+        f.show();
+
+        QCOMPARE(f.dialog->windowTitle(), QStringLiteral("Set CobID Access"));
+        auto* tabs = f.dialog->findChild<QTabWidget*>("PageControl1");
+        QCOMPARE(tabs->tabText(0), QStringLiteral("CAN0 to CAN1"));
+        QCOMPARE(tabs->tabText(1), QStringLiteral("CAN1 to CAN0"));
+        QCOMPARE(f.dialog->findChild<CobIdGrid*>("ASG_C0"), f.grid(kCan0ToCan1));
+        QCOMPARE(f.dialog->findChild<CobIdGrid*>("ASG_C1"), f.grid(kCan1ToCan0));
+        QAbstractItemModel* model = f.grid(kCan0ToCan1)->model();
+        QStringList headers;
+        for (int column = 0; column < model->columnCount(); ++column)
+            headers << model->headerData(column, Qt::Horizontal).toString();
+        QCOMPARE(headers, (QStringList{QString::fromUtf8("N\u00B0"), "Original CobID", "Modify CobID", "Description"}));
+        QCOMPARE(model->rowCount(), 2048);
+        QCOMPARE(f.cell(kCan0ToCan1, 2047, 0), QStringLiteral("2047"));
+        QCOMPARE(f.cell(kCan0ToCan1, 0, 3), QStringLiteral("first"));
+        QCOMPARE(f.cell(kCan1ToCan0, 2047, 1), QStringLiteral("0x7FF"));
+        QVERIFY(f.button("LbButton3")->isVisible());
+        QVERIFY(f.button("LbButton1")->x() < f.button("LbButton3")->x());
+        QVERIFY(f.messages.messages.empty());
+
+        // Typing starts editing; Enter commits and moves down.
+        CobIdGrid* grid = f.grid(kCan0ToCan1);
+        grid->selectCell(5, kModifyColumn);
+        QTest::keyClick(grid, '0');
+        QVERIFY(grid->isEditing());
+        QWidget* editor = grid->indexWidget(grid->currentIndex());
+        QTest::keyClicks(editor, "x12");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(f.cell(kCan0ToCan1, 5, 2), QStringLiteral("0x12"));
+        QTRY_COMPARE(grid->currentIndex(), model->index(6, kModifyColumn));
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(grid->currentIndex(), model->index(7, kModifyColumn));
+        QVERIFY2(f.dialog->isVisible(), "Enter in the grid presses no button");
+
+        // Paste a block from a spreadsheet, then copy part of it back.
+        QGuiApplication::clipboard()->setText(QStringLiteral("10\t11\tten\r\n20\t21\ttwenty\r\n"));
+        grid->selectCell(100, kOriginalColumn);
+        QTest::keySequence(grid, QKeySequence::Paste);
+        QCOMPARE(f.cell(kCan0ToCan1, 101, 3), QStringLiteral("twenty"));
+        QCOMPARE(f.cell(kCan0ToCan1, 100, 2), QStringLiteral("11"));
+        QCOMPARE(grid->selectionModel()->selectedIndexes().size(), 6);
+        grid->selectionModel()->select(QItemSelection(model->index(100, 2), model->index(101, 3)),
+                                       QItemSelectionModel::ClearAndSelect);
+        QTest::keySequence(grid, QKeySequence::Copy);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("11\tten\n21\ttwenty\n"));
+        // Delete empties the selection.
+        QTest::keyClick(grid, Qt::Key_Delete);
+        QCOMPARE(f.cell(kCan0ToCan1, 101, 2), QString());
+        QCOMPARE(f.cell(kCan0ToCan1, 101, 1), QStringLiteral("20"));
+
+        // An editor still open at OK is committed first.
+        grid->selectCell(0, kDescriptionColumn);
+        QTest::keyClick(grid, 'x');
+        QVERIFY(grid->isEditing());
+        QTest::mouseClick(f.button("LbButton1"), Qt::LeftButton);
+        QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
+        QVERIFY(!f.dialog->isVisible());
+
+        CobIdTables saved{CobIdTable(2048), CobIdTable(2048)};
+        QCOMPARE(ReadCobIdLeniently(f.file(), saved), CobIdLoad::Complete);
+        const CobIdTable& saved0 = saved.can0ToCan1;
+        const CobIdTable& saved1 = saved.can1ToCan0;
+        QVERIFY(saved0[0] == (CobIdRow{"1", "2", "x"}));
+        QVERIFY(saved0[5] == (CobIdRow{"", "0x12", ""}));
+        QVERIFY(saved0[100] == (CobIdRow{"10", "", ""}));
+        QVERIFY(saved0[101] == (CobIdRow{"20", "", ""}));
+        QVERIFY(saved1 == c1);
+    }
+
+    void readOnlyModifyColumnAndExtendedLength()
+    {
+        Fixture f({0, 1, false});
+        CobIdTable c0(2048), c1(2048);
+        c0[3] = {"1", "0x1FFFFFFF", ""};
+        WriteCobIdDocument(f.file(), {c0, c1});
+        f.show();
+        QAbstractItemModel* model = f.grid(kCan0ToCan1)->model();
+        QCOMPARE(model->rowCount(), 2000);
+        QVERIFY(!f.button("LbButton3")->isVisible());
+        QVERIFY(!(model->flags(model->index(3, kModifyColumn)) & Qt::ItemIsEditable));
+        QVERIFY(model->flags(model->index(3, kOriginalColumn)) & Qt::ItemIsEditable);
+        QVERIFY(!model->setData(model->index(3, kModifyColumn), QStringLiteral("5")));
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("7\t8\tseven"));
+        f.grid(kCan0ToCan1)->selectCell(3, kOriginalColumn);
+        QTest::keySequence(f.grid(kCan0ToCan1), QKeySequence::Paste);
+        QCOMPARE(f.cell(kCan0ToCan1, 3, 1), QStringLiteral("7"));
+        QCOMPARE(f.cell(kCan0ToCan1, 3, 2), QStringLiteral("0x1FFFFFFF"));
+        QCOMPARE(f.cell(kCan0ToCan1, 3, 3), QStringLiteral("seven"));
+
+        // One value pasted over a selection fills its editable cells.
+        QGuiApplication::clipboard()->setText(QStringLiteral("0x10\n"));
+        f.grid(kCan0ToCan1)->selectionModel()->select(QItemSelection(model->index(2, 1), model->index(3, 2)),
+                                                      QItemSelectionModel::ClearAndSelect);
+        QTest::keySequence(f.grid(kCan0ToCan1), QKeySequence::Paste);
+        QCOMPARE(f.cell(kCan0ToCan1, 2, 1), QStringLiteral("0x10"));
+        QCOMPARE(f.cell(kCan0ToCan1, 3, 1), QStringLiteral("0x10"));
+        QCOMPARE(f.cell(kCan0ToCan1, 3, 2), QStringLiteral("0x1FFFFFFF"));
+        QCOMPARE(f.cell(kCan0ToCan1, 2, 2), QString());
+
+        QTest::mouseClick(f.button("LbButton1"), Qt::LeftButton);
+        QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
+    }
+
+    void badCellIsShownAndNothingIsWritten()
+    {
+        Fixture f({0, 0, true});
+        f.show();
+        QHeaderView* header = f.grid(kCan1ToCan0)->horizontalHeader();
+        header->resizeSection(kOriginalColumn, 300);
+        QAbstractItemModel* model = f.grid(kCan1ToCan0)->model();
+        QVERIFY(model->setData(model->index(1500, kModifyColumn), QStringLiteral("0x800")));
+        QTest::mouseClick(f.button("LbButton1"), Qt::LeftButton);
+
+        std::string shown = "Table Can1 to Can0. Error in row 1500. The CobID must between 0x000 and 0x7FF";
+        QCOMPARE(f.messages.Texts(), std::vector<std::string>{shown});
+        QVERIFY(f.dialog->isVisible());
+        QVERIFY(!QFile::exists(QString::fromStdString(f.file())));
+        QCOMPARE(f.dialog->findChild<QTabWidget*>("PageControl1")->currentIndex(), 1);
+        CobIdGrid* grid = f.grid(kCan1ToCan0);
+        QCOMPARE(grid->currentIndex(), model->index(1500, kModifyColumn));
+        QCOMPARE(grid->selectionModel()->selectedIndexes(), QModelIndexList{model->index(1500, kModifyColumn)});
+        QTRY_VERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->currentIndex())));
+        QVERIFY2(grid->visualRect(grid->currentIndex()).left() >= grid->columnWidth(kNumberColumn),
+                 "clear of the fixed column");
+
+        // Cancel loses the edit; the next showing reloads, keeping the column widths.
+        QTest::mouseClick(f.button("LbButton2"), Qt::LeftButton);
+        QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
+        f.state.session = {1, 1, true};
+        f.show();
+        QCOMPARE(model->rowCount(), 2000);
+        QCOMPARE(f.cell(kCan1ToCan0, 1500, 2), QString());
+        QCOMPARE(header->sectionSize(kOriginalColumn), 300);
+    }
+
+    void compileAllOnTheSecondTabChangesOnlyThatTable()
+    {
+        Fixture f({0, 0, false});
+        f.show();
+        auto* tabs = f.dialog->findChild<QTabWidget*>("PageControl1");
+        tabs->setCurrentIndex(1);
+        f.messages.answers = {true};
+        QTest::mouseClick(f.button("LbButton3"), Qt::LeftButton);
+        QCOMPARE(f.cell(kCan1ToCan0, 2047, 1), QStringLiteral("2047"));
+        QCOMPARE(f.cell(kCan1ToCan0, 2047, 2), QStringLiteral("2047"));
+        QCOMPARE(f.cell(kCan0ToCan1, 2047, 1), QString());
+
+        f.messages.answers = {true};
+        QTest::mouseClick(f.button("LbButton4"), Qt::LeftButton);
+        QCOMPARE(f.cell(kCan1ToCan0, 7, 1), QString());
+        QCOMPARE(f.messages.Texts(), (std::vector<std::string>{"Are you sure to cancel all the CobID just write?",
+                                                               "Are you sure to cancel all the CobID?"}));
+    }
+};
+
+C2C_QTEST_MAIN(CobIdAccessWindowTest)
+#include "CobIdAccessWindowTest.moc"

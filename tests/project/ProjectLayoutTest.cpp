@@ -1,0 +1,55 @@
+#include "project/ProjectLayout.h"
+
+#include "platform/Error.h"
+#include "support/Fakes.h"
+
+#include <gtest/gtest.h>
+
+namespace c2c {
+namespace {
+
+TEST(ProjectLayoutTest, EveryPathOfAProgramAndItsProject)
+{
+    ProjectLayout layout("/opt/c2c/");
+    layout.SetProjectDir("/opt/c2c/PROJECTS/Line 3");
+    const std::pair<std::string, std::string> paths[] = {
+        {layout.ExeDir(), "/opt/c2c"},
+        {layout.MasterFile(), "/opt/c2c/MASTER/SX40517.sx"},
+        {layout.ProjectsDir(), "/opt/c2c/PROJECTS"},
+        {layout.SettingsFile(), "/opt/c2c/Drevanta_C2CCOBID.ini"},
+        {layout.FlasherFile(), "/opt/c2c/Tessimor.exe"},
+        {layout.PargenFile(), "/opt/c2c/PROJECTS/Line 3/pargen.xml"},
+        {layout.CobIdFile(), "/opt/c2c/PROJECTS/Line 3/CanCanCobID.xml"},
+        {layout.DocumentFile(ProjectDocument::SdoPdo), "/opt/c2c/PROJECTS/Line 3/sdopdo.xml"},
+        {layout.BankFile(5), "/opt/c2c/PROJECTS/Line 3/bin/bank5.bin"},
+        {layout.BankSourceFile(), "/opt/c2c/PROJECTS/Line 3/bin/bankg.c"},
+        {BankRecordFileIn("/b/"), "/b/Bin.sx"},
+        {StageFileIn("/p/", 4), "/p/B4.sx"},
+        {NewFirmwareName("SX40517.sx"), "New_SX40517.sx"},
+    };
+    for (const auto& [actual, expected] : paths)
+        EXPECT_EQ(actual, expected);
+}
+
+TEST(ProjectLayoutTest, WithoutAProjectStepsAreRefused)
+{
+    ProjectLayout layout("/opt/c2c");
+    testing::RecordingMessages messages;
+    EXPECT_FALSE(layout.CheckProject(messages));
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Project not valid"});
+    EXPECT_THROW(layout.RequireProject(), Error);
+    layout.SetProjectDir("/p");
+    EXPECT_TRUE(layout.CheckProject(messages));
+    EXPECT_NO_THROW(layout.RequireProject());
+}
+
+TEST(ProjectLayoutTest, WorkingFileNames)
+{
+    for (const char* name : {"Bin.sx", "B1.sx", "B5.sx"})
+        EXPECT_TRUE(IsWorkingFileName(name)) << name;
+    for (const char* name : {"B6.sx", "b1.sx", "New_SX40517.sx", ""})
+        EXPECT_FALSE(IsWorkingFileName(name)) << name;
+}
+
+} // namespace
+} // namespace c2c

@@ -1,0 +1,163 @@
+#include "project/Workspace.h"
+
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+#include "platform/ProfileFile.h"
+#include "support/Fakes.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace c2c {
+namespace {
+
+using testing::ReadText;
+using testing::ScriptedFolderPicker;
+using testing::TempDir;
+using testing::WriteText;
+
+class WorkspaceTest : public ::testing::Test {
+protected:
+    std::string exe() const { return dir.path(); }
+    std::string projects() const { return dir / "PROJECTS"; }
+    void StoreLastProject(const std::string& name)
+    {
+        WriteText(dir / kSettingsFileName, "[lastproj]\r\nprojectname=" + name + "\r\n");
+    }
+    std::string StoredLastProject() const
+    {
+        return ReadProfileString(dir / kSettingsFileName, "lastproj", "projectname", "<none>");
+    }
+
+    TempDir dir;
+    Workspace workspace;
+    ScriptedFolderPicker picker;
+};
+
+TEST_F(WorkspaceTest, FirstRunCreatesTheFoldersAndUsesProjectsItself)
+{
+    EXPECT_FALSE(workspace.Initialise(exe()));
+    EXPECT_TRUE(DirectoryExists(dir / "MASTER"));
+    EXPECT_TRUE(DirectoryExists(projects()));
+    EXPECT_EQ(workspace.layout.MasterDir(), dir / "MASTER");
+    EXPECT_EQ(workspace.ProjectName, "");
+    EXPECT_EQ(workspace.layout.ProjectDir(), projects());
+    EXPECT_EQ(workspace.layout.PargenFile(), projects() + "/pargen.xml");
+    EXPECT_EQ(workspace.layout.CobIdFile(), projects() + "/CanCanCobID.xml");
+    EXPECT_TRUE(workspace.layout.IsProjectValid());
+
+    workspace.SaveLastProject();
+    EXPECT_EQ(ReadText(dir / kSettingsFileName), "[lastproj]\r\nprojectname=\r\n");
+}
+
+TEST_F(WorkspaceTest, StoredNameWithoutSeparatorGetsOne)
+{
+    CreateDirectories(projects() + "/Line3");
+    StoreLastProject("Line3");
+    EXPECT_TRUE(workspace.Initialise(exe() + "/")) << "a trailing separator is dropped";
+    EXPECT_EQ(workspace.layout.ExeDir(), exe());
+    EXPECT_EQ(workspace.ProjectName, "/Line3");
+    EXPECT_EQ(workspace.layout.ProjectDir(), projects() + "/Line3");
+    EXPECT_EQ(workspace.layout.DocumentFile(ProjectDocument::Sdo), projects() + "/Line3/sdo.xml");
+}
+
+TEST_F(WorkspaceTest, VanishedStoredProjectIsWrittenBackUnchanged)
+{
+    StoreLastProject("/Gone");
+    EXPECT_FALSE(workspace.Initialise(exe()));
+    EXPECT_EQ(workspace.layout.ProjectDir(), projects());
+    EXPECT_EQ(workspace.ProjectName, "/Gone");
+    workspace.SaveLastProject();
+    EXPECT_EQ(StoredLastProject(), "/Gone");
+}
+
+TEST_F(WorkspaceTest, StoredNameLeadingOutOfProjectsIsNotRestored)
+{
+    CreateDirectories(dir / "Outside");
+    CreateDirectories(projects() + "/a..b");
+    for (const std::string name : {"/../Outside", "\\..\\Outside", ".."}) {
+        StoreLastProject(name);
+        EXPECT_FALSE(workspace.Initialise(exe())) << name;
+        EXPECT_EQ(workspace.layout.ProjectDir(), projects()) << name;
+    }
+    StoreLastProject("/a..b");
+    EXPECT_TRUE(workspace.Initialise(exe())) << "two dots inside a name are an ordinary name";
+}
+
+TEST_F(WorkspaceTest, OpenProjectTakesThePartAfterProjectsDir)
+{
+    CreateDirectories(projects() + "/Plant/Line3");
+    workspace.Initialise(exe());
+
+    picker.result = projects() + "/Plant/Line3";
+    workspace.OpenProject(picker);
+    ASSERT_EQ(picker.calls.size(), 1u);
+    EXPECT_EQ(picker.calls[0].title, "Select directory of project");
+    EXPECT_EQ(picker.calls[0].root, projects());
+    EXPECT_EQ(picker.calls[0].initialSelection, projects());
+    EXPECT_EQ(workspace.ProjectName, "/Plant/Line3");
+    EXPECT_EQ(workspace.layout.PargenFile(), projects() + "/Plant/Line3/pargen.xml");
+
+    picker.result = projects();
+    workspace.OpenProject(picker);
+    EXPECT_EQ(picker.calls[1].initialSelection, projects() + "/Plant/Line3");
+    EXPECT_EQ(workspace.ProjectName, "");
+    EXPECT_EQ(workspace.layout.ProjectDir(), projects());
+}
+
+TEST_F(WorkspaceTest, CancelKeepsTheProjectAndSetsTheOpenedNameForm)
+{
+    CreateDirectories(projects() + "/Line3");
+    workspace.Initialise(exe());
+    // As after New project: the name as typed.
+    workspace.UseProject("Line3", projects() + "/Line3");
+    workspace.OpenProject(picker);
+    EXPECT_EQ(workspace.layout.ProjectDir(), projects() + "/Line3");
+    EXPECT_EQ(workspace.ProjectName, "/Line3");
+}
+
+TEST_F(WorkspaceTest, CancelAfterTheProjectVanishedLeavesNoValidProject)
+{
+    CreateDirectories(projects() + "/Line3");
+    StoreLastProject("/Line3");
+    workspace.Initialise(exe());
+    std::filesystem::remove_all(projects() + "/Line3");
+
+    workspace.OpenProject(picker);
+    EXPECT_EQ(picker.calls[0].initialSelection, "") << "opens without a selection";
+    EXPECT_EQ(workspace.layout.ProjectDir(), "");
+    EXPECT_EQ(workspace.ProjectName, "");
+    EXPECT_FALSE(workspace.layout.IsProjectValid());
+    EXPECT_EQ(workspace.layout.PargenFile(), "/pargen.xml");
+}
+
+TEST_F(WorkspaceTest, SavingKeepsTheRestOfTheSettingsFile)
+{
+    WriteText(dir / kSettingsFileName, "; kept\n[view]\nzoom=2\n[LastProj]\nProjectName=old\n");
+    workspace.Initialise(exe());
+    workspace.ProjectName = "New";
+    workspace.SaveLastProject();
+    EXPECT_EQ(ReadText(dir / kSettingsFileName), "; kept\n[view]\nzoom=2\n[LastProj]\nprojectname=New\n");
+}
+
+TEST_F(WorkspaceTest, UnwritableSettingsFileIsReported)
+{
+    workspace.Initialise(exe());
+    workspace.layout = ProjectLayout(dir / "missing-folder");
+    try {
+        workspace.SaveLastProject();
+        FAIL();
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + dir / "missing-folder/" + kSettingsFileName);
+    }
+}
+
+TEST_F(WorkspaceTest, ExistingFileInPlaceOfProjectsDoesNotStopStartUp)
+{
+    WriteText(projects(), "not a folder");
+    EXPECT_FALSE(workspace.Initialise(exe()));
+    EXPECT_EQ(workspace.layout.ProjectDir(), projects());
+}
+
+} // namespace
+} // namespace c2c
