@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "support/Fakes.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -297,6 +298,31 @@ TEST_F(ComposerTest, SkippedFirstBankWithoutMasterIsReportedByTheNextStage)
     EXPECT_FALSE(outcome.Completed());
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{kMsgSxNotFound});
     EXPECT_EQ(FilesInProject(), std::vector<std::string>{});
+}
+
+// A file the chain cannot write ends it with an error naming the file, and
+// no working file stays behind.
+TEST_F(ComposerTest, ChainErrorsNameTheFileAndLeaveNoWorkingFiles)
+{
+    struct {
+        const char* blocked; // a folder in the way of this file of the project
+        std::array<bool, kBankCount> taken;
+    } cases[] = {
+        {"B2.sx", {true, true, false, false, false}},          // a taken stage's output
+        {"New_SX40517.sx", {true, true, false, false, false}}, // a skipped last stage's output
+        {"B3.sx", {true, false, false, false, false}},         // a skipped middle stage's output
+    };
+    for (const auto& c : cases) {
+        WriteMaster(Join({kWindowRecord, S9()}));
+        WriteBank(1);
+        WriteBank(2);
+        CreateDirectory(InProject(c.blocked));
+        EXPECT_THAT([&] { composer.RunStages(c.taken); },
+                    ::testing::ThrowsMessage<Error>(::testing::HasSubstr(InProject(c.blocked))))
+            << c.blocked;
+        EXPECT_EQ(FilesInProject(), std::vector<std::string>{}) << c.blocked;
+        std::filesystem::remove(InProject(c.blocked));
+    }
 }
 
 const std::vector<std::uint32_t> kWindows = {0x388000, 0x398000, 0x3A8000, 0x3B8000, 0x3C8000};
