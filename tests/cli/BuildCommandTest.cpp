@@ -1,6 +1,6 @@
 // drevanta-c2c-cli build, through the real executable.
 
-#include "image/ProjectDocuments.h"
+#include "support/ProjectDocuments.h"
 
 #include <gtest/gtest.h>
 

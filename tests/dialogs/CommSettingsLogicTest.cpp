@@ -3,6 +3,7 @@
 #include "dialogs/ProgramState.h"
 #include "platform/Error.h"
 #include "support/Fakes.h"
+#include "support/ProjectDocuments.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -10,21 +11,10 @@
 namespace c2c {
 namespace {
 
+using testing::PargenXml;
 using testing::ReadText;
 using testing::TempDir;
 using testing::WriteText;
-
-std::string Pargen(std::initializer_list<const char*> values)
-{
-    const char* names[] = {"Boud0", "Boud1", "Type", "Positive", "Baud_Dip_C0", "Baud_Dip_C1", "TypeC1"};
-    std::string text = "<ParametriGenerali>";
-    std::size_t i = 0;
-    for (const char* value : values) {
-        text += std::string("<") + names[i] + ">" + value + "</" + names[i] + ">";
-        ++i;
-    }
-    return text + "</ParametriGenerali>";
-}
 
 class CommSettingsLogicTest : public ::testing::Test {
 protected:
@@ -40,7 +30,7 @@ protected:
 TEST_F(CommSettingsLogicTest, CreationTimeStatesAreWrittenAsTwoPointZeroB)
 {
     dialog.Ok();
-    EXPECT_EQ(ReadText(file()), Pargen({"5", "5", "1", "0", "0", "0", "1"}));
+    EXPECT_EQ(ReadText(file()), PargenXml({"5", "5", "1", "0", "0", "0", "1"}));
     EXPECT_EQ(state.session.CanType0, 1);
     EXPECT_EQ(state.session.CanType1, 1);
     EXPECT_FALSE(state.session.PositiveImpl);
@@ -49,7 +39,7 @@ TEST_F(CommSettingsLogicTest, CreationTimeStatesAreWrittenAsTwoPointZeroB)
 TEST_F(CommSettingsLogicTest, RoundTripThroughTheDialog)
 {
     // CAN 0 250 kbit/s 2.0A, CAN 1 500 kbit/s from the dip switch 2.0B, flag set.
-    WriteText(file(), Pargen({"5", "6", "0", "1", "0", "1", "1"}));
+    WriteText(file(), PargenXml({"5", "6", "0", "1", "0", "1", "1"}));
     dialog.Show();
     EXPECT_TRUE(messages.messages.empty());
     EXPECT_EQ(dialog.can0.bitRate, 5);
@@ -73,7 +63,7 @@ TEST_F(CommSettingsLogicTest, RoundTripThroughTheDialog)
 
 TEST_F(CommSettingsLogicTest, SixChildDocumentLetsCan1FollowCan0)
 {
-    WriteText(file(), Pargen({"5", "5", "1", "0", "0", "0"}));
+    WriteText(file(), PargenXml({"5", "5", "1", "0", "0", "0"}));
     dialog.Show();
     EXPECT_TRUE(messages.messages.empty());
     EXPECT_TRUE(dialog.can1.formatB);
@@ -89,7 +79,7 @@ TEST_F(CommSettingsLogicTest, SixChildDocumentLetsCan1FollowCan0)
 
 TEST_F(CommSettingsLogicTest, TypeTwoSelectsBInTheDialogButIsKeptByLoadCommSession)
 {
-    WriteText(file(), Pargen({"5", "5", "2", "2", "0", "0", "0"}));
+    WriteText(file(), PargenXml({"5", "5", "2", "2", "0", "0", "0"}));
     dialog.Show();
     EXPECT_TRUE(dialog.can0.formatB);
     EXPECT_TRUE(dialog.can1.formatA);
@@ -101,7 +91,7 @@ TEST_F(CommSettingsLogicTest, TypeTwoSelectsBInTheDialogButIsKeptByLoadCommSessi
 
 TEST_F(CommSettingsLogicTest, PositiveTwoReadsAsClearInTheDialog)
 {
-    WriteText(file(), Pargen({"5", "5", "1", "2", "0", "0", "1"}));
+    WriteText(file(), PargenXml({"5", "5", "1", "2", "0", "0", "1"}));
     dialog.positive = true;
     dialog.Show();
     EXPECT_FALSE(dialog.positive);
@@ -110,7 +100,7 @@ TEST_F(CommSettingsLogicTest, PositiveTwoReadsAsClearInTheDialog)
 
 TEST_F(CommSettingsLogicTest, LettersInBoud0StopTheReadingAtPositionZero)
 {
-    WriteText(file(), Pargen({"abc", "7", "0", "1", "1", "1", "0"}));
+    WriteText(file(), PargenXml({"abc", "7", "0", "1", "1", "1", "0"}));
     dialog.can1.bitRate = 2;
     dialog.Show();
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error in reading file XML"});
@@ -123,7 +113,7 @@ TEST_F(CommSettingsLogicTest, LettersInBoud0StopTheReadingAtPositionZero)
 
 TEST_F(CommSettingsLogicTest, ShortDocumentKeepsWhatWasReadBeforeTheMissingChild)
 {
-    WriteText(file(), Pargen({"1", "2", "0", "1"}));
+    WriteText(file(), PargenXml({"1", "2", "0", "1"}));
     dialog.Show();
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error in reading file XML"});
     EXPECT_EQ(dialog.can0.bitRate, 1);
@@ -143,13 +133,13 @@ TEST_F(CommSettingsLogicTest, MissingOrBrokenFileMessages)
 
 TEST_F(CommSettingsLogicTest, BitRateOutsideTheListShowsNoSelectionAndStoresMinusOne)
 {
-    WriteText(file(), Pargen({"12", "8", "0", "0", "1", "0", "0"}));
+    WriteText(file(), PargenXml({"12", "8", "0", "0", "1", "0", "0"}));
     dialog.Show();
     EXPECT_EQ(dialog.can0.bitRate, -1);
     EXPECT_EQ(dialog.can1.bitRate, 8);
     EXPECT_FALSE(dialog.can0.bitRateEnabled);
     dialog.Ok();
-    EXPECT_EQ(ReadText(file()), Pargen({"-1", "8", "0", "0", "1", "0", "0"}));
+    EXPECT_EQ(ReadText(file()), PargenXml({"-1", "8", "0", "0", "1", "0", "0"}));
 }
 
 TEST_F(CommSettingsLogicTest, PositiveRuleAndRadioExclusivity)

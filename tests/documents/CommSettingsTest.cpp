@@ -1,8 +1,6 @@
 #include "documents/CommSettings.h"
 
-#include "platform/Error.h"
-#include "platform/XmlDocument.h"
-#include "support/Fakes.h"
+#include "support/ProjectDocuments.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -10,22 +8,9 @@
 namespace c2c {
 namespace {
 
-using testing::ReadText;
-using testing::RecordingMessages;
+using testing::PargenXml;
 using testing::TempDir;
 using testing::WriteText;
-
-std::string Pargen(std::initializer_list<const char*> values)
-{
-    const char* names[] = {"Boud0", "Boud1", "Type", "Positive", "Baud_Dip_C0", "Baud_Dip_C1", "TypeC1"};
-    std::string text = "<ParametriGenerali>";
-    std::size_t i = 0;
-    for (const char* value : values) {
-        text += std::string("<") + names[i] + ">" + value + "</" + names[i] + ">";
-        ++i;
-    }
-    return text + "</ParametriGenerali>";
-}
 
 class CommSettingsTest : public ::testing::Test {
 protected:
@@ -52,7 +37,7 @@ TEST_F(CommSettingsTest, LoadCommSessionDefaultsAndBrokenDocuments)
     EXPECT_TRUE(session.PositiveImpl);
 
     session = {7, 7, false};
-    WriteText(file(), Pargen({"5", "5", "1"}));
+    WriteText(file(), PargenXml({"5", "5", "1"}));
     LoadCommSession(file(), session);
     EXPECT_EQ(session.CanType0, 1);
     EXPECT_EQ(session.CanType1, 1) << "position 6 missing: follows CAN 0";

@@ -2,7 +2,7 @@
 
 #include "documents/CobIdTables.h"
 #include "documents/CommSettings.h"
-#include "image/ProjectDocuments.h"
+#include "support/ProjectDocuments.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

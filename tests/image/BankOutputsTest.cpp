@@ -1,9 +1,9 @@
 #include "image/BankOutputs.h"
 
 #include "image/BankImage.h"
-#include "image/ProjectDocuments.h"
 #include "platform/Error.h"
 #include "project/ProjectLayout.h"
+#include "support/ProjectDocuments.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 
 #include "operations/Operations.h"
 
-#include "image/ProjectDocuments.h"
 #include "platform/Error.h"
 #include "project/ProjectLayout.h"
+#include "support/ProjectDocuments.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
