@@ -165,7 +165,9 @@ int RunComposeCommand(const std::vector<std::string>& arguments, std::ostream&, 
     NoProgress progress;
     try {
         const ChainOutcome outcome = ComposeFirmware(settings, options.banks, messages, progress);
-        if (!outcome.Completed()) {
+        // A firmware without one of the banks asked for is no success either:
+        // a script must not flash it.
+        if (!outcome.AllInserted()) {
             if (outcome.EndedWithoutEndRecord())
                 err << "compose: the firmware has no S9 record; composition stopped\n";
             return 1;

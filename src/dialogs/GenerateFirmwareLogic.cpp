@@ -130,7 +130,7 @@ bool GenerateFirmwareLogic::StartFlasher()
         return false;
     // The flasher starts in the master's folder, where a shell start from
     // this program would have left it.
-    const FlasherStart started = c2c::StartFlasher(state_.workspace.layout, composer.NewFirmwarePath(), port,
+    const FlasherStart started = c2c::StartFlasher(composer.Project, composer.NewFirmwarePath(), port,
                                                    composer.MasterFolder, services_.shell);
     if (started != FlasherStart::Started) {
         services_.messages.showMessage(FlasherStartMessage(started));

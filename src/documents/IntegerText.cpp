@@ -67,7 +67,7 @@ std::int32_t ParseInteger(std::string_view text)
 {
     if (auto value = TryParseInteger(text))
         return *value;
-    throw Error("'" + std::string(text) + "' is not a valid integer value");
+    throw Error(QuotedValue(text) + " is not a valid integer value");
 }
 
 std::int32_t ParseIntegerOr(std::string_view text, std::int32_t defaultValue)

@@ -15,7 +15,8 @@ namespace c2c {
 // The number, or nothing when the text is not an integer of this syntax.
 std::optional<std::int32_t> TryParseInteger(std::string_view text);
 
-// The number; Error("'TEXT' is not a valid integer value") when not one.
+// The number; Error("'TEXT' is not a valid integer value") when not one
+// (a long text is cut, see QuotedValue).
 std::int32_t ParseInteger(std::string_view text);
 
 // The number, or `defaultValue` when the text is not one.

@@ -54,8 +54,8 @@ std::uint32_t StandardCobId(const std::string& text, std::size_t row, const Dire
 {
     std::int32_t value = ParseInteger(text);
     if (value < 0 || static_cast<std::uint32_t>(value) > kMaxStandardCobId)
-        throw Error("The CobID '" + text + "' in row " + std::to_string(row) + " of \"" + direction.caption +
-                    "\" lies outside 0x000-0x7FF");
+        throw Error("The CobID " + QuotedValue(text) + " in row " + std::to_string(row) + " of \"" +
+                    direction.caption + "\" lies outside 0x000-0x7FF");
     return static_cast<std::uint32_t>(value);
 }
 

@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "platform/UiServices.h"
 #include "project/ProjectLayout.h"
+#include "project/ProjectLock.h"
 
 #include <memory>
 
@@ -49,7 +50,7 @@ std::optional<CobIdCellError> SaveCobIdTables(const ProjectLayout& project, cons
 
 void UpdateDevice(const ProjectLayout& project)
 {
-    project.RequireProject();
+    ProjectLock lock(project);
     const CommSettings settings = ReadPargenStrictly(project.PargenFile());
     const CobIdTables tables = ReadCobIdStrictly(project.CobIdFile());
     auto image = std::make_unique<BankImage>(); // 80 KiB: kept off the stack
@@ -75,6 +76,9 @@ ComposerSettings ComposerSettingsFor(const ProjectLayout& project, const std::st
 ChainOutcome ComposeFirmware(const ComposerSettings& settings, const std::array<bool, kBankCount>& taken,
                              MessageService& messages, ProgressSink& progress)
 {
+    if (!settings.Project.CheckProject(messages))
+        return ChainOutcome{};
+    ProjectLock lock(settings.Project);
     SRecordComposer composer(settings, messages, progress);
     return composer.RunStages(taken);
 }
@@ -94,12 +98,13 @@ std::string FlasherStartMessage(FlasherStart outcome)
     return "";
 }
 
-FlasherStart StartFlasher(const ProjectLayout& program, const std::string& firmware, int port,
+FlasherStart StartFlasher(const ProjectLayout& project, const std::string& firmware, int port,
                           const std::string& workingDir, ShellService& shell)
 {
+    ProjectLock lock(project);
     if (!FileExists(firmware))
         return FlasherStart::FirmwareNotFound;
-    const std::string flasher = program.FlasherFile();
+    const std::string flasher = project.FlasherFile();
     if (!FileExists(flasher))
         return FlasherStart::FlasherNotFound;
     if (!shell.startDetached(flasher, {firmware, std::to_string(port)}, workingDir))

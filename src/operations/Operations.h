@@ -3,6 +3,10 @@
 // command line both call these, so an operation works the same whichever
 // front end starts it. Errors that end an operation are Errors carrying the
 // text the user sees; expected outcomes are returned as values.
+//
+// Building, composing and starting the flasher each hold the project's lock
+// (see ProjectLock): while another run holds it they throw
+// Error(ProjectBusyText(...)) and change nothing.
 
 #include "firmware/SRecordComposer.h"
 
@@ -69,6 +73,7 @@ ComposerSettings ComposerSettingsFor(const ProjectLayout& project, const std::st
                                      const std::string& newFileName);
 
 // Composes the new firmware from the banks taken (index 0 is bank 1).
+// Without a project folder nothing runs and "Project not valid" is shown.
 ChainOutcome ComposeFirmware(const ComposerSettings& settings, const std::array<bool, kBankCount>& taken,
                              MessageService& messages, ProgressSink& progress);
 
@@ -78,9 +83,10 @@ inline constexpr const char* kMsgFlasherNotStarted = "Tessimor.exe Not Started, 
 // The message of an outcome; empty for Started.
 std::string FlasherStartMessage(FlasherStart outcome);
 
-// Starts the flasher beside the program on `firmware` and the port with
-// index `port` (0 is COM1), in `workingDir`, without waiting for it.
-FlasherStart StartFlasher(const ProjectLayout& program, const std::string& firmware, int port,
+// Starts the flasher beside the program on `project`'s firmware `firmware`
+// and the port with index `port` (0 is COM1), in `workingDir`, without
+// waiting for it.
+FlasherStart StartFlasher(const ProjectLayout& project, const std::string& firmware, int port,
                           const std::string& workingDir, ShellService& shell);
 
 } // namespace c2c

@@ -9,4 +9,12 @@ std::string GeneralErrorText(const std::string& errorText)
     return errorText;
 }
 
+std::string QuotedValue(std::string_view value)
+{
+    constexpr std::size_t kShown = 64;
+    if (value.size() <= kShown)
+        return "'" + std::string(value) + "'";
+    return "'" + std::string(value.substr(0, kShown)) + "...'";
+}
+
 } // namespace c2c

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace c2c {
 
@@ -19,5 +20,10 @@ inline constexpr const char* kApplicationTitle = "Firmware Drevanta";
 // added when its last character sorts after "." (so "!", ")" and "." itself
 // get none).
 std::string GeneralErrorText(const std::string& errorText);
+
+// A value as a message quotes it: in single quotes, cut to its first 64
+// characters (and "...") when longer, so a hostile document cannot make a
+// message of any size.
+std::string QuotedValue(std::string_view value);
 
 } // namespace c2c

@@ -81,9 +81,10 @@ TEST_F(ComposeCommandTest, ExitStatusTellsWhetherTheChainCompleted)
     EXPECT_EQ(Compose(Quote(project) + " --master " + Quote(master) + " --banks 1"), 1);
     EXPECT_NE(errors.find("no S9 record"), std::string::npos) << errors;
 
-    // A bank missing from the master is reported; the chain still completes.
+    // A bank missing from the master is reported; the chain completes, but a
+    // firmware without a bank asked for is no success.
     WriteText(master, Join({S0(), S2(0x388000, {1}), S9()}));
-    EXPECT_EQ(Compose(Quote(project) + " --master " + Quote(master) + " --banks 1,3"), 0);
+    EXPECT_EQ(Compose(Quote(project) + " --master " + Quote(master) + " --banks 1,3"), 1);
     EXPECT_EQ(errors, "Bank 3 Not Found,Bank Not Inserted\n");
     EXPECT_TRUE(FileExists(project + "/New_SX40517.sx"));
 }
