@@ -7,12 +7,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+
+#include <io.h>
 // windows.h names its own CreateDirectory; ours is the one meant here.
 #undef CreateDirectory
 #else
@@ -86,7 +87,8 @@ bool RemoveFile(const std::string& path)
     if (path.empty())
         return false;
     std::error_code ec;
-    if (fs::is_directory(ToPath(path), ec))
+    // A link is removed itself, whatever it points to.
+    if (fs::is_directory(fs::symlink_status(ToPath(path), ec)))
         return false;
     return fs::remove(ToPath(path), ec) && !ec;
 }
@@ -117,19 +119,67 @@ std::string FolderOf(const std::string& path)
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
-std::string ReadWholeFile(const std::string& path)
+std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
 {
-    std::ifstream in(ToPath(path), std::ios::binary);
-    if (!in)
-        throw Error("Cannot open file \"" + path + "\". " + SystemReason(errno));
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad())
-        throw Error("Cannot read file \"" + path + "\". " + SystemReason(errno));
-    return content.str();
+    FileHandle file = OpenRegularFile(path);
+    std::string content;
+    char block[64 * 1024];
+    for (;;) {
+        const std::size_t got = std::fread(block, 1, sizeof block, file.get());
+        if (content.size() + got > maxSize)
+            throw Error("Cannot read file \"" + path + "\". It is larger than " + std::to_string(maxSize) + " bytes");
+        content.append(block, got);
+        if (got < sizeof block) {
+            if (std::ferror(file.get()))
+                throw Error("Cannot read file \"" + path + "\". " + SystemReason(errno));
+            return content;
+        }
+    }
 }
 
 #ifndef _WIN32
+FileHandle OpenRegularFile(const std::string& path)
+{
+    auto fail = [&](const std::string& reason) -> void {
+        throw Error("Cannot open file \"" + path + "\". " + reason);
+    };
+    // Without O_NONBLOCK opening a FIFO would wait for a writer for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        fail(SystemReason(errno));
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        fail("It is not a regular file");
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    FileHandle file(::fdopen(fd, "rb"));
+    if (!file) {
+        const int error = errno;
+        ::close(fd);
+        fail(SystemReason(error));
+    }
+    return file;
+}
+
+bool SyncFile(std::FILE* file)
+{
+    return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+}
+
+bool SyncFolderOf(const std::string& path)
+{
+    std::string folder = FolderOf(path);
+    if (folder.empty())
+        folder = path.find('/') == 0 ? "/" : ".";
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    ::close(fd);
+    return synced;
+}
+
 void WriteFileAtomically(const std::string& path, std::string_view content)
 {
     auto fail = [&](int error) -> void {
@@ -171,6 +221,13 @@ void WriteFileAtomically(const std::string& path, std::string_view content)
         data += written;
         left -= static_cast<std::size_t>(written);
     }
+    // A full disk may show only now, when the data is flushed.
+    if (::fsync(fd) != 0) {
+        int error = errno;
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        fail(error);
+    }
     if (::close(fd) != 0) {
         int error = errno;
         ::unlink(pattern.c_str());
@@ -181,6 +238,8 @@ void WriteFileAtomically(const std::string& path, std::string_view content)
         ::unlink(pattern.c_str());
         fail(error);
     }
+    if (!SyncFolderOf(path))
+        fail(errno);
 }
 
 std::string ExecutableDirectory()
@@ -229,6 +288,33 @@ std::string ExecutableDirectory()
     }
     buffer.resize(length);
     return fs::path(buffer).parent_path().string();
+}
+#endif
+
+#ifdef _WIN32
+FileHandle OpenRegularFile(const std::string& path)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(ToPath(path), ec))
+        throw Error("Cannot open file \"" + path + "\". " +
+                    (fs::exists(ToPath(path), ec) ? std::string("It is not a regular file") : SystemReason(ENOENT)));
+    FileHandle file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        throw Error("Cannot open file \"" + path + "\". " + SystemReason(errno));
+    return file;
+}
+
+bool SyncFile(std::FILE* file)
+{
+    return std::fflush(file) == 0 &&
+           ::FlushFileBuffers(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file)))) != 0;
+}
+
+bool SyncFolderOf(const std::string&)
+{
+    // NTFS journals the rename itself; a replace made with write-through
+    // needs no flush of the folder.
+    return true;
 }
 #endif
 
