@@ -137,6 +137,20 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
     }
 }
 
+StagedFile::~StagedFile()
+{
+    if (!temporary_.empty())
+        RemoveFile(temporary_);
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view content)
+{
+    StagedFile file(path, content);
+    file.Install();
+    if (!SyncFolderOf(path))
+        throw Error("Cannot create file \"" + path + "\". " + SystemReason(errno));
+}
+
 #ifndef _WIN32
 FileHandle OpenRegularFile(const std::string& path)
 {
@@ -180,25 +194,26 @@ bool SyncFolderOf(const std::string& path)
     return synced;
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view content)
+StagedFile::StagedFile(std::string target, std::string_view content) : target_(std::move(target))
 {
     auto fail = [&](int error) -> void {
-        throw Error("Cannot create file \"" + path + "\". " + SystemReason(error));
+        throw Error("Cannot create file \"" + target_ + "\". " + SystemReason(error));
     };
-    if (path.empty())
+    if (target_.empty())
         fail(ENOENT);
-    if (DirectoryExists(path))
+    struct stat old {};
+    const bool exists = ::lstat(target_.c_str(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode))
         fail(EISDIR);
 
-    std::string pattern = path + ".tmp-XXXXXX";
+    std::string pattern = target_ + ".tmp-XXXXXX";
     int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         fail(errno);
 
     // mkstemp creates the file readable by the owner only; give it the mode
     // an ordinary new file would have, or keep the mode of the file replaced.
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) {
+    if (exists && S_ISREG(old.st_mode)) {
         ::fchmod(fd, old.st_mode & 07777);
     } else {
         mode_t mask = ::umask(0);
@@ -206,6 +221,11 @@ void WriteFileAtomically(const std::string& path, std::string_view content)
         ::fchmod(fd, 0666 & ~mask);
     }
 
+    auto abandon = [&](int error) {
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        fail(error);
+    };
     const char* data = content.data();
     std::size_t left = content.size();
     while (left > 0) {
@@ -213,33 +233,27 @@ void WriteFileAtomically(const std::string& path, std::string_view content)
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            int error = errno;
-            ::close(fd);
-            ::unlink(pattern.c_str());
-            fail(error);
+            abandon(errno);
         }
         data += written;
         left -= static_cast<std::size_t>(written);
     }
     // A full disk may show only now, when the data is flushed.
-    if (::fsync(fd) != 0) {
-        int error = errno;
-        ::close(fd);
-        ::unlink(pattern.c_str());
-        fail(error);
-    }
+    if (::fsync(fd) != 0)
+        abandon(errno);
     if (::close(fd) != 0) {
         int error = errno;
         ::unlink(pattern.c_str());
         fail(error);
     }
-    if (::rename(pattern.c_str(), path.c_str()) != 0) {
-        int error = errno;
-        ::unlink(pattern.c_str());
-        fail(error);
-    }
-    if (!SyncFolderOf(path))
-        fail(errno);
+    temporary_ = std::move(pattern);
+}
+
+void StagedFile::Install()
+{
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0)
+        throw Error("Cannot create file \"" + target_ + "\". " + SystemReason(errno));
+    temporary_.clear();
 }
 
 std::string ExecutableDirectory()
@@ -251,33 +265,6 @@ std::string ExecutableDirectory()
     return exe.parent_path().string();
 }
 #else
-void WriteFileAtomically(const std::string& path, std::string_view content)
-{
-    auto fail = [&](const std::string& reason) -> void {
-        throw Error("Cannot create file \"" + path + "\". " + reason);
-    };
-    if (path.empty() || DirectoryExists(path))
-        fail("Access is denied");
-    std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(ToPath(temporary), std::ios::binary | std::ios::trunc);
-        if (!out)
-            fail(SystemReason(errno));
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-        if (!out) {
-            RemoveFile(temporary);
-            fail(SystemReason(errno));
-        }
-    }
-    std::error_code ec;
-    fs::rename(ToPath(temporary), ToPath(path), ec);
-    if (ec) {
-        RemoveFile(temporary);
-        fail(ec.message());
-    }
-}
-
 std::string ExecutableDirectory()
 {
     std::wstring buffer(32768, L'\0');
@@ -292,6 +279,37 @@ std::string ExecutableDirectory()
 #endif
 
 #ifdef _WIN32
+StagedFile::StagedFile(std::string target, std::string_view content) : target_(std::move(target))
+{
+    auto fail = [&](const std::string& reason) -> void {
+        throw Error("Cannot create file \"" + target_ + "\". " + reason);
+    };
+    if (target_.empty() || DirectoryExists(target_))
+        fail("Access is denied");
+    const std::string temporary = target_ + ".tmp";
+    FileHandle file(std::fopen(temporary.c_str(), "wb"));
+    if (!file)
+        fail(SystemReason(errno));
+    const bool written = std::fwrite(content.data(), 1, content.size(), file.get()) == content.size() &&
+                         SyncFile(file.get());
+    const int error = errno;
+    if (std::fclose(file.release()) != 0 || !written) {
+        RemoveFile(temporary);
+        fail(SystemReason(written ? errno : error));
+    }
+    temporary_ = temporary;
+}
+
+void StagedFile::Install()
+{
+    const std::wstring from = ToPath(temporary_).wstring();
+    const std::wstring to = ToPath(target_).wstring();
+    if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw Error("Cannot create file \"" + target_ + "\". " +
+                    std::system_category().message(static_cast<int>(::GetLastError())));
+    temporary_.clear();
+}
+
 FileHandle OpenRegularFile(const std::string& path)
 {
     std::error_code ec;

@@ -62,6 +62,28 @@ FileHandle OpenRegularFile(const std::string& path);
 // Error("Cannot open file \"PATH\". REASON") or Error("Cannot read file ...").
 std::string ReadWholeFile(const std::string& path, std::size_t maxSize = kMaxDocumentSize);
 
+// A whole file written beside its target under a temporary name and
+// flushed to disk, put in place by Install(). Dropped without Install(),
+// the temporary file goes and the target stays as it was: a caller can
+// replace several files only once every one of them could be written.
+class StagedFile {
+public:
+    // Throws Error("Cannot create file \"TARGET\". REASON").
+    StagedFile(std::string target, std::string_view content);
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    // Renames the temporary file over the target; a link of that name is
+    // replaced, not followed. Throws Error("Cannot create file ...").
+    void Install();
+    const std::string& Target() const { return target_; }
+
+private:
+    std::string target_;
+    std::string temporary_; // empty once installed
+};
+
 // Writes a whole file through a temporary file in the same folder that is
 // flushed to disk and renamed over the old one, then the folder is flushed:
 // a failed write or a power loss leaves the old file or the new one, never a
