@@ -305,16 +305,19 @@ void SRecordComposer::HandOn(int stage, const std::string& output)
     auto fail = [&](const std::string& reason) { throw Error("Cannot create file \"" + target + "\". " + reason); };
     if (IsFolder(target))
         fail(Reason(EISDIR));
-    if (!RemoveFile(target) && Exists(target))
-        fail("It cannot be replaced");
+    // With nothing to hand on, a file of an earlier run must not pass for
+    // this stage's output: the next taken stage then says that its input is
+    // not found. Otherwise the output is replaced in one step, never removed
+    // first, so that the earlier file stays until the new one is whole.
+    const std::string input = stage == 1 ? settings_.MasterPath() : StageFileIn(folder, stage - 1);
+    if (stage == 1 ? !FileExists(input) : !Exists(input)) {
+        if (!RemoveFile(target) && Exists(target))
+            fail("It cannot be replaced");
+        return;
+    }
     if (stage == 1) {
         // The master stays where it is and as it is: stage 2 gets a copy.
-        // Without a master there is nothing to hand on, as with a skipped
-        // later stage whose input is missing: the next taken stage then says
-        // that its input is not found.
-        if (!FileExists(settings_.MasterPath()))
-            return;
-        FileHandle master = OpenForReading(settings_.MasterPath());
+        FileHandle master = OpenForReading(input);
         ReplacingOutputFile copy(target, blockSize_);
         try {
             std::vector<char> block(blockSize_);
@@ -329,17 +332,14 @@ void SRecordComposer::HandOn(int stage, const std::string& output)
         }
         return;
     }
-    const std::string previous = StageFileIn(folder, stage - 1);
-    if (!Exists(previous))
-        return;
     // The new firmware must reach the disk whole before its name does.
     if (last) {
-        FileHandle file = OpenForReading(previous);
+        FileHandle file = OpenForReading(input);
         if (!SyncFile(file.get()))
             fail(Reason(errno));
     }
     std::error_code ec;
-    std::filesystem::rename(previous, target, ec);
+    std::filesystem::rename(input, target, ec);
     if (ec)
         fail(ec.message());
     if (last && !SyncFolderOf(target))
