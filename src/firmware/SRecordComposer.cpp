@@ -238,7 +238,10 @@ StageResult SRecordComposer::InsertBankSx(int bank, bool askWhenMissing, const s
             std::string_view record;
             bool whole = true;
             while (bankLines.Next(record, whole)) {
-                out.WriteLine(record);
+                out.WritePart(record);
+                if (!whole)
+                    continue;
+                out.EndLine();
                 progress_.advance();
             }
             pending = false;

@@ -46,7 +46,7 @@ FileHandle OpenForReading(const std::string& path)
 }
 
 LineReader::LineReader(std::FILE* file, std::size_t blockSize)
-    : file_(file), blockSize_(blockSize), buffer_(blockSize)
+    : file_(file), pieceSize_(std::max<std::size_t>(blockSize, 64)), buffer_(std::max<std::size_t>(blockSize, 1))
 {
 }
 
@@ -103,7 +103,7 @@ bool LineReader::Next(std::string_view& line, bool& complete)
             AppendWithoutCr(carry_, data, length);
             started = true;
             begin_ = end_;
-            if (carry_.size() >= blockSize_) {
+            if (carry_.size() >= pieceSize_) {
                 // Too long to keep whole: hand out what there is.
                 line = carry_;
                 complete = false;

@@ -32,7 +32,8 @@ FileHandle OpenForReading(const std::string& path);
 // else is dropped and the line goes on (old editors leave stray CRs); a byte
 // 0x1A ends the input, as the end-of-file mark of old DOS tools; a last line
 // without a line end is still a line. A line longer than a block is handed
-// out in pieces, so no line can fill the memory.
+// out in pieces (the first at least 64 bytes long, enough to tell a record
+// by its type and address), so no line can fill the memory.
 class LineReader {
 public:
     explicit LineReader(std::FILE* file, std::size_t blockSize = kBlockSize);
@@ -49,7 +50,7 @@ private:
     bool Fill();
 
     std::FILE* file_;
-    std::size_t blockSize_;
+    std::size_t pieceSize_; // a line this long is handed out in pieces
     std::vector<char> buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
