@@ -1,7 +1,8 @@
 #!/bin/sh
-# Installs every Debian package that building, testing and benchmarking need.
-# Idempotent: packages already present are skipped, and the package lists are
-# refreshed only when something must be installed.
+# Installs every Debian package that building, testing and benchmarking need,
+# and the further packages named as arguments (the fuzzing and Windows
+# scripts name theirs). Idempotent: packages already present are skipped, and
+# the package lists are refreshed only when something must be installed.
 set -eu
 
 PACKAGES="
@@ -11,7 +12,7 @@ PACKAGES="
     libgtest-dev libgmock-dev libbenchmark-dev
     srecord xxd
     xvfb xauth imagemagick fonts-dejavu-core
-"
+$*"
 
 missing=""
 for package in $PACKAGES; do
