@@ -74,10 +74,14 @@ ProjectLayout ExistingProject(const std::string& argument)
 {
     ProjectLayout project = ProjectArgument(argument);
     project.RequireProject();
-    if (!DirectoryExists(project.ProjectDir()))
+    if (!PathExists(project.ProjectDir()))
         throw Error("Project folder \"" + project.ProjectDir() + "\" not found");
-    if (!FileExists(project.PargenFile()))
+    if (!DirectoryExists(project.ProjectDir()))
+        throw Error("\"" + project.ProjectDir() + "\" is not a folder");
+    if (!PathExists(project.PargenFile()))
         throw Error("\"" + project.ProjectDir() + "\" is no project: it holds no pargen.xml");
+    if (!IsRegularFile(project.PargenFile()))
+        throw Error("\"" + project.PargenFile() + "\" is not a regular file");
     return project;
 }
 

@@ -28,7 +28,7 @@ int RunNew(const std::string& argument)
     case ProjectFolderResult::Created:
         return kExitSuccess;
     case ProjectFolderResult::Exists:
-        throw Error("The folder \"" + project.ProjectDir() + "\" exists already; nothing was changed");
+        throw Error("\"" + project.ProjectDir() + "\" exists already; nothing was changed");
     case ProjectFolderResult::NotCreated:
         throw Error("Cannot create directory \"" + project.ProjectDir() + "\" (its parent folder must exist)");
     }

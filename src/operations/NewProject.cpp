@@ -10,6 +10,9 @@ namespace c2c {
 ProjectFolderResult CreateNewProject(const ProjectLayout& project)
 {
     project.RequireProject();
+    // A file of that name is taken as well as a folder.
+    if (PathExists(project.ProjectDir()))
+        return ProjectFolderResult::Exists;
     const ProjectFolderResult result = CreateProjectFolder(project);
     if (result != ProjectFolderResult::Created)
         return result;
