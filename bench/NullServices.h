@@ -25,6 +25,11 @@ public:
     {
         return std::nullopt;
     }
+    std::optional<std::string> pickSaveFile(const std::string&, const std::string&, const std::string&,
+                                            const std::string&, const std::string&) override
+    {
+        return std::nullopt;
+    }
 };
 
 class NoShell final : public ShellService {

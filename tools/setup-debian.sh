@@ -8,7 +8,7 @@ set -eu
 PACKAGES="
     build-essential cmake ninja-build ccache pkg-config
     qt6-base-dev libgl-dev
-    libpugixml-dev
+    libpugixml-dev libcli11-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     srecord xxd
     xvfb xauth imagemagick fonts-dejavu-core

@@ -1,62 +1,52 @@
 // drevanta-c2c-cli: the command-line companion of the configuration tool,
 // for batch work on project folders without the windows.
 
-#include "cli/Commands.h"
+#include "cli/CommandLine.h"
+#include "platform/Error.h"
 
-#include <cstring>
 #include <iostream>
-#include <string>
-#include <vector>
 
-namespace {
-
-struct Command {
-    const char* name;
-    int (*run)(const std::vector<std::string>&, std::ostream&, std::ostream&);
-    const char* const* summary;
-    const char* const* help;
-};
-
-const Command kCommands[] = {
-    {"build", c2c::cli::RunBuildCommand, &c2c::cli::kBuildSummary, &c2c::cli::kBuildHelp},
-    {"compose", c2c::cli::RunComposeCommand, &c2c::cli::kComposeSummary, &c2c::cli::kComposeHelp},
-};
-
-void PrintUsage(std::ostream& out)
-{
-    out << "usage: drevanta-c2c-cli COMMAND [ARGUMENTS]\n"
-           "       drevanta-c2c-cli COMMAND --help\n\n"
-           "Commands:\n";
-    for (const Command& command : kCommands)
-        out << "  " << command.name << "\t" << *command.summary << "\n";
-}
-
-} // namespace
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 int main(int argc, char* argv[])
 {
-    if (argc < 2) {
-        PrintUsage(std::cerr);
-        return 2;
+#ifdef _WIN32
+    // The CSV and JSON go out byte for byte, CR LF included.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    using namespace c2c::cli;
+    CLI::App app("The command-line companion of the Drevanta C2C configuration tool: batch work on project\n"
+                 "folders without the windows.",
+                 "drevanta-c2c-cli");
+    app.set_version_flag("--version", std::string("drevanta-c2c-cli ") + C2C_VERSION);
+    app.require_subcommand(1);
+    app.footer("Exit status: 0 success, 1 the work failed (the reason is on standard error), 2 a wrong\n"
+               "command line. drevanta-c2c-cli COMMAND --help explains each command.");
+
+    Commands commands;
+    AddProjectCommands(app, commands);
+    AddCobIdCommands(app, commands);
+    AddFirmwareCommands(app, commands);
+    AddImageCommands(app, commands);
+
+    // The parser would only say that a command is missing.
+    const auto known = app.get_subcommands([&](const CLI::App* command) { return argc > 1 && command->check_name(argv[1]); });
+    if (argc > 1 && argv[1][0] != '-' && known.empty()) {
+        std::cerr << "Unknown command " << c2c::QuotedValue(argv[1]) << "\nRun with --help for more information.\n";
+        return kExitUsage;
     }
-    const std::string name = argv[1];
-    if (name == "--help" || name == "-h" || name == "help") {
-        PrintUsage(std::cout);
-        return 0;
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        // Help and version end the run well; anything else is a wrong command line.
+        const int status = app.exit(error);
+        return status == 0 ? kExitSuccess : kExitUsage;
     }
-    std::vector<std::string> arguments(argv + 2, argv + argc);
-    for (const Command& command : kCommands) {
-        if (name != command.name)
-            continue;
-        for (const std::string& argument : arguments) {
-            if (argument == "--help" || argument == "-h") {
-                std::cout << *command.help;
-                return 0;
-            }
-        }
-        return command.run(arguments, std::cout, std::cerr);
-    }
-    std::cerr << "drevanta-c2c-cli: unknown command '" << name << "'\n";
-    PrintUsage(std::cerr);
-    return 2;
+    for (const Command& command : commands)
+        if (command.app->parsed())
+            return command.run();
+    return kExitUsage;
 }

@@ -26,6 +26,15 @@ inline constexpr std::array<const char*, 2> kCobIdTabCaptions = {"CAN0 to CAN1",
 inline constexpr const char* kMsgConfirmCompileAll = "Are you sure to cancel all the CobID just write?";
 inline constexpr const char* kMsgConfirmCancelAll = "Are you sure to cancel all the CobID?";
 
+// The grids' context menu: both tables to and from a spreadsheet file.
+inline constexpr const char* kImportCsvCaption = "Import CSV...";
+inline constexpr const char* kExportCsvCaption = "Export CSV...";
+inline constexpr const char* kCsvFilter = "CSV files";
+inline constexpr const char* kCsvPattern = "*.csv";
+inline constexpr const char* kCsvSuggestedName = "CobID.csv";
+// An import with bad lines shows this many of them and counts the rest.
+inline constexpr std::size_t kShownCsvProblems = 12;
+
 // ---------------------------------------------------------------- block editing
 
 // A rectangle of cells, bounds included.
@@ -95,6 +104,16 @@ public:
     // "Cancel All CobID": after a Yes, empties the identifiers of the shown
     // table. True when the table changed.
     bool ClearAll();
+
+    // "Import CSV...": both tables replaced by those of a file the user
+    // picks, checked as OK checks them. A file with bad lines is shown, line
+    // by line, and changes nothing. True when the tables changed (they are
+    // saved by OK, as any edit). Throws Error when the file cannot be read.
+    bool ImportCsv();
+
+    // "Export CSV...": both tables as they are in the window, to a file the
+    // user picks. Throws Error when it cannot be written.
+    void ExportCsv();
 
     const UiServices& Services() const { return services_; }
 

@@ -45,6 +45,9 @@ enum CobIdDirection : int {
 inline constexpr std::size_t kStandardTableLength = 2048;
 inline constexpr std::size_t kExtendedTableLength = 2000;
 
+// The tables as the program names them to the user (the captions of their tabs).
+inline constexpr std::array<const char*, 2> kCobIdTableNames = {"CAN0 to CAN1", "CAN1 to CAN0"};
+
 inline constexpr const char* kCobIdRoot = "CanCanCobID";
 inline constexpr std::array<const char*, 2> kCobIdSections = {"Can0_to_Can1", "Can1_to_Can0"};
 inline constexpr const char* kCobIdRowElement = "row";

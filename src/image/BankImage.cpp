@@ -162,7 +162,7 @@ void BuildBankImage(const CommSettings& settings, const CobIdTables& tables, Ban
     const std::uint8_t format0 = Low8(settings.format0);
     const std::uint8_t format1 = Low8(settings.format1);
     const std::uint8_t positive = Low8(settings.positive);
-    const bool extended = format0 != 0 || format1 != 0;
+    const bool extended = IsExtendedLayout(format0, format1);
     std::array<std::uint16_t, 2> sizes{};
     if (extended)
         sizes = WriteExtendedTables(tables, image);

@@ -35,6 +35,13 @@ inline constexpr std::size_t kSettingsOffset = 16100;     // bank 1: six setting
 inline constexpr std::size_t kListSizesOffset = 16200;    // bank 1: two 16-bit list sizes, extended layout
 inline constexpr std::uint32_t kMaxStandardCobId = 0x7FF; // largest CAN 2.0A identifier
 
+// The layout the frame-format bytes of the settings block call for: the
+// extended one as soon as one port's byte is not 0 (CAN 2.0A).
+constexpr bool IsExtendedLayout(std::uint8_t format0, std::uint8_t format1)
+{
+    return format0 != 0 || format1 != 0;
+}
+
 class BankImage {
 public:
     using BankBytes = std::array<std::uint8_t, kBankSize>;

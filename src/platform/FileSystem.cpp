@@ -65,6 +65,14 @@ bool PathExists(const std::string& path)
     return fs::exists(ToPath(path), ec);
 }
 
+bool IsRegularFile(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    std::error_code ec;
+    return fs::is_regular_file(ToPath(path), ec);
+}
+
 bool CreateDirectory(const std::string& path)
 {
     if (path.empty())

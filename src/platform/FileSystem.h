@@ -24,6 +24,9 @@ inline const std::string kSep(1, kPathSeparator);
 bool FileExists(const std::string& path);      // an existing regular file (or other non-folder)
 bool DirectoryExists(const std::string& path); // true only for an existing folder
 bool PathExists(const std::string& path);      // anything at all
+// True only for an existing regular file: not a folder, FIFO, device or socket
+// (reading one of those could block or never end).
+bool IsRegularFile(const std::string& path);
 
 // Creates one folder level; false when it cannot (exists, parent missing, no rights).
 bool CreateDirectory(const std::string& path);

@@ -55,7 +55,7 @@ public:
                                                   const std::string& initialSelection) = 0;
 };
 
-// Modal file-open chooser with one filter.
+// Modal file choosers with one filter: one to open a file, one to save one.
 class FilePicker {
 public:
     virtual ~FilePicker() = default;
@@ -63,6 +63,13 @@ public:
     virtual std::optional<std::string> pickFile(const std::string& title, const std::string& folder,
                                                 const std::string& filterDescription,
                                                 const std::string& pattern) = 0;
+    // Full path of the file to write, or nothing when the user cancels. The
+    // chooser offers `suggestedName` and asks before an existing file is
+    // replaced.
+    virtual std::optional<std::string> pickSaveFile(const std::string& title, const std::string& folder,
+                                                    const std::string& suggestedName,
+                                                    const std::string& filterDescription,
+                                                    const std::string& pattern) = 0;
 };
 
 // Starting other programs and opening web pages.

@@ -74,7 +74,7 @@ TEST_F(BuildCommandTest, HelpAndWrongCommandLines)
 {
     const CliResult help = Cli("build --help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("usage: drevanta-c2c-cli build PROJECT_DIR"), std::string::npos);
+    EXPECT_NE(help.out.find("Usage: drevanta-c2c-cli build [OPTIONS] PROJECT_DIR"), std::string::npos);
     EXPECT_EQ(Cli("build").status, 2);
     EXPECT_EQ(Cli("build a b").status, 2);
 }

@@ -1,6 +1,7 @@
 // drevanta-c2c-cli compose, run as the real program.
 
 #include "firmware/SRecordTestSupport.h"
+#include "support/ProjectDocuments.h"
 #include "platform/FileSystem.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@ public:
     ComposeCommandTest()
     {
         CreateDirectories(project + "/bin");
+        WriteText(project + "/pargen.xml", PargenXml(kStandardPargen)); // a folder without it is no project
         CreateDirectories(dir / "masters");
         auto lines = S2Range(0x380000, 0x3D0000, 32, 3);
         lines.insert(lines.begin(), S0());

@@ -89,21 +89,31 @@ public:
     std::vector<Call> calls;
 };
 
-// Answers the file picker with a scripted result and records the call.
+// Answers the file pickers with scripted results and records the calls.
 class ScriptedFilePicker final : public FilePicker {
 public:
     std::optional<std::string> pickFile(const std::string& title, const std::string& folder,
                                         const std::string& filterDescription, const std::string& pattern) override
     {
-        calls.push_back({title, folder, filterDescription, pattern});
+        calls.push_back({title, folder, filterDescription, pattern, ""});
         return result;
+    }
+    std::optional<std::string> pickSaveFile(const std::string& title, const std::string& folder,
+                                            const std::string& suggestedName, const std::string& filterDescription,
+                                            const std::string& pattern) override
+    {
+        saveCalls.push_back({title, folder, filterDescription, pattern, suggestedName});
+        return saveResult;
     }
 
     struct Call {
         std::string title, folder, filterDescription, pattern;
+        std::string suggestedName; // save chooser only
     };
     std::optional<std::string> result;
     std::vector<Call> calls;
+    std::optional<std::string> saveResult;
+    std::vector<Call> saveCalls;
 };
 
 // Records the processes and web pages it is asked to start.

@@ -1,5 +1,7 @@
 #include "FirmwareCheck.h"
 
+#include "image/BankDecoder.h"
+
 #include <fstream>
 #include <algorithm>
 #include <sstream>
@@ -37,12 +39,13 @@ void Place(FirmwareCheck& check, std::array<std::vector<bool>, 2>& covered, std:
     }
 }
 
-std::string BitRate(std::uint8_t code)
+std::string BitRate(const c2c::DecodedPort& port)
 {
-    static const char* const kRates[] = {"10", "20", "50", "100", "125", "250", "500", "800", "1000"};
-    if (code >= 1 && code <= 9)
-        return std::string(kRates[code - 1]) + " kbit/s";
-    return "no bit rate (code " + std::to_string(code) + ")";
+    if (port.bitRateFromDipSwitch)
+        return "bit rate from the dip switch";
+    if (auto kbps = port.BitRateKbps())
+        return std::to_string(*kbps) + " kbit/s";
+    return "no bit rate (code " + std::to_string(port.bitRateCode) + ")";
 }
 
 std::string Format(std::uint8_t type)
@@ -50,12 +53,12 @@ std::string Format(std::uint8_t type)
     return type == 0 ? "CAN 2.0A" : type == 1 ? "CAN 2.0B" : "frame format " + std::to_string(type);
 }
 
-std::uint32_t Little(const std::vector<std::uint8_t>& bank, std::size_t offset, int bytes)
+c2c::BankImage::BankBytes AsBank(const std::vector<std::uint8_t>& bytes)
 {
-    std::uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = (value << 8) | bank[offset + static_cast<std::size_t>(i)];
-    return value;
+    c2c::BankImage::BankBytes bank;
+    bank.fill(0xFF);
+    std::copy_n(bytes.begin(), std::min(bytes.size(), bank.size()), bank.begin());
+    return bank;
 }
 
 } // namespace
@@ -153,28 +156,23 @@ std::string DescribeUpdate(const std::string& path, int portIndex, const Firmwar
             text << "  " << problem << "\n";
         return text.str();
     }
-    const std::vector<std::uint8_t>& bank1 = check.banks[0];
-    const std::uint8_t dip = bank1[16104];
-    const std::uint8_t type0 = bank1[16102];
-    const std::uint8_t type1 = bank1[16105];
-    text << "All checksums are correct. Would send to COM" << portIndex + 1 << ":\n"
-         << "  CAN 0: " << (dip & 1 ? "bit rate from the dip switch" : BitRate(bank1[16100])) << ", "
-         << Format(type0) << "\n"
-         << "  CAN 1: " << (dip & 2 ? "bit rate from the dip switch" : BitRate(bank1[16101])) << ", "
-         << Format(type1) << "\n"
-         << "  Positive Implementation: " << (bank1[16103] ? "set" : "clear") << "\n";
-    if (type0 == 0 && type1 == 0) {
-        for (int bank = 0; bank < 2; ++bank) {
-            int entries = 0;
-            for (std::size_t id = 0; id < 2048; ++id)
-                entries += Little(check.banks[bank], 4 * id, 4) != 0xFFFFFFFFu;
-            text << "  " << (bank == 0 ? "CAN0 to CAN1" : "CAN1 to CAN0") << ": direct table, " << entries
-                 << " identifiers listed\n";
-        }
-    } else {
-        text << "  CAN0 to CAN1: " << Little(bank1, 16200, 2) << " translations\n"
-             << "  CAN1 to CAN0: " << Little(bank1, 16202, 2) << " translations\n";
+    // The core's decoder reads the banks, as the configuration tool's
+    // inspect does.
+    const c2c::DecodedImage image = c2c::DecodeBankImage(AsBank(check.banks[0]), AsBank(check.banks[1]));
+    text << "All checksums are correct. Would send to COM" << portIndex + 1 << ":\n";
+    for (int port : {0, 1})
+        text << "  CAN " << port << ": " << BitRate(image.Port(port)) << ", " << Format(image.Port(port).format)
+             << "\n";
+    text << "  Positive Implementation: " << (image.IsPositive() ? "set" : "clear") << "\n";
+    for (int direction : {0, 1}) {
+        const std::size_t entries = image.translations[static_cast<std::size_t>(direction)].size();
+        text << "  " << (direction == 0 ? "CAN0 to CAN1" : "CAN1 to CAN0") << ": "
+             << (image.extended ? std::to_string(entries) + " translations"
+                                : "direct table, " + std::to_string(entries) + " identifiers listed")
+             << "\n";
     }
+    for (const std::string& warning : image.warnings)
+        text << "  Warning: " << warning << "\n";
     return text.str();
 }
 

@@ -1,6 +1,7 @@
 #include "dialogs/qt/CobIdAccessWindow.h"
 
 #include "dialogs/CobIdAccessLogic.h"
+#include "dialogs/qt/CobIdCsvMenu.h"
 #include "dialogs/qt/CobIdGrid.h"
 #include "dialogs/qt/CobIdTableModel.h"
 #include "platform/qt/QtServices.h"
@@ -30,6 +31,7 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     PageControl1 = Named(new QTabWidget, "PageControl1");
     PageControl1->addTab(ASG_C0, QString::fromLatin1(kCobIdTabCaptions[kCan0ToCan1]));
     PageControl1->addTab(ASG_C1, QString::fromLatin1(kCobIdTabCaptions[kCan1ToCan0]));
+    AddCsvMenu(logic_, {ASG_C0, ASG_C1});
 
     LbButton1 = Named(new QPushButton(QStringLiteral("OK")), "LbButton1");
     LbButton2 = Named(new QPushButton(QStringLiteral("Cancel")), "LbButton2");

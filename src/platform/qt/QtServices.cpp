@@ -153,6 +153,26 @@ std::optional<std::string> QtFilePicker::pickFile(const std::string& title, cons
     return FromQString(QDir::toNativeSeparators(dialog.selectedFiles().first()));
 }
 
+std::optional<std::string> QtFilePicker::pickSaveFile(const std::string& title, const std::string& folder,
+                                                      const std::string& suggestedName,
+                                                      const std::string& filterDescription, const std::string& pattern)
+{
+    QFileDialog dialog(ParentWindow(), ToQString(title), ToQString(folder));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(ToQString(filterDescription) + QStringLiteral(" (") + ToQString(pattern) +
+                         QStringLiteral(")"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    // A name typed without an extension gets the pattern's ("*.csv": csv).
+    const QString suffix = ToQString(pattern).section(QLatin1Char('.'), -1);
+    if (!suffix.contains(QLatin1Char('*')))
+        dialog.setDefaultSuffix(suffix);
+    dialog.selectFile(ToQString(suggestedName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return FromQString(QDir::toNativeSeparators(dialog.selectedFiles().first()));
+}
+
 bool QtShellService::startDetached(const std::string& program, const std::vector<std::string>& arguments,
                                    const std::string& workingDirectory)
 {

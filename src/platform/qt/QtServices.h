@@ -47,6 +47,9 @@ class QtFilePicker final : public FilePicker {
 public:
     std::optional<std::string> pickFile(const std::string& title, const std::string& folder,
                                         const std::string& filterDescription, const std::string& pattern) override;
+    std::optional<std::string> pickSaveFile(const std::string& title, const std::string& folder,
+                                            const std::string& suggestedName, const std::string& filterDescription,
+                                            const std::string& pattern) override;
 };
 
 // Detached processes and web pages through the desktop.

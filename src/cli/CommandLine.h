@@ -1,0 +1,89 @@
+#pragma once
+// What the commands of drevanta-c2c-cli share: how a command is registered,
+// the exit statuses, the project folder argument, the checks of option
+// values, and the message service that writes to standard error.
+
+#include "platform/UiServices.h"
+#include "project/ProjectLayout.h"
+
+#include <CLI/CLI.hpp>
+
+#include <array>
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace c2c::cli {
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailed = 1; // the work failed; the reason is on standard error
+inline constexpr int kExitUsage = 2;  // a wrong command line
+
+// A command: its subcommand of the parser and what runs when it was chosen.
+struct Command {
+    CLI::App* app;
+    std::function<int()> run;
+};
+using Commands = std::vector<Command>;
+
+void AddProjectCommands(CLI::App& app, Commands& commands); // new, comm, check
+void AddCobIdCommands(CLI::App& app, Commands& commands);   // cobid export, cobid import
+void AddFirmwareCommands(CLI::App& app, Commands& commands); // build, compose, update
+void AddImageCommands(CLI::App& app, Commands& commands);   // inspect, verify
+
+// The project folder as the command line names it: without trailing
+// separators and made absolute, so the flasher, started in another folder,
+// finds the firmware too. A bare "/" becomes empty, which is no project.
+ProjectLayout ProjectArgument(const std::string& argument);
+
+// The project folder of a command that works on a project. Throws Error
+// ("Project not valid" for "/") when the folder is missing or holds no
+// pargen.xml: such a folder is no project, and nothing is written into it.
+ProjectLayout ExistingProject(const std::string& argument);
+
+// Runs a command's work; an exception that escapes it is written to
+// standard error as the program's error report would show it, and the
+// status is kExitFailed.
+int Reporting(const std::function<int()>& work);
+
+// Option checks; a value they refuse is a wrong command line.
+// No empty value ("--out ''" names nothing).
+const CLI::Validator& NonEmpty();
+// A file name that is neither a project document nor a working file of the
+// composition, whose chain would replace or delete it.
+const CLI::Validator& NoProjectFileName();
+// The new firmware's name: a file name without a folder (it goes into the
+// project folder), and no project document or working file.
+const CLI::Validator& FirmwareFileName();
+// A list of banks such as "1,2,5".
+const CLI::Validator& BankList();
+
+// "1,2,5" -> banks 1, 2 and 5 (index 0 is bank 1); the list must be valid.
+std::array<bool, kBankCount> ParseBankList(const std::string& list);
+
+// The composer's message boxes as lines on standard error. Nothing is asked
+// on a command line, so a question is answered No.
+class StreamMessages final : public MessageService {
+public:
+    explicit StreamMessages(std::ostream& err) : err_(err) {}
+    void showMessage(const std::string& text) override;
+    void showError(const std::string& text) override;
+    bool confirm(const std::string& text) override;
+    bool askAlert(const std::string& text) override;
+
+private:
+    std::ostream& err_;
+};
+
+// Starts the flasher as a process of its own, not waited for; web pages are
+// not opened from the command line.
+class ProcessShell final : public ShellService {
+public:
+    bool startDetached(const std::string& program, const std::vector<std::string>& arguments,
+                       const std::string& workingDirectory) override;
+    bool openUrl(const std::string& url) override;
+};
+
+} // namespace c2c::cli

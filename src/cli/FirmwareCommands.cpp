@@ -1,0 +1,167 @@
+// build, compose and update: the bank files, the new firmware, and both in
+// one run with the flasher started at the end, as "Update Device" and
+// "Execute update firmware" do in the windows.
+
+#include "cli/CommandLine.h"
+
+#include "operations/Operations.h"
+#include "operations/UpdateRun.h"
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+namespace c2c::cli {
+
+namespace {
+
+// The flasher's ports; index 0 is COM1.
+const std::vector<std::string> kFlasherPorts = {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"};
+
+struct FirmwareOptions {
+    std::string projectDir;
+    std::string master;
+    std::string out; // empty: "New_" + the master's name
+    std::string banks = "1,2";
+    std::string flash; // update only; empty: no flasher
+};
+
+void AddFirmwareOptions(CLI::App& command, FirmwareOptions& options)
+{
+    command.add_option("PROJECT_DIR", options.projectDir, "The project's folder")->required()->check(NonEmpty());
+    command.add_option("--master", options.master, "The master firmware (S-record file)")
+        ->option_text("FILE REQUIRED")
+        ->required()
+        ->check(NonEmpty());
+    command.add_option("--out", options.out, "The new firmware's file name in PROJECT_DIR (default: New_ + the master's name)")
+        ->option_text("NAME")
+        ->check(NonEmpty())
+        ->check(FirmwareFileName());
+    command.add_option("--banks", options.banks, "The banks to insert, separated by commas (default: 1,2)")
+        ->option_text("LIST")
+        ->check(NonEmpty())
+        ->check(BankList());
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+// The composer's settings for the options, or the reason they cannot be
+// used: a master that the chain would overwrite or delete.
+ComposerSettings SettingsFor(const ProjectLayout& project, const FirmwareOptions& options, std::string& refusal)
+{
+    const std::string newFileName = options.out.empty() ? NewFirmwareName(FileNameOf(options.master)) : options.out;
+    const ComposerSettings settings = ComposerSettingsFor(project, options.master, newFileName);
+    if (SameFile(settings.MasterPath(), settings.NewFirmwarePath()))
+        refusal = "the new firmware would replace the master " + settings.MasterPath();
+    if (SameFile(settings.MasterPath(), BankRecordFileIn(settings.DirBin)))
+        refusal = "the master cannot be " + BankRecordFileIn(settings.DirBin) + ", a working file of the composition";
+    for (int stage = 1; stage <= kBankCount; ++stage) {
+        const std::string stageFile = StageFileIn(settings.ProjectFolder(), stage);
+        if (SameFile(settings.MasterPath(), stageFile))
+            refusal = "the master cannot be " + stageFile + ", a working file of the composition";
+    }
+    return settings;
+}
+
+// Whether the chain put every bank asked for into a new firmware; what it
+// did not say itself is said here.
+bool Inserted(const ChainOutcome& outcome)
+{
+    if (outcome.AllInserted())
+        return true;
+    if (outcome.EndedWithoutEndRecord())
+        std::cerr << "The firmware has no S9 record; composition stopped.\n";
+    return false;
+}
+
+int RunBuild(const std::string& argument)
+{
+    UpdateDevice(ExistingProject(argument));
+    return kExitSuccess;
+}
+
+int RunCompose(const FirmwareOptions& options)
+{
+    const ProjectLayout project = ExistingProject(options.projectDir);
+    std::string refusal;
+    const ComposerSettings settings = SettingsFor(project, options, refusal);
+    if (!refusal.empty()) {
+        std::cerr << "compose: " << refusal << "\n";
+        return kExitUsage;
+    }
+    StreamMessages messages(std::cerr);
+    NoProgress progress;
+    return Inserted(ComposeFirmware(settings, ParseBankList(options.banks), messages, progress)) ? kExitSuccess
+                                                                                                 : kExitFailed;
+}
+
+int RunUpdate(const FirmwareOptions& options)
+{
+    const ProjectLayout project = ExistingProject(options.projectDir);
+    std::string refusal;
+    const ComposerSettings settings = SettingsFor(project, options, refusal);
+    if (!refusal.empty()) {
+        std::cerr << "update: " << refusal << "\n";
+        return kExitUsage;
+    }
+    FirmwareUpdate update;
+    update.masterPath = options.master;
+    update.newFileName = settings.NewFileName;
+    update.banks = ParseBankList(options.banks);
+    if (!options.flash.empty())
+        update.flasherPort =
+            static_cast<int>(std::find(kFlasherPorts.begin(), kFlasherPorts.end(), options.flash) - kFlasherPorts.begin());
+    StreamMessages messages(std::cerr);
+    NoProgress progress;
+    ProcessShell shell;
+    const FirmwareUpdateOutcome outcome = UpdateFirmware(project, update, messages, progress, shell);
+    if (!Inserted(outcome.chain))
+        return kExitFailed;
+    if (outcome.flasher && *outcome.flasher != FlasherStart::Started) {
+        std::cerr << FlasherStartMessage(*outcome.flasher) << "\n";
+        return kExitFailed;
+    }
+    return outcome.Succeeded(update) ? kExitSuccess : kExitFailed;
+}
+
+} // namespace
+
+void AddFirmwareCommands(CLI::App& app, Commands& commands)
+{
+    auto built = std::make_shared<std::string>();
+    CLI::App* build = app.add_subcommand("build", "Write a project's bank files and bankg.c");
+    build->add_option("PROJECT_DIR", *built, "The project's folder")->required()->check(NonEmpty());
+    build->footer("Builds the configuration image from pargen.xml and CanCanCobID.xml exactly as \"Update\n"
+                  "Device\" does and writes PROJECT_DIR/bin/bank1.bin .. bank5.bin and bankg.c, replacing\n"
+                  "older files. The bin folder must exist.");
+    commands.push_back({build, [built] { return Reporting([&] { return RunBuild(*built); }); }});
+
+    auto composed = std::make_shared<FirmwareOptions>();
+    CLI::App* compose = app.add_subcommand("compose", "Compose a project's new firmware from its bank files");
+    AddFirmwareOptions(*compose, *composed);
+    compose->footer("Inserts PROJECT_DIR/bin/bank*.bin into a copy of the master and writes it into\n"
+                    "PROJECT_DIR, as \"Execute update firmware\" does, without starting the flasher. The\n"
+                    "composer's messages go to standard error. Exit status 1 unless the new firmware is in\n"
+                    "place with every bank asked for.");
+    commands.push_back({compose, [composed] { return Reporting([&] { return RunCompose(*composed); }); }});
+
+    auto updated = std::make_shared<FirmwareOptions>();
+    CLI::App* update = app.add_subcommand("update", "Build, compose and optionally start the flasher, in one run");
+    AddFirmwareOptions(*update, *updated);
+    update->add_option("--flash", updated->flash, "Start the flasher beside this program on the new firmware and this port")
+        ->option_text("PORT")
+        ->check(CLI::IsMember(kFlasherPorts));
+    update->footer("\"Update Device\" followed by \"Execute update firmware\": build, then compose, while no\n"
+                   "other run may touch the project. Exit status 0 only when the new firmware is in place\n"
+                   "with every bank asked for (and the flasher started, when asked).");
+    commands.push_back({update, [updated] { return Reporting([&] { return RunUpdate(*updated); }); }});
+}
+
+} // namespace c2c::cli

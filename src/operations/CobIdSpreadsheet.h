@@ -1,0 +1,28 @@
+#pragma once
+// The CobID tables of a project to and from a spreadsheet file (see
+// documents/CobIdCsv.h for the format).
+
+#include "documents/CobIdCsv.h"
+
+#include <string>
+#include <string_view>
+
+namespace c2c {
+
+class ProjectLayout;
+
+// The project's tables as spreadsheet text: every row of CanCanCobID.xml as
+// the build reads it, so nothing the document holds is left out. A project
+// without the document yet (a new one) gives the header alone. Throws Error
+// when the document is broken.
+std::string ExportCobIdCsv(const ProjectLayout& project);
+
+// Replaces both tables of the project with those of spreadsheet text,
+// checked against the frame formats in the project's pargen.xml (read as
+// the build reads it). When every line is good, CanCanCobID.xml is saved as
+// Set CobID Access saves it; otherwise nothing is written and the reading
+// lists every bad line. Throws Error when pargen.xml cannot be read or the
+// document cannot be written.
+CobIdCsvReading ImportCobIdCsv(const ProjectLayout& project, std::string_view text);
+
+} // namespace c2c

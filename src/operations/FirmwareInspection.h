@@ -1,0 +1,32 @@
+#pragma once
+// What is in a firmware or a set of bank files, and whether a firmware holds
+// what a project builds now.
+
+#include "image/BankDecoder.h"
+
+#include <string>
+
+namespace c2c {
+
+class ProjectLayout;
+
+// The configuration in `path`: a firmware (S-record file; banks 1 and 2 are
+// read from the data records in their windows), a bin folder, or a
+// bank1.bin with bank2.bin beside it. Warnings also tell of records left
+// out, windows that are not complete and bank files that are not 16384
+// bytes long. Throws Error when the files cannot be read.
+DecodedImage InspectConfiguration(const std::string& path);
+
+struct FirmwareVerdict {
+    bool matches = false;
+    std::string difference; // the first difference, in words, when it does not match
+};
+
+// Builds the project's image in memory as the build does (nothing is
+// written) and compares banks 1 and 2 with the windows of the firmware at
+// `firmwarePath`. The first difference is named by what it means: a
+// setting, a table and its row or identifier, or else the byte. Throws
+// Error when the project does not build or the firmware cannot be read.
+FirmwareVerdict VerifyFirmware(const ProjectLayout& project, const std::string& firmwarePath);
+
+} // namespace c2c

@@ -1,0 +1,98 @@
+#include "operations/ProjectCheck.h"
+
+#include "documents/CobIdTables.h"
+#include "documents/CommSettings.h"
+#include "documents/IntegerText.h"
+#include "image/BankDecoder.h"
+#include "image/BankImage.h"
+#include "platform/Error.h"
+#include "project/ProjectLayout.h"
+
+#include <map>
+#include <optional>
+
+namespace c2c {
+
+namespace {
+
+constexpr const char* kColumnNames[] = {"", "Original CobID", "Modify CobID"};
+
+std::string CellName(int direction, std::size_t row, int column, const std::string& text)
+{
+    return std::string("Table ") + kCobIdTableNames[static_cast<std::size_t>(direction)] + ", N\u00B0 " +
+           std::to_string(row) + ", " + kColumnNames[column] + " " + QuotedValue(text);
+}
+
+void CheckTable(const CobIdTable& table, int direction, const std::optional<CommSettings>& settings,
+                std::vector<std::string>& problems)
+{
+    const bool extended = settings && IsExtendedLayout(static_cast<std::uint8_t>(settings->format0),
+                                                       static_cast<std::uint8_t>(settings->format1));
+    const std::string name = kCobIdTableNames[static_cast<std::size_t>(direction)];
+    std::map<std::int32_t, std::size_t> firstRow; // standard layout: identifier -> N°
+    std::size_t listed = 0;
+    for (std::size_t r = 0; r < table.size(); ++r) {
+        for (int column : {kOriginalColumn, kModifyColumn}) {
+            const std::string& text = table[r].Cell(column);
+            if (text.empty())
+                continue;
+            const std::optional<std::int32_t> value = TryParseInteger(text);
+            if (!value) {
+                problems.push_back(CellName(direction, r, column, text) + " is not an integer");
+                continue;
+            }
+            if (!settings)
+                continue;
+            if (!extended && (*value < 0 || *value > static_cast<std::int32_t>(kMaxStandardCobId))) {
+                problems.push_back(CellName(direction, r, column, text) +
+                                   " lies outside 0x000-0x7FF, the range of the standard layout");
+                continue;
+            }
+            const auto limit = CobIdLimitOf(GoverningType(SessionOf(*settings), direction, column));
+            if (limit && (*value < 0 || *value > limit->maximum))
+                problems.push_back(CellName(direction, r, column, text) + limit->tail);
+        }
+        if (table[r].Orig_CobID.empty())
+            continue;
+        ++listed;
+        const std::optional<std::int32_t> id = TryParseInteger(table[r].Orig_CobID);
+        if (!extended && settings && id) {
+            auto [at, first] = firstRow.emplace(*id, r);
+            if (!first)
+                problems.push_back("Table " + name + ", N\u00B0 " + std::to_string(at->second) + " and N\u00B0 " +
+                                   std::to_string(r) + " both translate " + IdentifierText(static_cast<std::uint32_t>(*id)) +
+                                   "; the later row wins");
+        }
+    }
+    if (extended && listed > kMaxListEntries)
+        problems.push_back("Table " + name + ": " + std::to_string(listed) +
+                           " rows have an Original CobID; the device takes 2000 and leaves out the rows of the "
+                           "largest identifiers");
+}
+
+} // namespace
+
+std::vector<std::string> CheckProjectDocuments(const ProjectLayout& project)
+{
+    project.RequireProject();
+    std::vector<std::string> problems;
+    std::optional<CommSettings> settings;
+    try {
+        settings = ReadPargenStrictly(project.PargenFile());
+    } catch (const Error& error) {
+        problems.push_back(error.what());
+    }
+    std::optional<CobIdTables> tables;
+    try {
+        tables = ReadCobIdStrictly(project.CobIdFile());
+    } catch (const Error& error) {
+        problems.push_back(error.what());
+    }
+    if (tables) {
+        CheckTable(tables->can0ToCan1, kCan0ToCan1, settings, problems);
+        CheckTable(tables->can1ToCan0, kCan1ToCan0, settings, problems);
+    }
+    return problems;
+}
+
+} // namespace c2c

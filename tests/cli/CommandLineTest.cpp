@@ -1,0 +1,275 @@
+// drevanta-c2c-cli as batch work uses it: whole runs from a new project to
+// a decoded firmware, and the command lines it must refuse.
+
+#include "cli/CliRun.h"
+#include "firmware/SRecordTestSupport.h"
+#include "support/ProjectDocuments.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace c2c {
+namespace {
+
+using namespace c2c::testing;
+using ::testing::HasSubstr;
+
+// A master with code below and between the windows of banks 1 to 3.
+void WriteMaster(const std::string& path)
+{
+    auto lines = S2Range(0x380000, 0x3B0000, 32, 7);
+    lines.insert(lines.begin(), S0());
+    lines.push_back(S9());
+    WriteText(path, Join(lines));
+}
+
+struct Row {
+    const char* direction;
+    int row;
+    std::string original, modified, description;
+};
+
+struct Entry {
+    std::uint32_t original, modified;
+};
+
+// What goes in, and what the firmware must say afterwards.
+struct RoundTrip {
+    const char* name;
+    std::string commOptions;
+    std::vector<Row> rows;
+    std::string expectedPorts; // the "layout" to "positive" part of the JSON
+    std::vector<Entry> can0ToCan1, can1ToCan0;
+    std::string editedRow;      // a CSV line that changes one row,
+    std::string verifyMismatch; // and how verify names it
+};
+
+void PrintTo(const RoundTrip& c, std::ostream* out) { *out << c.name; }
+
+std::string Csv(const std::vector<Row>& rows)
+{
+    std::string text = "direction,row,original,modified,description\n";
+    for (const Row& r : rows)
+        text += std::string(r.direction) + "," + std::to_string(r.row) + "," + r.original + "," + r.modified + ",\"" +
+                r.description + "\"\n";
+    return text;
+}
+
+std::string EntriesJson(const std::vector<Entry>& entries)
+{
+    std::string text = "[";
+    for (const Entry& e : entries)
+        text += (text.size() > 1 ? ", " : "") + std::string("{\"original\": ") + std::to_string(e.original) +
+                ", \"modified\": " + std::to_string(e.modified) + "}";
+    return text + "]";
+}
+
+class CommandLineRoundTrip : public ::testing::TestWithParam<RoundTrip> {
+protected:
+    CliResult Run(const std::string& arguments)
+    {
+        CliResult result = RunCli(arguments);
+        EXPECT_EQ(result.status, 0) << arguments << "\n" << result.err;
+        return result;
+    }
+
+    TempDir dir;
+    const std::string project = dir / "Line 3";
+    const std::string copy = dir / "Line 4";
+};
+
+TEST_P(CommandLineRoundTrip, WhatGoesInComesOutOfTheFirmware)
+{
+    const RoundTrip& c = GetParam();
+    WriteMaster(dir / "SX40517.sx");
+    WriteText(dir / "tables.csv", Csv(c.rows));
+    const std::string master = " --master " + Quote(dir / "SX40517.sx");
+    Run("new " + Quote(project));
+    Run("comm " + Quote(project) + c.commOptions);
+    Run("cobid import " + Quote(project) + " " + Quote(dir / "tables.csv"));
+    Run("update " + Quote(project) + master);
+
+    const std::string firmware = project + "/New_SX40517.sx";
+    EXPECT_EQ(Run("inspect --json " + Quote(firmware)).out,
+              c.expectedPorts + ",\n \"can0_to_can1\": " + EntriesJson(c.can0ToCan1) +
+                  ",\n \"can1_to_can0\": " + EntriesJson(c.can1ToCan0) + ",\n \"warnings\": []}\n");
+    EXPECT_EQ(Run("inspect --json " + Quote(project + "/bin")).out, Run("inspect --json " + Quote(firmware)).out);
+
+    // The tables through a spreadsheet into a fresh project build the same banks.
+    Run("cobid export " + Quote(project) + " --out " + Quote(dir / "export.csv"));
+    Run("new " + Quote(copy));
+    Run("comm " + Quote(copy) + c.commOptions);
+    Run("cobid import " + Quote(copy) + " " + Quote(dir / "export.csv"));
+    Run("build " + Quote(copy));
+    for (int bank = 1; bank <= 5; ++bank) {
+        const std::string name = "/bin/bank" + std::to_string(bank) + ".bin";
+        EXPECT_TRUE(ReadText(copy + name) == ReadText(project + name)) << name;
+    }
+
+    EXPECT_EQ(Run("verify " + Quote(project) + " --firmware " + Quote(firmware)).err, "");
+    WriteText(dir / "edit.csv", Csv(c.rows) + c.editedRow + "\n");
+    Run("cobid import " + Quote(copy) + " " + Quote(dir / "edit.csv"));
+    const CliResult mismatch = RunCli("verify " + Quote(copy) + " --firmware " + Quote(firmware));
+    EXPECT_EQ(mismatch.status, 1);
+    EXPECT_EQ(mismatch.err, c.verifyMismatch + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, CommandLineRoundTrip,
+    ::testing::Values(
+        RoundTrip{"Standard",
+                  " --can0 125 --can1 dip --format0 2.0A --format1 2.0A --positive on",
+                  {{"can0-to-can1", 3, "0x181", "0x1C1", "heater, left"},
+                   {"can0-to-can1", 10, "$7ff", "", ""},
+                   {"can0-to-can1", 5, "", "", "a note alone"},
+                   {"can1-to-can0", 0, "5", "6", ""}},
+                  "{\"layout\": \"standard\",\n"
+                  " \"can0\": {\"bitrate_kbps\": 125, \"bitrate_from_dip_switch\": false, \"format\": \"2.0A\"},\n"
+                  " \"can1\": {\"bitrate_kbps\": 250, \"bitrate_from_dip_switch\": true, \"format\": \"2.0A\"},\n"
+                  " \"positive\": true",
+                  {{0x181, 0x1C1}, {0x7FF, 0x7FF}},
+                  {{5, 6}},
+                  "can0-to-can1,11,0x100,,",
+                  "Table CAN0 to CAN1, row N\u00B0 11 (0x100 -> 0x100): the firmware has no entry for 0x100"},
+        RoundTrip{"Extended",
+                  " --can0 1000 --format0 2.0A --format1 2.0B",
+                  {{"can0-to-can1", 0, "0x700", "0x1ABCDEF", ""},
+                   {"can0-to-can1", 1, "256", "", "\"\"quoted\"\""},
+                   {"can1-to-can0", 1999, "0x1FFFFFFF", "0x7FF", ""}},
+                  "{\"layout\": \"extended\",\n"
+                  " \"can0\": {\"bitrate_kbps\": 1000, \"bitrate_from_dip_switch\": false, \"format\": \"2.0A\"},\n"
+                  " \"can1\": {\"bitrate_kbps\": 250, \"bitrate_from_dip_switch\": false, \"format\": \"2.0B\"},\n"
+                  " \"positive\": true",
+                  {{0x100, 0x100}, {0x700, 0x1ABCDEF}},
+                  {{0x1FFFFFFF, 0x7FF}},
+                  "can0-to-can1,2,0x50,0x60,",
+                  "Table CAN0 to CAN1, row N\u00B0 2 (0x050 -> 0x060): entry 0 of the firmware's list holds "
+                  "0x100 -> 0x100"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- refusals
+
+class CommandLineRefusals : public ::testing::Test {
+protected:
+    CommandLineRefusals()
+    {
+        // Formats that differ, a master, and a bad spreadsheet.
+        WriteProject(project, PargenXml({"5", "5", "0", "1", "0", "0", "1"}), CobIdXml({{"1", "2"}}, {}));
+        std::filesystem::create_directories(dir / "empty");
+        WriteMaster(dir / "m.sx");
+        WriteText(dir / "bad.csv", "direction,row,original,modified,description\ncan0-to-can1,1,0x800,,\n");
+    }
+
+    // Every file of the project, with its content.
+    std::map<std::string, std::string> Snapshot() const
+    {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path()))
+            files[entry.path().string()] = entry.is_regular_file() ? ReadText(entry.path().string()) : "";
+        return files;
+    }
+
+    TempDir dir;
+    const std::string project = dir / "p";
+};
+
+TEST_F(CommandLineRefusals, WrongCommandLinesAndUnfitProjectsChangeNothing)
+{
+    const std::string p = Quote(project);
+    const std::string master = " --master " + Quote(dir / "m.sx");
+    const struct {
+        std::string arguments;
+        int status;
+        std::string error;
+    } cases[] = {
+        {"compose " + p + master + " --out pargen.xml", 2, "cannot be pargen.xml, a document of the project"},
+        {"compose " + p + master + " --out CANCANCOBID.XML", 2, "a document of the project"},
+        {"update " + p + master + " --out sdopdo.xml", 2, "a document of the project"},
+        {"compose " + p + master + " --out Bin.sx", 2, "a working file of the composition"},
+        {"update " + p + master + " --out b5.SX", 2, "a working file of the composition"},
+        {"compose " + p + master + " --out sub/new.sx", 2, "without a folder"},
+        {"compose " + p + master + " --out ''", 2, "an empty value names nothing"},
+        {"compose " + p + master + master, 2, "--master"},
+        {"cobid export " + p + " --out " + Quote(dir / "emcydef.xml"), 2, "a document of the project"},
+        {"cobid export " + p + " --out x.csv --out y.csv", 2, "--out"},
+        {"inspect --json --json " + Quote(dir / "m.sx"), 2, "--json"},
+        {"update " + p + master + " --flash COM9", 2, "COM9"},
+        {"comm " + p + " --can0 300", 2, "300"},
+        {"verify " + p, 2, "--firmware"},
+        {"cobid", 2, "A subcommand is required"},
+        {"frobnicate", 2, "frobnicate"},
+        {"compose /" + master, 1, "Project not valid."},
+        {"compose " + Quote(dir / "empty") + master, 1, "holds no pargen.xml"},
+        {"check " + Quote(dir / "missing"), 1, "not found"},
+        {"comm " + p + " --positive off", 1, "Positive Implementation stays on"},
+        {"cobid import " + p + " " + Quote(dir / "bad.csv"), 1,
+         dir / "bad.csv" + ":2: original '0x800'. The CobID must between 0x000 and 0x7FF\n"},
+        {"cobid import " + p + " " + Quote(dir.path()), 1, "is not a regular file"},
+        {"new " + p, 1, "exists already"},
+        {"inspect " + Quote(dir / "bad.csv"), 1, "holds no S-record"},
+        {"update " + p + master + " --flash COM1", 1, "Tessimor.exe Not Found, Procedure Aborted"},
+    };
+    for (const auto& c : cases) {
+        const auto before = Snapshot();
+        const CliResult result = RunCli(c.arguments);
+        EXPECT_EQ(result.status, c.status) << c.arguments << "\n" << result.err;
+        EXPECT_THAT(result.err, HasSubstr(c.error)) << c.arguments;
+        if (c.arguments.find("--flash COM1") == std::string::npos) {
+            EXPECT_TRUE(Snapshot() == before) << c.arguments << ": something was written";
+        }
+    }
+}
+
+TEST_F(CommandLineRefusals, ChecksListEveryProblem)
+{
+    WriteProject(project, PargenXml(kStandardPargen), CobIdXml({{"0x800", ""}, {"x", "1"}}, {}));
+    const CliResult result = RunCli("check " + Quote(project));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "Table CAN0 to CAN1, N\u00B0 0, Original CobID '0x800' lies outside 0x000-0x7FF, the range of "
+                          "the standard layout\nTable CAN0 to CAN1, N\u00B0 1, Original CobID 'x' is not an integer\n");
+    EXPECT_EQ(result.err, "2 problems found.\n");
+}
+
+TEST(CommandLine, HelpOnEveryCommandAndTheVersion)
+{
+    for (const char* command : {"new", "comm", "check", "cobid", "cobid export", "cobid import", "build", "compose",
+                                "update", "inspect", "verify"}) {
+        const CliResult help = RunCli(std::string(command) + " --help");
+        EXPECT_EQ(help.status, 0) << command;
+        EXPECT_THAT(help.out, HasSubstr(std::string("Usage: drevanta-c2c-cli ") + command)) << command;
+    }
+    const CliResult version = RunCli("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_THAT(version.out, ::testing::MatchesRegex("drevanta-c2c-cli [0-9.]+\n"));
+}
+
+TEST(CommandLine, UpdateStartsTheFlasherBesideTheProgram)
+{
+    TempDir dir;
+    // The program in a folder of its own, with a flasher that notes how it was started.
+    std::filesystem::create_directories(dir / "program");
+    std::filesystem::copy_file(CliProgram(), dir / "program/drevanta-c2c-cli");
+    WriteText(dir / "program/Tessimor.exe", "#!/bin/sh\nprintf '%s\\n%s\\n%s\\n' \"$1\" \"$2\" \"$(pwd)\" >" +
+                                                Quote(dir / "flasher.tmp") + "\nmv " + Quote(dir / "flasher.tmp") +
+                                                " " + Quote(dir / "flasher.txt") + "\n");
+    std::filesystem::permissions(dir / "program/Tessimor.exe", std::filesystem::perms::owner_all);
+    const std::string project = dir / "p";
+    WriteProject(project, PargenXml(kStandardPargen), CobIdXml({{"1", "2"}}, {}));
+    std::filesystem::create_directories(dir / "MASTER");
+    WriteMaster(dir / "MASTER/SX40517.sx");
+
+    const CliResult result = RunCli("update " + Quote(project) + " --master " + Quote(dir / "MASTER/SX40517.sx") +
+                                        " --flash COM3",
+                                    dir / "program/drevanta-c2c-cli");
+    EXPECT_EQ(result.status, 0) << result.err;
+    for (int i = 0; i < 500 && !std::filesystem::exists(dir / "flasher.txt"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(ReadText(dir / "flasher.txt"), project + "/New_SX40517.sx\n2\n" + dir / "MASTER" + "\n");
+}
+
+} // namespace
+} // namespace c2c
