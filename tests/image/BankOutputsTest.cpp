@@ -12,7 +12,9 @@
 #include <filesystem>
 #include <memory>
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 namespace c2c {
 namespace {
@@ -121,9 +123,11 @@ TEST_F(BankOutputsTest, FilesAreReplacedWholeOrNotAtAll)
     // A short write is an error, and the files of the earlier run stay whole.
     image->ResetBanks();
     {
+        if (!testing::kFileSizeLimitWorks)
+            GTEST_SKIP() << "no per-process file size limit on this system";
         FileSizeLimit limit(1000);
         EXPECT_THAT([&] { WriteBankBinaries(project, *image); },
-                    ::testing::ThrowsMessage<Error>(StartsWith("Cannot create file \"" + dir.path() + "/bin/bank1.bin\". ")));
+                    ::testing::ThrowsMessage<Error>(StartsWith("Cannot create file \"" + dir.path() + Native("/bin/bank1.bin\". "))));
         EXPECT_THROW(WriteBankSource(project, *image), Error);
     }
     EXPECT_EQ(ReadText(project.BankFile(1)).substr(0, 2), "\x01\x08");
@@ -135,9 +139,9 @@ TEST_F(BankOutputsTest, MissingBinFolderOrProjectIsAnError)
 {
     std::filesystem::remove(dir / "bin");
     EXPECT_THAT([&] { WriteBankBinaries(project, *image); },
-                ::testing::ThrowsMessage<Error>(StartsWith("Cannot create file \"" + dir.path() + "/bin/bank1.bin\". ")));
+                ::testing::ThrowsMessage<Error>(StartsWith("Cannot create file \"" + dir.path() + Native("/bin/bank1.bin\". "))));
     EXPECT_THAT([&] { WriteBankSource(project, *image); },
-                ::testing::ThrowsMessage<Error>(StartsWith("Cannot create file \"" + dir.path() + "/bin/bankg.c\". ")));
+                ::testing::ThrowsMessage<Error>(StartsWith("Cannot create file \"" + dir.path() + Native("/bin/bankg.c\". "))));
     EXPECT_FALSE(std::filesystem::exists(dir / "bin")) << "the bin folder is not made";
 
     project.SetProjectDir(""); // the outputs would go to /bin
@@ -146,7 +150,9 @@ TEST_F(BankOutputsTest, MissingBinFolderOrProjectIsAnError)
 }
 
 // An independent reading of bankg.c: the system C compiler turns it into
-// arrays again, which a small program writes back out.
+// arrays again, which a small program writes back out. (Not in a Windows
+// build, where the compiler is the build machine's.)
+#ifdef C2C_C_COMPILER
 TEST_F(BankOutputsTest, CompiledSourceGivesBackTheBankFiles)
 {
     FillPattern();
@@ -176,6 +182,7 @@ int main(int argc, char** argv)
     for (int bank = 1; bank <= 4; ++bank)
         EXPECT_EQ(ReadText(dir / ("back" + std::to_string(bank))), ReadText(project.BankFile(bank))) << bank;
 }
+#endif
 
 } // namespace
 } // namespace c2c

@@ -46,6 +46,7 @@ TEST_P(UpdateDeviceErrorTest, StopsTheBuildAndWritesNothing)
     std::string expected = GetParam().expected;
     if (auto at = expected.find("DIR"); at != std::string::npos)
         expected.replace(at, 3, dir.path());
+    expected = Native(expected);
     EXPECT_THAT([&] { UpdateDevice(project); }, ::testing::ThrowsMessage<Error>(::testing::HasSubstr(expected)));
     EXPECT_FALSE(std::filesystem::exists(project.BankFile(1)));
 }
