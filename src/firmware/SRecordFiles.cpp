@@ -22,7 +22,7 @@ constexpr char kEndOfFileMark = '\x1A';
 
 std::string Reason(int error)
 {
-    return std::system_category().message(error);
+    return std::generic_category().message(error);
 }
 
 // Appends `length` bytes to `line`, leaving out every CR.
@@ -197,8 +197,11 @@ void ReplacingOutputFile::Commit()
         throw;
     }
     writer_.reset();
+    // On the disk before the rename makes it the file: a power loss leaves
+    // the old file or the new one.
+    const bool flushed = FlushFileToDisk(file_.get());
     int closed = std::fclose(file_.release());
-    if (closed != 0 || !RenameFile(temporary_, path_)) {
+    if (!flushed || closed != 0 || !RenameFile(temporary_, path_)) {
         RemoveFile(temporary_);
         throw LineFileFailure("cannot complete " + path_);
     }

@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,8 @@
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+
+#include <io.h>
 // windows.h names its own CreateDirectory; ours is the one meant here.
 #undef CreateDirectory
 #else
@@ -32,10 +35,19 @@ fs::path ToPath(const std::string& path)
     return fs::path(path);
 }
 
+// The text of an errno value. (On Windows the system's own error codes are
+// another set of numbers, told by WindowsReason.)
 std::string SystemReason(int error)
 {
-    return std::system_category().message(error);
+    return std::generic_category().message(error);
 }
+
+#ifdef _WIN32
+std::string WindowsReason(DWORD error)
+{
+    return std::system_category().message(static_cast<int>(error));
+}
+#endif
 
 } // namespace
 
@@ -95,9 +107,15 @@ bool RenameFile(const std::string& from, const std::string& to)
 {
     if (from.empty() || to.empty())
         return false;
+#ifdef _WIN32
+    // Write-through: the call returns once the new name is on the disk.
+    return ::MoveFileExW(ToPath(from).c_str(), ToPath(to).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
     std::error_code ec;
     fs::rename(ToPath(from), ToPath(to), ec);
     return !ec;
+#endif
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name)
@@ -115,6 +133,17 @@ std::string FolderOf(const std::string& path)
 {
     auto cut = path.find_last_of("/\\");
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+bool FlushFileToDisk(std::FILE* file)
+{
+    if (std::fflush(file) != 0)
+        return false;
+#ifdef _WIN32
+    return ::FlushFileBuffers(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file)))) != 0;
+#else
+    return ::fsync(::fileno(file)) == 0;
+#endif
 }
 
 std::string ReadWholeFile(const std::string& path)
@@ -194,28 +223,60 @@ std::string ExecutableDirectory()
 #else
 void WriteFileAtomically(const std::string& path, std::string_view content)
 {
-    auto fail = [&](const std::string& reason) -> void {
-        throw Error("Cannot create file \"" + path + "\". " + reason);
+    auto fail = [&](DWORD error) -> void {
+        throw Error("Cannot create file \"" + path + "\". " + WindowsReason(error));
     };
-    if (path.empty() || DirectoryExists(path))
-        fail("Access is denied");
-    std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(ToPath(temporary), std::ios::binary | std::ios::trunc);
-        if (!out)
-            fail(SystemReason(errno));
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-        if (!out) {
-            RemoveFile(temporary);
-            fail(SystemReason(errno));
-        }
+    if (path.empty())
+        fail(ERROR_PATH_NOT_FOUND);
+    if (DirectoryExists(path))
+        fail(ERROR_ACCESS_DENIED);
+
+    // A temporary name of this process's own beside the file; CREATE_NEW
+    // never takes over a file that is there already.
+    static unsigned counter = 0;
+    std::wstring temporary;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+        temporary = ToPath(path + ".tmp-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                           std::to_string(counter++)).wstring();
+        file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        error = ::GetLastError();
+        if (file == INVALID_HANDLE_VALUE && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            break;
     }
-    std::error_code ec;
-    fs::rename(ToPath(temporary), ToPath(path), ec);
-    if (ec) {
-        RemoveFile(temporary);
-        fail(ec.message());
+    if (file == INVALID_HANDLE_VALUE)
+        fail(error);
+
+    auto abandon = [&](DWORD reason) -> void {
+        ::CloseHandle(file);
+        ::DeleteFileW(temporary.c_str());
+        fail(reason);
+    };
+    const char* data = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(left, 1u << 30));
+        DWORD written = 0;
+        if (!::WriteFile(file, data, chunk, &written, nullptr) || written == 0)
+            abandon(::GetLastError());
+        data += written;
+        left -= written;
+    }
+    // Durable: the bytes are on the disk before the rename, and the rename
+    // itself is written through, so a power loss leaves the old file or the
+    // new one.
+    if (!::FlushFileBuffers(file))
+        abandon(::GetLastError());
+    if (!::CloseHandle(file)) {
+        error = ::GetLastError();
+        ::DeleteFileW(temporary.c_str());
+        fail(error);
+    }
+    if (!::MoveFileExW(temporary.c_str(), ToPath(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = ::GetLastError();
+        ::DeleteFileW(temporary.c_str());
+        fail(error);
     }
 }
 

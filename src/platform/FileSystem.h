@@ -4,6 +4,7 @@
 // separator.
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,10 @@ std::string ReadWholeFile(const std::string& path);
 // renamed over the old one, so a failed write leaves the old file as it was.
 // Throws Error("Cannot create file \"PATH\". REASON") on any failure.
 void WriteFileAtomically(const std::string& path, std::string_view content);
+
+// Sends what the C library buffered for `file`, and what the system cached
+// of it, to the disk. False when that fails.
+bool FlushFileToDisk(std::FILE* file);
 
 // Folder of the running executable, without a trailing separator.
 std::string ExecutableDirectory();

@@ -114,5 +114,17 @@ TEST(FileSystem, NameAndFolderOfAPath)
     EXPECT_EQ(FolderOf("plain"), "");
 }
 
+TEST(FileSystem, ExecutableDirectoryIsTheFolderOfThisTestProgram)
+{
+#ifdef _WIN32
+    const std::string program = "platform_tests.exe";
+#else
+    const std::string program = "platform_tests";
+#endif
+    const std::string folder = ExecutableDirectory();
+    EXPECT_TRUE(FileExists(folder + kSep + program)) << folder;
+    EXPECT_NE(folder.back(), kPathSeparator);
+}
+
 } // namespace
 } // namespace c2c
