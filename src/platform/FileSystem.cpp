@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -158,7 +159,50 @@ std::string ReadWholeFile(const std::string& path)
     return content.str();
 }
 
+bool IsSystemFolder(const std::string& folder)
+{
+#ifdef _WIN32
+    (void)folder;
+    return false;
+#else
+    return folder == "/usr" || folder.rfind("/usr/", 0) == 0;
+#endif
+}
+
+std::string UserDataDirectory()
+{
+    auto variable = [](const char* name) -> std::string {
+        const char* value = std::getenv(name);
+        return value ? value : "";
+    };
+#ifdef _WIN32
+    std::string base = variable("LOCALAPPDATA");
+    if (base.empty())
+        base = variable("APPDATA");
+    return base.empty() ? std::string() : JoinPath(base, "Drevanta C2C");
+#else
+    // XDG: a relative XDG_DATA_HOME is to be ignored.
+    std::string base = variable("XDG_DATA_HOME");
+    if (base.empty() || base.front() != '/') {
+        const std::string home = variable("HOME");
+        if (home.empty() || home.front() != '/')
+            return "";
+        base = JoinPath(home, ".local/share");
+    }
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    return JoinPath(base, "drevanta-c2c");
+#endif
+}
+
 #ifndef _WIN32
+bool CanCreateFilesIn(const std::string& folder)
+{
+    // access() answers for this process's user, root included, and knows
+    // read-only file systems.
+    return DirectoryExists(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 void WriteFileAtomically(const std::string& path, std::string_view content)
 {
     auto fail = [&](int error) -> void {
@@ -221,6 +265,21 @@ std::string ExecutableDirectory()
     return exe.parent_path().string();
 }
 #else
+bool CanCreateFilesIn(const std::string& folder)
+{
+    // The folder's rights (ACLs) decide, and only trying tells them.
+    if (!DirectoryExists(folder))
+        return false;
+    const std::wstring probe =
+        ToPath(JoinPath(folder, ".c2c-write-test-" + std::to_string(::GetCurrentProcessId()))).wstring();
+    HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    ::CloseHandle(file);
+    return true;
+}
+
 void WriteFileAtomically(const std::string& path, std::string_view content)
 {
     auto fail = [&](DWORD error) -> void {

@@ -57,4 +57,17 @@ bool FlushFileToDisk(std::FILE* file);
 // Folder of the running executable, without a trailing separator.
 std::string ExecutableDirectory();
 
+// Whether this process may create files in `folder` (false for a missing
+// folder, a read-only one, or one on a read-only file system).
+bool CanCreateFilesIn(const std::string& folder);
+// Whether `folder` belongs to the installed system, where a program never
+// keeps the user's work: /usr and what is below it on Linux; nothing on
+// Windows, where the rights on a folder tell.
+bool IsSystemFolder(const std::string& folder);
+// The folder for this program's data of the user running it, without a
+// trailing separator: $XDG_DATA_HOME/drevanta-c2c, by default
+// ~/.local/share/drevanta-c2c, on Linux; %LOCALAPPDATA%\Drevanta C2C on
+// Windows. Empty when the system does not say where that is.
+std::string UserDataDirectory();
+
 } // namespace c2c

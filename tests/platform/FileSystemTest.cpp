@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace c2c {
@@ -125,6 +126,31 @@ TEST(FileSystem, ExecutableDirectoryIsTheFolderOfThisTestProgram)
     EXPECT_TRUE(FileExists(folder + kSep + program)) << folder;
     EXPECT_NE(folder.back(), kPathSeparator);
 }
+
+#ifndef _WIN32
+TEST(FileSystem, UserDataDirectoryFollowsXdgThenHome)
+{
+    struct Case {
+        const char* xdg; // nullptr: unset
+        const char* home;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"/x/data/", "/home/ann", "/x/data/drevanta-c2c"},
+        {nullptr, "/home/ann", "/home/ann/.local/share/drevanta-c2c"},
+        {"relative", "/home/ann", "/home/ann/.local/share/drevanta-c2c"}, // ignored, as XDG says
+        {nullptr, nullptr, ""},
+    };
+    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    for (const Case& c : cases) {
+        c.xdg ? ::setenv("XDG_DATA_HOME", c.xdg, 1) : ::unsetenv("XDG_DATA_HOME");
+        c.home ? ::setenv("HOME", c.home, 1) : ::unsetenv("HOME");
+        EXPECT_EQ(UserDataDirectory(), c.expected) << (c.xdg ? c.xdg : "-") << " " << (c.home ? c.home : "-");
+    }
+    ::unsetenv("XDG_DATA_HOME");
+    ::setenv("HOME", savedHome.c_str(), 1);
+}
+#endif
 
 } // namespace
 } // namespace c2c

@@ -160,5 +160,43 @@ TEST_F(WorkspaceTest, ExistingFileInPlaceOfProjectsDoesNotStopStartUp)
     EXPECT_EQ(workspace.layout.ProjectDir(), projects());
 }
 
+// Where an installed program keeps its work.
+TEST(ChooseWorkspaceDirTest, PortableWhereFilesCanBeMadeElseTheUserDataFolder)
+{
+    TempDir dir;
+    const std::string data = dir / "data";
+    CreateDirectories(dir / "readonly");
+    std::filesystem::permissions(dir / "readonly", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    struct Case {
+        std::string exeDir, userData, expected;
+    };
+    std::vector<Case> cases = {
+        {dir.path(), data, dir.path()},       // portable
+        {dir / "missing", data, data},        // nowhere to write
+        {dir / "missing", "", dir / "missing"}, // no user folder known: as before
+    };
+#ifndef _WIN32
+    cases.push_back({"/usr/lib/drevanta-c2c", data, data}); // installed, even for root
+    cases.push_back({"/usr", data, data});
+#endif
+    if (testing::PermissionsAreEnforced())
+        cases.push_back({dir / "readonly", data, data});
+    for (const Case& c : cases)
+        EXPECT_EQ(ChooseWorkspaceDir(c.exeDir, c.userData), c.expected) << c.exeDir;
+}
+
+TEST_F(WorkspaceTest, AWorkspaceApartFromTheProgramHoldsEverythingButTheFlasher)
+{
+    const std::string data = dir / "home/.local/share/drevanta-c2c";
+    EXPECT_FALSE(workspace.Initialise(dir / "bin", data));
+    EXPECT_TRUE(DirectoryExists(data + kSep + "MASTER")) << "made with every missing level";
+    EXPECT_TRUE(DirectoryExists(data + kSep + "PROJECTS"));
+    EXPECT_EQ(workspace.layout.ProjectDir(), data + kSep + "PROJECTS");
+    EXPECT_EQ(workspace.layout.SettingsFile(), data + kSep + kSettingsFileName);
+    EXPECT_EQ(workspace.layout.FlasherFile(), dir / "bin" + kSep + kFlasherFileName);
+    EXPECT_FALSE(PathExists(dir / "bin")) << "nothing is made beside the program";
+}
+
 } // namespace
 } // namespace c2c
