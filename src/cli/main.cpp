@@ -25,7 +25,8 @@ const Command kCommands[] = {
 void PrintUsage(std::ostream& out)
 {
     out << "usage: drevanta-c2c-cli COMMAND [ARGUMENTS]\n"
-           "       drevanta-c2c-cli COMMAND --help\n\n"
+           "       drevanta-c2c-cli COMMAND --help\n"
+           "       drevanta-c2c-cli --version\n\n"
            "Commands:\n";
     for (const Command& command : kCommands)
         out << "  " << command.name << "\t" << *command.summary << "\n";
@@ -42,6 +43,10 @@ int main(int argc, char* argv[])
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         PrintUsage(std::cout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::cout << "drevanta-c2c-cli " << C2C_VERSION << "\n";
         return 0;
     }
     std::vector<std::string> arguments(argv + 2, argv + argc);
