@@ -12,7 +12,7 @@ PACKAGES="
     srecord xxd
     xvfb xauth imagemagick fonts-dejavu-core
     gcc-mingw-w64-x86-64-posix wine
-    help2man desktop-file-utils librsvg2-bin
+    help2man desktop-file-utils
 "
 
 missing=""
