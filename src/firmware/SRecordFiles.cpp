@@ -7,12 +7,6 @@
 #include <cstring>
 #include <system_error>
 
-#ifndef _WIN32
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace c2c {
 
 namespace {
@@ -149,29 +143,10 @@ ReplacingOutputFile::ReplacingOutputFile(std::string path) : path_(std::move(pat
     auto fail = [&](int error) { throw Error("Cannot create file \"" + path_ + "\". " + Reason(error)); };
     if (DirectoryExists(path_))
         fail(EISDIR);
-#ifndef _WIN32
-    temporary_ = path_ + ".tmp-XXXXXX";
-    int fd = ::mkstemp(temporary_.data());
-    if (fd < 0)
+    std::FILE* file = CreateTemporaryFileBeside(path_, temporary_);
+    if (!file)
         fail(errno);
-    // mkstemp makes the file private to its owner; give it the mode of an
-    // ordinary new file.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    file_.reset(::fdopen(fd, "wb"));
-    if (!file_) {
-        int error = errno;
-        ::close(fd);
-        ::unlink(temporary_.c_str());
-        fail(error);
-    }
-#else
-    temporary_ = path_ + ".tmp";
-    file_.reset(std::fopen(temporary_.c_str(), "wb"));
-    if (!file_)
-        fail(errno);
-#endif
+    file_.reset(file);
     writer_ = std::make_unique<LineWriter>(file_.get());
 }
 

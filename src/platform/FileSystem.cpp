@@ -16,7 +16,9 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 // windows.h names its own CreateDirectory; ours is the one meant here.
 #undef CreateDirectory
 #else
@@ -134,6 +136,50 @@ std::string FolderOf(const std::string& path)
 {
     auto cut = path.find_last_of("/\\");
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+std::FILE* CreateTemporaryFileBeside(const std::string& path, std::string& temporary)
+{
+#ifdef _WIN32
+    // O_EXCL: the name is never one that is there already.
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = path + ".tmp-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(counter++);
+        const int fd = ::_open(temporary.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return nullptr;
+        }
+        std::FILE* file = ::_fdopen(fd, "wb");
+        if (!file) {
+            const int error = errno;
+            ::_close(fd);
+            ::_unlink(temporary.c_str());
+            errno = error;
+        }
+        return file;
+    }
+    return nullptr;
+#else
+    temporary = path + ".tmp-XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return nullptr;
+    // mkstemp makes the file private to its owner; give it the mode of an
+    // ordinary new file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        errno = error;
+    }
+    return file;
+#endif
 }
 
 bool FlushFileToDisk(std::FILE* file)

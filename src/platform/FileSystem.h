@@ -50,6 +50,11 @@ std::string ReadWholeFile(const std::string& path);
 // Throws Error("Cannot create file \"PATH\". REASON") on any failure.
 void WriteFileAtomically(const std::string& path, std::string_view content);
 
+// Creates a new file beside `path` under a temporary name of its own (set
+// in `temporary`), with the rights an ordinary new file gets, and opens it
+// for binary writing. Nothing, with errno set, when it cannot.
+std::FILE* CreateTemporaryFileBeside(const std::string& path, std::string& temporary);
+
 // Sends what the C library buffered for `file`, and what the system cached
 // of it, to the disk. False when that fails.
 bool FlushFileToDisk(std::FILE* file);
