@@ -103,10 +103,23 @@ export WINEPREFIX="$out/wine"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+wineserver="$(dirname "$wine")/wineserver"
+command -v wineserver >/dev/null 2>&1 && [ ! -x "$wineserver" ] && wineserver=$(command -v wineserver)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     say "creating the Wine prefix"
     "$wine" wineboot --init >/dev/null 2>&1 || true
 fi
+# One server for the whole run: a server that ends after its last program
+# while the next one connects makes that program fail ("recvmsg: Connection
+# reset by peer"). It serves only this prefix and is ended at the exit.
+"$wineserver" -k >/dev/null 2>&1 || true
+"$wineserver" -w >/dev/null 2>&1 || true
+"$wineserver" -p
+trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
+# Wine's own services start with the server's first program and live as
+# long as the server: started here, away from the output that the build and
+# CTest wait on.
+"$wine" cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 
 # ---------------------------------------------------------------- the build
 say "building for Windows"
@@ -169,9 +182,5 @@ for project in tests/data/projects/*/; do
         say "$name: the bank files, bankg.c and the composed firmware are the same on Linux and Windows"
     fi
 done
-# The prefix's server would linger a few seconds; end it now.
-wineserver="$(dirname "$wine")/wineserver"
-[ ! -x "$wineserver" ] || "$wineserver" -k >/dev/null 2>&1 || true
-
 say "done in $(($(date +%s) - started)) s"
 exit "$failed"
