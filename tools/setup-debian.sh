@@ -1,7 +1,8 @@
 #!/bin/sh
-# Installs every Debian package that building, testing and benchmarking need.
-# Idempotent: packages already present are skipped, and the package lists are
-# refreshed only when something must be installed.
+# Installs every Debian package that building, testing and benchmarking need,
+# and the further packages named as arguments (the fuzzing and Windows
+# scripts name theirs). Idempotent: packages already present are skipped, and
+# the package lists are refreshed only when something must be installed.
 set -eu
 
 PACKAGES="
@@ -13,7 +14,7 @@ PACKAGES="
     xvfb xauth imagemagick fonts-dejavu-core
     gcc-mingw-w64-x86-64-posix wine
     help2man desktop-file-utils
-"
+$*"
 
 missing=""
 for package in $PACKAGES; do

@@ -6,6 +6,22 @@
 
 namespace c2c {
 
+namespace {
+
+// Marks a run as under way for as long as it lasts, however it ends.
+class RunUnderWay {
+public:
+    explicit RunUnderWay(bool& running) : running_(running) { running_ = true; }
+    ~RunUnderWay() { running_ = false; }
+    RunUnderWay(const RunUnderWay&) = delete;
+    RunUnderWay& operator=(const RunUnderWay&) = delete;
+
+private:
+    bool& running_;
+};
+
+} // namespace
+
 std::string MasterMissingText(const std::string& masterName)
 {
     return "Error file " + masterName + " not found";
@@ -109,6 +125,9 @@ void GenerateFirmwareLogic::ChooseBinFolder()
 
 ChainOutcome GenerateFirmwareLogic::ComposeFirmware(ProgressSink& progress)
 {
+    if (running_)
+        return ChainOutcome{};
+    RunUnderWay run(running_);
     std::array<bool, kBankCount> taken{};
     for (std::size_t i = 0; i < banks.size(); ++i) {
         banks[i].color = kFormColor;
@@ -126,6 +145,9 @@ ChainOutcome GenerateFirmwareLogic::ComposeFirmware(ProgressSink& progress)
 
 bool GenerateFirmwareLogic::StartFlasher()
 {
+    if (running_)
+        return false;
+    RunUnderWay run(running_);
     if (!composer.Project.CheckProject(services_.messages))
         return false;
     // The flasher starts in the master's folder, where a shell start from
@@ -141,6 +163,8 @@ bool GenerateFirmwareLogic::StartFlasher()
 
 void GenerateFirmwareLogic::ExecuteUpdateFirmware(ProgressSink& progress)
 {
+    if (running_)
+        return;
     const ChainOutcome outcome = ComposeFirmware(progress);
     // Only a firmware made now, with every bank in it, goes to the device:
     // never a file left by an earlier run.

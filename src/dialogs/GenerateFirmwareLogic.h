@@ -78,16 +78,19 @@ public:
     void Show(ProgressSink& progress);
 
     // "Execute update firmware": composes, and starts the flasher only when
-    // every stage completed with every taken bank inserted.
+    // every stage completed with every taken bank inserted. A click that
+    // arrives while a run is under way (the window repaints its progress
+    // bar during the run) is dropped: the flasher starts at most once.
     void ExecuteUpdateFirmware(ProgressSink& progress);
 
     // The hidden "Execute Modify File Sx": the five stages for the ticked
-    // banks; a bank whose window is missing turns red.
+    // banks; a bank whose window is missing turns red. Dropped, with nothing
+    // run, while another run is under way.
     ChainOutcome ComposeFirmware(ProgressSink& progress);
 
     // The hidden "Execute update firmware": starts the flasher on the new
     // firmware and the chosen port, without waiting for it, whatever file
-    // is there. True when it was started.
+    // is there. True when it was started; dropped while a run is under way.
     bool StartFlasher();
 
     void ToggleOptions();
@@ -107,6 +110,7 @@ private:
 
     ProgramState& state_;
     UiServices services_;
+    bool running_ = false; // a composition or a flasher start is under way
 };
 
 } // namespace c2c

@@ -149,8 +149,18 @@ CobIdLoad ReadCobIdLeniently(const std::string& path, CobIdTables& tables)
     if (!FileExists(path))
         return CobIdLoad::Missing;
     try {
+        return ParseCobIdLeniently(ReadWholeFile(path), tables);
+    } catch (const std::exception&) {
+        // Reading for the window never reports anything.
+        return CobIdLoad::Stopped;
+    }
+}
+
+CobIdLoad ParseCobIdLeniently(std::string_view text, CobIdTables& tables)
+{
+    try {
         pugi::xml_document document;
-        if (!LoadXmlFile(document, path))
+        if (!LoadXmlString(document, text))
             return CobIdLoad::Stopped;
         pugi::xml_node root = document.child(kCobIdRoot);
         for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
@@ -168,8 +178,15 @@ CobIdLoad ReadCobIdLeniently(const std::string& path, CobIdTables& tables)
 
 CobIdTables ReadCobIdStrictly(const std::string& path)
 {
+    if (!FileExists(path))
+        throw Error("File " + Quoted(path) + " not found");
+    return ParseCobIdStrictly(ReadWholeFile(path), path);
+}
+
+CobIdTables ParseCobIdStrictly(std::string_view text, const std::string& path)
+{
     pugi::xml_document document;
-    LoadXmlFileOrThrow(document, path);
+    LoadXmlStringOrThrow(document, text, path);
     pugi::xml_node root = RequiredChildElement(document, kCobIdRoot, Quoted(path));
     CobIdTables tables;
     for (int direction : {kCan0ToCan1, kCan1ToCan0}) {

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace c2c {
@@ -117,11 +118,15 @@ enum class CobIdLoad {
 // reads as empty. A document that does not parse, a missing root or
 // section, or a row without Orig_CobID or Mod_CobID ends the reading.
 CobIdLoad ReadCobIdLeniently(const std::string& path, CobIdTables& tables);
+// The same reading of a document's text (Complete or Stopped).
+CobIdLoad ParseCobIdLeniently(std::string_view text, CobIdTables& tables);
 
 // The strict reading of the build: every child of each section is a row,
 // whatever its name, and must carry Orig_CobID and Mod_CobID (Desc may be
 // missing). Throws Error naming the file, and the section and row.
 CobIdTables ReadCobIdStrictly(const std::string& path);
+// The same reading of a document's text; errors name `fileName`.
+CobIdTables ParseCobIdStrictly(std::string_view text, const std::string& fileName);
 
 // The document that stores both tables, every row included.
 std::string CobIdDocumentText(const CobIdTables& tables);

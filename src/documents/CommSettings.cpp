@@ -54,11 +54,24 @@ CommSession SessionOf(const CommSettings& settings)
 
 PargenReading ReadPargenLeniently(const std::string& pargenFile)
 {
-    PargenReading reading;
     if (!FileExists(pargenFile))
-        return reading;
+        return PargenReading{};
+    std::string text;
+    try {
+        text = ReadWholeFile(pargenFile);
+    } catch (const Error&) {
+        PargenReading unreadable;
+        unreadable.state = DocumentState::Unreadable;
+        return unreadable;
+    }
+    return ParsePargenLeniently(text);
+}
+
+PargenReading ParsePargenLeniently(std::string_view text)
+{
+    PargenReading reading;
     pugi::xml_document document;
-    LoadXmlFile(document, pargenFile);
+    LoadXmlString(document, text);
     pugi::xml_node root = document.document_element();
     if (!root) {
         reading.state = DocumentState::Unreadable;
@@ -66,19 +79,19 @@ PargenReading ReadPargenLeniently(const std::string& pargenFile)
     }
     reading.state = DocumentState::Read;
     const std::size_t count = ChildCount(root);
-    auto text = [&](std::size_t position) -> std::optional<std::string> {
+    auto valueText = [&](std::size_t position) -> std::optional<std::string> {
         if (position >= count)
             return std::nullopt;
         return ChildText(root, position);
     };
     auto number = [&](std::size_t position) -> std::optional<std::int32_t> {
-        if (auto value = text(position))
+        if (auto value = valueText(position))
             return ParseIntegerOr(*value, 0);
         return std::nullopt;
     };
-    if (auto value = text(kBoud0))
+    if (auto value = valueText(kBoud0))
         reading.bitRate0 = TryParseInteger(*value);
-    if (auto value = text(kBoud1))
+    if (auto value = valueText(kBoud1))
         reading.bitRate1 = TryParseInteger(*value);
     reading.format0 = number(kType);
     reading.positive = number(kPositive);
@@ -90,11 +103,18 @@ PargenReading ReadPargenLeniently(const std::string& pargenFile)
 
 CommSettings ReadPargenStrictly(const std::string& pargenFile)
 {
+    if (!FileExists(pargenFile))
+        throw Error("File " + Quoted(pargenFile) + " not found");
+    return ParsePargenStrictly(ReadWholeFile(pargenFile), pargenFile);
+}
+
+CommSettings ParsePargenStrictly(std::string_view text, const std::string& pargenFile)
+{
     // The declaration is kept as a node: the settings element is the first
     // top-level node, whatever it is, so anything written ahead of it makes
     // the build stop rather than be skipped over.
     pugi::xml_document document;
-    LoadXmlFileOrThrow(document, pargenFile, Declaration::Keep);
+    LoadXmlStringOrThrow(document, text, pargenFile, Declaration::Keep);
     pugi::xml_node settings = document.first_child();
     if (settings.type() != pugi::node_element)
         throw Error("The first node of " + Quoted(pargenFile) + " is not the settings element");

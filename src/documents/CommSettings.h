@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace c2c {
 
@@ -75,13 +76,18 @@ struct PargenReading {
     DocumentState state = DocumentState::Missing;
     std::optional<std::int32_t> bitRate0, bitRate1, format0, positive, dipSwitch0, dipSwitch1, format1;
 };
+// A file that cannot be read (no rights, not a regular file) is Unreadable.
 PargenReading ReadPargenLeniently(const std::string& pargenFile);
+// The same reading of a document's text (Read or Unreadable).
+PargenReading ParsePargenLeniently(std::string_view text);
 
 // The strict reading of the build: positions 0 to 5 of the first top-level
 // node are required and must each hold a single integer text; a missing
 // position 6 (or one that is no number) makes CAN 1 follow CAN 0. Throws
 // Error naming the file and the position.
 CommSettings ReadPargenStrictly(const std::string& pargenFile);
+// The same reading of a document's text; errors name `fileName`.
+CommSettings ParsePargenStrictly(std::string_view text, const std::string& fileName);
 
 // Fills `session` from pargen.xml. A missing file gives 0, 0, true; a broken
 // document stops the reading silently, keeping the fields set before.

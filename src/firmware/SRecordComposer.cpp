@@ -11,6 +11,7 @@
 #include <climits>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace c2c {
 
@@ -48,31 +49,49 @@ std::string BankRecord(std::uint32_t address, const unsigned char* data)
 
 std::string Reason(int error)
 {
-    return std::system_category().message(error);
+    return std::generic_category().message(error);
 }
 
 // Writes Bin.sx: the bank file as 512 records in ascending address order.
 // Failures here end the whole action (they are the caller's to report).
 void WriteBankRecordFile(const std::string& bankPath, std::uint32_t windowStart, const std::string& recordPath)
 {
-    FileHandle out(std::fopen(recordPath.c_str(), "wb"));
-    if (!out)
-        throw Error("Cannot create file \"" + recordPath + "\". " + Reason(errno));
+    ReplacingOutputFile out(recordPath);
     FileHandle bank = OpenForReading(bankPath);
-    LineWriter writer(out.get());
     unsigned char block[kRecordDataSize];
     try {
         for (int k = 0; k < kRecordsPerBank; ++k) {
             if (std::fread(block, 1, sizeof block, bank.get()) != sizeof block)
-                throw Error("Cannot read file \"" + bankPath + "\". " + Reason(errno));
-            writer.WriteLine(BankRecord(windowStart + static_cast<std::uint32_t>(kRecordDataSize * k), block));
+                throw Error("Cannot read file \"" + bankPath + "\". " +
+                            (std::ferror(bank.get()) ? Reason(errno) : std::string("It is shorter than a bank")));
+            out.writer().WriteLine(
+                BankRecord(windowStart + static_cast<std::uint32_t>(kRecordDataSize * k), block));
         }
-        writer.Flush();
-    } catch (const LineFileFailure&) {
-        throw Error("Cannot write file \"" + recordPath + "\". " + Reason(errno));
+        out.Commit();
+    } catch (const LineFileFailure& failure) {
+        throw Error("Cannot write file \"" + recordPath + "\". " + failure.what());
     }
-    if (std::fclose(out.release()) != 0)
-        throw Error("Cannot write file \"" + recordPath + "\". " + Reason(errno));
+}
+
+// Whether `path` names a folder itself (a link to one is no folder here:
+// it is replaced like a file).
+bool IsFolder(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::is_directory(std::filesystem::symlink_status(path, ec));
+}
+
+// Whether anything, a dangling link included, has this name.
+bool Exists(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 std::uintmax_t FileSize(const std::string& path)
@@ -153,8 +172,9 @@ bool ChainOutcome::EndedWithoutEndRecord() const
                        [](StageResult result) { return result == StageResult::NoEndRecord; });
 }
 
-SRecordComposer::SRecordComposer(const ComposerSettings& settings, MessageService& messages, ProgressSink& progress)
-    : settings_(settings), messages_(messages), progress_(progress)
+SRecordComposer::SRecordComposer(const ComposerSettings& settings, MessageService& messages, ProgressSink& progress,
+                                 std::size_t blockSize)
+    : settings_(settings), messages_(messages), progress_(progress), blockSize_(blockSize)
 {
 }
 
@@ -194,72 +214,86 @@ StageResult SRecordComposer::InsertBankSx(int bank, bool askWhenMissing, const s
 
     FileHandle records = OpenForReading(recordPath);
     FileHandle input = OpenForReading(inputPath);
-    ReplacingOutputFile output(settings_.ProjectFolder() + outputName);
+    ReplacingOutputFile output(settings_.ProjectFolder() + outputName, blockSize_);
 
     long long total = kRecordsPerBank;
     bool pending = true;
     // Fixed at the "S9" line; without one the output is no firmware.
     StageResult result = StageResult::NoEndRecord;
-    bool failed = false;
+    std::string failure;
     try {
-        LineReader reader(input.get());
+        LineReader reader(input.get(), blockSize_);
         std::string_view line;
+        bool complete = true;
         long long lines = 0;
-        while (reader.Next(line))
-            ++lines;
+        while (reader.Next(line, complete))
+            lines += complete ? 1 : 0;
         total += lines;
         progress_.setMaximum(static_cast<int>(std::min<long long>(total, INT_MAX)));
         reader.Rewind();
 
         LineWriter& out = output.writer();
         auto insertBank = [&] {
-            LineReader bankLines(records.get());
+            LineReader bankLines(records.get(), blockSize_);
             std::string_view record;
-            while (bankLines.Next(record)) {
-                out.WriteLine(record);
+            bool whole = true;
+            while (bankLines.Next(record, whole)) {
+                out.WritePart(record);
+                if (!whole)
+                    continue;
+                out.EndLine();
                 progress_.advance();
             }
             pending = false;
         };
+        // The rest of a line longer than a block, copied or passed over.
+        auto restOfLine = [&](bool copy) {
+            while (!complete && reader.Next(line, complete))
+                if (copy)
+                    out.WritePart(line);
+            if (copy)
+                out.EndLine();
+        };
 
-        while (reader.Next(line)) {
+        while (reader.Next(line, complete)) {
             progress_.advance();
+            bool copy = true;
             const bool s1 = line.starts_with("S1");
             if (s1 || line.starts_with("S2")) {
                 const std::size_t digits = s1 ? 4 : 6;
                 // A line too short to hold its address is no record of ours.
-                if (line.size() < 4 + digits) {
-                    out.WriteLine(line);
-                    continue;
+                if (line.size() >= 4 + digits) {
+                    const std::uint32_t address = ReadAddress(line.substr(4, digits));
+                    if (address >= windowStart && address <= windowEnd) {
+                        copy = false;
+                        // The first record of the window gives way to the
+                        // bank; the later ones go.
+                        if (pending)
+                            insertBank();
+                    }
                 }
-                const std::uint32_t address = ReadAddress(line.substr(4, digits));
-                if (address < windowStart || address > windowEnd)
-                    out.WriteLine(line);
-                else if (pending)
-                    insertBank();
-                // else: a later record of the window, replaced by the bank
             } else if (line.starts_with("S9")) {
                 if (pending && askWhenMissing && messages_.askAlert(kMsgInsertAnyway))
                     insertBank();
                 result = pending ? StageResult::WindowNotFound : StageResult::Inserted;
-                out.WriteLine(line);
-            } else {
-                out.WriteLine(line);
             }
+            if (copy)
+                out.WritePart(line);
+            restOfLine(copy);
         }
-        output.Commit();
-    } catch (const LineFileFailure&) {
+        output.Commit(outputName == settings_.NewFileName);
+    } catch (const LineFileFailure& error) {
         // The output is incomplete: it is not kept, and the stage counts as
         // stopped even after an "S9" line, so no later step takes it for a
         // finished firmware.
-        failed = true;
+        failure = error.what();
     }
     progress_.setPosition(static_cast<int>(std::min<long long>(total, INT_MAX)));
     records.reset();
     input.reset();
-    if (!RemoveFile(recordPath) && PathExists(recordPath))
+    if (!RemoveFile(recordPath) && Exists(recordPath))
         throw Error("Cannot delete file \"" + recordPath + "\"");
-    if (failed) {
+    if (!failure.empty()) {
         messages_.showMessage(kMsgNewSxNotCreated);
         return StageResult::Stopped;
     }
@@ -270,32 +304,69 @@ void SRecordComposer::HandOn(int stage, const std::string& output)
 {
     const std::string folder = settings_.ProjectFolder();
     const std::string target = folder + output;
+    const bool last = stage == kBankCount;
     auto fail = [&](const std::string& reason) { throw Error("Cannot create file \"" + target + "\". " + reason); };
-    if (DirectoryExists(target))
+    if (IsFolder(target))
         fail(Reason(EISDIR));
-    if (!RemoveFile(target) && PathExists(target))
-        fail("It cannot be replaced");
-    if (stage == 1) {
-        // The master stays where it is and as it is: stage 2 gets a copy.
-        // Without a master there is nothing to hand on, as with a skipped
-        // later stage whose input is missing: the next taken stage then says
-        // that its input is not found.
-        if (!FileExists(settings_.MasterPath()))
-            return;
-        std::error_code ec;
-        std::filesystem::copy_file(settings_.MasterPath(), target, std::filesystem::copy_options::overwrite_existing,
-                                   ec);
-        if (ec)
-            fail(ec.message());
+    // With nothing to hand on, a file of an earlier run must not pass for
+    // this stage's output: the next taken stage then says that its input is
+    // not found. Otherwise the output is replaced in one step, never removed
+    // first, so that the earlier file stays until the new one is whole.
+    const std::string input = stage == 1 ? settings_.MasterPath() : StageFileIn(folder, stage - 1);
+    if (stage == 1 ? !FileExists(input) : !Exists(input)) {
+        if (!RemoveFile(target) && Exists(target))
+            fail("It cannot be replaced");
         return;
     }
-    const std::string previous = StageFileIn(folder, stage - 1);
-    if (!PathExists(previous))
+    if (stage == 1) {
+        // The master stays where it is and as it is: stage 2 gets a copy.
+        FileHandle master = OpenForReading(input);
+        ReplacingOutputFile copy(target, blockSize_);
+        try {
+            std::vector<char> block(blockSize_);
+            std::size_t got;
+            while ((got = std::fread(block.data(), 1, block.size(), master.get())) > 0)
+                copy.writer().WritePart(std::string_view(block.data(), got));
+            if (std::ferror(master.get()))
+                throw LineFileFailure(Reason(errno));
+            copy.Commit(last);
+        } catch (const LineFileFailure& failure) {
+            fail(failure.what());
+        }
         return;
+    }
+    // The new firmware must reach the disk whole before its name does.
+    if (last && !SyncFileNamed(input))
+        fail(Reason(errno));
     std::error_code ec;
-    std::filesystem::rename(previous, target, ec);
+    std::filesystem::rename(input, target, ec);
     if (ec)
         fail(ec.message());
+    if (last && !SyncFolderOf(target))
+        fail(Reason(errno));
+}
+
+void SRecordComposer::CheckFiles() const
+{
+    const std::string master = settings_.MasterPath();
+    const std::string output = settings_.NewFirmwarePath();
+    auto refuse = [](const std::string& text) { throw Error(text + "; nothing was changed"); };
+    // The chain writes, renames and finally deletes its working files, and
+    // replaces the new firmware: none of them may be the master, and the new
+    // firmware may be no project document and no working file.
+    std::vector<std::string> workingFiles = {BankRecordFileIn(settings_.DirBin)};
+    for (int stage = 1; stage <= kBankCount; ++stage)
+        workingFiles.push_back(StageFileIn(settings_.ProjectFolder(), stage));
+    for (const std::string& file : workingFiles)
+        if (SameFile(master, file))
+            refuse("The master \"" + master + "\" is a working file of the composition (\"" + file + "\")");
+    if (SameFile(master, output))
+        refuse("The new firmware \"" + output + "\" would replace the master");
+    if (IsWorkingFileName(settings_.NewFileName))
+        refuse("The new firmware cannot be named " + settings_.NewFileName + ", a working file of the composition");
+    for (const std::string& file : settings_.Project.ProjectFiles())
+        if (output == file || SameFile(output, file))
+            refuse("The new firmware cannot replace the project file \"" + file + "\"");
 }
 
 void SRecordComposer::RemoveWorkingFiles(bool quietly)
@@ -304,7 +375,7 @@ void SRecordComposer::RemoveWorkingFiles(bool quietly)
     for (int stage = 1; stage <= kBankCount; ++stage) {
         const std::string path = StageFileIn(folder, stage);
         // A folder of that name is no file of ours and stays.
-        if (DirectoryExists(path) || RemoveFile(path) || !PathExists(path) || quietly)
+        if (IsFolder(path) || RemoveFile(path) || !Exists(path) || quietly)
             continue;
         throw Error("Cannot delete file \"" + path + "\"");
     }
@@ -317,6 +388,7 @@ ChainOutcome SRecordComposer::RunStages(const std::array<bool, kBankCount>& take
     // current folder.
     if (!settings_.Project.CheckProject(messages_))
         return outcome;
+    CheckFiles();
     const std::string folder = settings_.ProjectFolder();
     auto outputOf = [&](int stage) { return stage == kBankCount ? settings_.NewFileName : StageFileName(stage); };
 

@@ -15,6 +15,7 @@
 #include "project/ProjectLayout.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -93,7 +94,10 @@ struct ChainOutcome {
 
 class SRecordComposer {
 public:
-    SRecordComposer(const ComposerSettings& settings, MessageService& messages, ProgressSink& progress);
+    // `blockSize` sets the reading and writing blocks (tests use small ones,
+    // so that lines cross refills).
+    SRecordComposer(const ComposerSettings& settings, MessageService& messages, ProgressSink& progress,
+                    std::size_t blockSize = 256 * 1024);
 
     // One stage: copies `inputPath` to the project folder's `outputName`
     // with bank `bank` (1-5) in its window. With `askWhenMissing`, an "S9"
@@ -108,12 +112,16 @@ public:
     // of B1.sx..B5.sx, also when an error ends the chain. A bank not taken
     // hands the previous stage's file on unchanged. A stage that stops ends
     // the chain; a bank whose window is missing is reported and left out,
-    // and the chain goes on. Without a project folder nothing runs and
-    // "Project not valid" is shown.
+    // and the chain goes on. The new firmware reaches the disk before its
+    // name does. Without a project folder nothing runs and "Project not
+    // valid" is shown; a master that is a working file, or a new firmware
+    // that would replace the master, a working file or a project file, is an
+    // Error before anything is written.
     ChainOutcome RunStages(const std::array<bool, kBankCount>& taken);
 
 private:
     StageResult Stop(const std::string& text);
+    void CheckFiles() const;
     // The skipped stage `stage`: the previous file, or a copy of the master
     // for stage 1, becomes this stage's output.
     void HandOn(int stage, const std::string& output);
@@ -122,6 +130,7 @@ private:
     const ComposerSettings& settings_;
     MessageService& messages_;
     ProgressSink& progress_;
+    std::size_t blockSize_;
 };
 
 } // namespace c2c

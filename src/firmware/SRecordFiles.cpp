@@ -3,7 +3,9 @@
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <cstring>
 #include <system_error>
 
@@ -11,7 +13,6 @@ namespace c2c {
 
 namespace {
 
-constexpr std::size_t kBlockSize = 256 * 1024;
 constexpr char kEndOfFileMark = '\x1A';
 
 std::string Reason(int error)
@@ -35,13 +36,13 @@ void AppendWithoutCr(std::string& line, const char* data, std::size_t length)
 
 FileHandle OpenForReading(const std::string& path)
 {
-    FileHandle file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        throw Error("Cannot open file \"" + path + "\". " + Reason(errno));
-    return file;
+    return OpenRegularFile(path);
 }
 
-LineReader::LineReader(std::FILE* file) : file_(file), buffer_(kBlockSize) {}
+LineReader::LineReader(std::FILE* file, std::size_t blockSize)
+    : file_(file), pieceSize_(std::max<std::size_t>(blockSize, 64)), buffer_(std::max<std::size_t>(blockSize, 1))
+{
+}
 
 bool LineReader::Fill()
 {
@@ -50,7 +51,7 @@ bool LineReader::Fill()
     if (end_ > 0)
         return true;
     if (std::ferror(file_))
-        throw LineFileFailure("read failed");
+        throw LineFileFailure(Reason(errno));
     atEnd_ = true;
     return false;
 }
@@ -62,13 +63,17 @@ void LineReader::Rewind()
     std::clearerr(file_);
     begin_ = end_ = 0;
     atEnd_ = false;
+    midLine_ = false;
     carry_.clear();
 }
 
-bool LineReader::Next(std::string_view& line)
+bool LineReader::Next(std::string_view& line, bool& complete)
 {
     carry_.clear();
-    bool started = false; // bytes of this line have been consumed
+    // Bytes of this line have been consumed, here or in a piece before.
+    bool started = midLine_;
+    complete = true;
+    midLine_ = false;
     for (;;) {
         if (begin_ == end_ && (atEnd_ || !Fill())) {
             line = carry_;
@@ -92,6 +97,13 @@ bool LineReader::Next(std::string_view& line)
             AppendWithoutCr(carry_, data, length);
             started = true;
             begin_ = end_;
+            if (carry_.size() >= pieceSize_) {
+                // Too long to keep whole: hand out what there is.
+                line = carry_;
+                complete = false;
+                midLine_ = true;
+                return true;
+            }
             continue;
         }
         begin_ += length + 1;
@@ -110,21 +122,35 @@ bool LineReader::Next(std::string_view& line)
     }
 }
 
-LineWriter::LineWriter(std::FILE* file) : file_(file), buffer_(kBlockSize) {}
+LineWriter::LineWriter(std::FILE* file, std::size_t blockSize) : file_(file), buffer_(std::max<std::size_t>(blockSize, 2))
+{
+}
 
 void LineWriter::WriteLine(std::string_view line)
 {
-    if (used_ + line.size() + 2 > buffer_.size()) {
+    WritePart(line);
+    EndLine();
+}
+
+void LineWriter::WritePart(std::string_view part)
+{
+    if (used_ + part.size() > buffer_.size()) {
         Flush();
-        if (line.size() + 2 > buffer_.size()) {
-            if (std::fwrite(line.data(), 1, line.size(), file_) != line.size())
-                throw LineFileFailure("write failed");
-            line = {};
+        if (part.size() > buffer_.size()) {
+            if (std::fwrite(part.data(), 1, part.size(), file_) != part.size())
+                throw LineFileFailure(Reason(errno));
+            return;
         }
     }
-    if (!line.empty()) // memcpy must not be given the null pointer of an empty view
-        std::memcpy(buffer_.data() + used_, line.data(), line.size());
-    used_ += line.size();
+    if (!part.empty()) // memcpy must not be given the null pointer of an empty view
+        std::memcpy(buffer_.data() + used_, part.data(), part.size());
+    used_ += part.size();
+}
+
+void LineWriter::EndLine()
+{
+    if (used_ + 2 > buffer_.size())
+        Flush();
     buffer_[used_++] = '\r';
     buffer_[used_++] = '\n';
 }
@@ -132,22 +158,23 @@ void LineWriter::WriteLine(std::string_view line)
 void LineWriter::Flush()
 {
     if (used_ > 0 && std::fwrite(buffer_.data(), 1, used_, file_) != used_)
-        throw LineFileFailure("write failed");
+        throw LineFileFailure(Reason(errno));
     used_ = 0;
     if (std::fflush(file_) != 0)
-        throw LineFileFailure("write failed");
+        throw LineFileFailure(Reason(errno));
 }
 
-ReplacingOutputFile::ReplacingOutputFile(std::string path) : path_(std::move(path))
+ReplacingOutputFile::ReplacingOutputFile(std::string path, std::size_t blockSize) : path_(std::move(path))
 {
     auto fail = [&](int error) { throw Error("Cannot create file \"" + path_ + "\". " + Reason(error)); };
-    if (DirectoryExists(path_))
+    // A folder of that name is in the way; a link is not: it is replaced.
+    std::error_code ec;
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(path_, ec)))
         fail(EISDIR);
-    std::FILE* file = CreateTemporaryFileBeside(path_, temporary_);
-    if (!file)
+    file_.reset(CreateTemporaryFileBeside(path_, temporary_));
+    if (!file_)
         fail(errno);
-    file_.reset(file);
-    writer_ = std::make_unique<LineWriter>(file_.get());
+    writer_ = std::make_unique<LineWriter>(file_.get(), blockSize);
 }
 
 ReplacingOutputFile::~ReplacingOutputFile()
@@ -163,23 +190,30 @@ void ReplacingOutputFile::Discard()
     RemoveFile(temporary_);
 }
 
-void ReplacingOutputFile::Commit()
+void ReplacingOutputFile::Commit(bool durable)
 {
     try {
         writer_->Flush();
+        if (durable && !SyncFile(file_.get()))
+            throw LineFileFailure(Reason(errno));
     } catch (const LineFileFailure&) {
         Discard();
         throw;
     }
     writer_.reset();
-    // On the disk before the rename makes it the file: a power loss leaves
-    // the old file or the new one.
-    const bool flushed = FlushFileToDisk(file_.get());
-    int closed = std::fclose(file_.release());
-    if (!flushed || closed != 0 || !RenameFile(temporary_, path_)) {
+    if (std::fclose(file_.release()) != 0) {
+        const int error = errno;
         RemoveFile(temporary_);
-        throw LineFileFailure("cannot complete " + path_);
+        throw LineFileFailure(Reason(error));
     }
+    std::error_code ec;
+    std::filesystem::rename(temporary_, path_, ec);
+    if (ec) {
+        RemoveFile(temporary_);
+        throw LineFileFailure(ec.message());
+    }
+    if (durable && !SyncFolderOf(path_))
+        throw LineFileFailure(Reason(errno));
 }
 
 } // namespace c2c

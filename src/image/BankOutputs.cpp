@@ -7,8 +7,10 @@
 #include "project/ProjectLayout.h"
 
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 namespace c2c {
 
@@ -93,20 +95,28 @@ std::string BankSourceText(const BankImage& image)
     return text;
 }
 
-void WriteBankBinaries(const ProjectLayout& project, const BankImage& image)
+void WriteBankFiles(const ProjectLayout& project, const BankImage& image)
 {
     project.RequireProject();
+    // Every new file, flushed to disk under a temporary name: a failure here
+    // leaves the old set as it was.
+    std::vector<std::unique_ptr<StagedFile>> files;
     for (int number = 1; number <= kBankCount; ++number) {
         const auto& bank = image.Bank(number);
-        WriteFileAtomically(project.BankFile(number),
-                            std::string_view(reinterpret_cast<const char*>(bank.data()), bank.size()));
+        files.push_back(std::make_unique<StagedFile>(
+            project.BankFile(number), std::string_view(reinterpret_cast<const char*>(bank.data()), bank.size())));
     }
-}
+    files.push_back(std::make_unique<StagedFile>(project.BankSourceFile(), BankSourceText(image)));
 
-void WriteBankSource(const ProjectLayout& project, const BankImage& image)
-{
-    project.RequireProject();
-    WriteFileAtomically(project.BankSourceFile(), BankSourceText(image));
+    // The old set goes before any new file takes a name, so the bin folder
+    // never holds files of two builds.
+    for (const auto& file : files)
+        if (!RemoveFile(file->Target()) && PathExists(file->Target()))
+            throw Error("Cannot replace file \"" + file->Target() + "\"");
+    for (auto& file : files)
+        file->Install();
+    if (!SyncFolderOf(project.BankSourceFile()))
+        throw Error("Cannot create file \"" + project.BankSourceFile() + "\". The folder cannot be flushed");
 }
 
 } // namespace c2c

@@ -56,8 +56,7 @@ void UpdateDevice(const ProjectLayout& project)
     const CobIdTables tables = ReadCobIdStrictly(project.CobIdFile());
     auto image = std::make_unique<BankImage>(); // 80 KiB: kept off the stack
     BuildBankImage(settings, tables, *image);
-    WriteBankBinaries(project, *image);
-    WriteBankSource(project, *image);
+    WriteBankFiles(project, *image);
 }
 
 ComposerSettings ComposerSettingsFor(const ProjectLayout& project, const std::string& masterPath,

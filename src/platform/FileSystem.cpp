@@ -2,14 +2,12 @@
 
 #include "platform/Error.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 
 #ifdef _WIN32
@@ -101,7 +99,8 @@ bool RemoveFile(const std::string& path)
     if (path.empty())
         return false;
     std::error_code ec;
-    if (fs::is_directory(ToPath(path), ec))
+    // A link is removed itself, whatever it points to.
+    if (fs::is_directory(fs::symlink_status(ToPath(path), ec)))
         return false;
     return fs::remove(ToPath(path), ec) && !ec;
 }
@@ -138,71 +137,22 @@ std::string FolderOf(const std::string& path)
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
-std::FILE* CreateTemporaryFileBeside(const std::string& path, std::string& temporary)
+std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
 {
-#ifdef _WIN32
-    // O_EXCL: the name is never one that is there already.
-    static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = path + ".tmp-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(counter++);
-        const int fd = ::_open(temporary.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return nullptr;
+    FileHandle file = OpenRegularFile(path);
+    std::string content;
+    char block[64 * 1024];
+    for (;;) {
+        const std::size_t got = std::fread(block, 1, sizeof block, file.get());
+        if (content.size() + got > maxSize)
+            throw Error("Cannot read file \"" + path + "\". It is larger than " + std::to_string(maxSize) + " bytes");
+        content.append(block, got);
+        if (got < sizeof block) {
+            if (std::ferror(file.get()))
+                throw Error("Cannot read file \"" + path + "\". " + SystemReason(errno));
+            return content;
         }
-        std::FILE* file = ::_fdopen(fd, "wb");
-        if (!file) {
-            const int error = errno;
-            ::_close(fd);
-            ::_unlink(temporary.c_str());
-            errno = error;
-        }
-        return file;
     }
-    return nullptr;
-#else
-    temporary = path + ".tmp-XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return nullptr;
-    // mkstemp makes the file private to its owner; give it the mode of an
-    // ordinary new file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    std::FILE* file = ::fdopen(fd, "wb");
-    if (!file) {
-        const int error = errno;
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        errno = error;
-    }
-    return file;
-#endif
-}
-
-bool FlushFileToDisk(std::FILE* file)
-{
-    if (std::fflush(file) != 0)
-        return false;
-#ifdef _WIN32
-    return ::FlushFileBuffers(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file)))) != 0;
-#else
-    return ::fsync(::fileno(file)) == 0;
-#endif
-}
-
-std::string ReadWholeFile(const std::string& path)
-{
-    std::ifstream in(ToPath(path), std::ios::binary);
-    if (!in)
-        throw Error("Cannot open file \"" + path + "\". " + SystemReason(errno));
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad())
-        throw Error("Cannot read file \"" + path + "\". " + SystemReason(errno));
-    return content.str();
 }
 
 bool IsSystemFolder(const std::string& folder)
@@ -241,6 +191,20 @@ std::string UserDataDirectory()
 #endif
 }
 
+StagedFile::~StagedFile()
+{
+    if (!temporary_.empty())
+        RemoveFile(temporary_);
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view content)
+{
+    StagedFile file(path, content);
+    file.Install();
+    if (!SyncFolderOf(path))
+        throw Error("Cannot create file \"" + path + "\". " + SystemReason(errno));
+}
+
 #ifndef _WIN32
 bool CanCreateFilesIn(const std::string& folder)
 {
@@ -249,25 +213,101 @@ bool CanCreateFilesIn(const std::string& folder)
     return DirectoryExists(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view content)
+std::FILE* CreateTemporaryFileBeside(const std::string& path, std::string& temporary)
+{
+    temporary = path + ".tmp-XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return nullptr;
+    // mkstemp makes the file private to its owner; give it the mode of an
+    // ordinary new file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        errno = error;
+    }
+    return file;
+}
+
+FileHandle OpenRegularFile(const std::string& path)
+{
+    auto fail = [&](const std::string& reason) -> void {
+        throw Error("Cannot open file \"" + path + "\". " + reason);
+    };
+    // Without O_NONBLOCK opening a FIFO would wait for a writer for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        fail(SystemReason(errno));
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        fail("It is not a regular file");
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    FileHandle file(::fdopen(fd, "rb"));
+    if (!file) {
+        const int error = errno;
+        ::close(fd);
+        fail(SystemReason(error));
+    }
+    return file;
+}
+
+bool SyncFile(std::FILE* file)
+{
+    return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+}
+
+bool SyncFileNamed(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return synced;
+}
+
+bool SyncFolderOf(const std::string& path)
+{
+    std::string folder = FolderOf(path);
+    if (folder.empty())
+        folder = path.find('/') == 0 ? "/" : ".";
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    ::close(fd);
+    return synced;
+}
+
+StagedFile::StagedFile(std::string target, std::string_view content) : target_(std::move(target))
 {
     auto fail = [&](int error) -> void {
-        throw Error("Cannot create file \"" + path + "\". " + SystemReason(error));
+        throw Error("Cannot create file \"" + target_ + "\". " + SystemReason(error));
     };
-    if (path.empty())
+    if (target_.empty())
         fail(ENOENT);
-    if (DirectoryExists(path))
+    struct stat old {};
+    const bool exists = ::lstat(target_.c_str(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode))
         fail(EISDIR);
 
-    std::string pattern = path + ".tmp-XXXXXX";
+    std::string pattern = target_ + ".tmp-XXXXXX";
     int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         fail(errno);
 
     // mkstemp creates the file readable by the owner only; give it the mode
     // an ordinary new file would have, or keep the mode of the file replaced.
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) {
+    if (exists && S_ISREG(old.st_mode)) {
         ::fchmod(fd, old.st_mode & 07777);
     } else {
         mode_t mask = ::umask(0);
@@ -275,6 +315,11 @@ void WriteFileAtomically(const std::string& path, std::string_view content)
         ::fchmod(fd, 0666 & ~mask);
     }
 
+    auto abandon = [&](int error) {
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        fail(error);
+    };
     const char* data = content.data();
     std::size_t left = content.size();
     while (left > 0) {
@@ -282,24 +327,27 @@ void WriteFileAtomically(const std::string& path, std::string_view content)
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            int error = errno;
-            ::close(fd);
-            ::unlink(pattern.c_str());
-            fail(error);
+            abandon(errno);
         }
         data += written;
         left -= static_cast<std::size_t>(written);
     }
+    // A full disk may show only now, when the data is flushed.
+    if (::fsync(fd) != 0)
+        abandon(errno);
     if (::close(fd) != 0) {
         int error = errno;
         ::unlink(pattern.c_str());
         fail(error);
     }
-    if (::rename(pattern.c_str(), path.c_str()) != 0) {
-        int error = errno;
-        ::unlink(pattern.c_str());
-        fail(error);
-    }
+    temporary_ = std::move(pattern);
+}
+
+void StagedFile::Install()
+{
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0)
+        throw Error("Cannot create file \"" + target_ + "\". " + SystemReason(errno));
+    temporary_.clear();
 }
 
 std::string ExecutableDirectory()
@@ -311,6 +359,68 @@ std::string ExecutableDirectory()
     return exe.parent_path().string();
 }
 #else
+std::string ExecutableDirectory()
+{
+    std::wstring buffer(32768, L'\0');
+    DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0 || length >= buffer.size()) {
+        std::error_code ec;
+        return fs::current_path(ec).string();
+    }
+    buffer.resize(length);
+    return fs::path(buffer).parent_path().string();
+}
+#endif
+
+#ifdef _WIN32
+StagedFile::StagedFile(std::string target, std::string_view content) : target_(std::move(target))
+{
+    auto fail = [&](const std::string& reason) -> void {
+        throw Error("Cannot create file \"" + target_ + "\". " + reason);
+    };
+    if (target_.empty() || DirectoryExists(target_))
+        fail(WindowsReason(ERROR_ACCESS_DENIED));
+    std::string temporary;
+    FileHandle file(CreateTemporaryFileBeside(target_, temporary));
+    if (!file)
+        fail(SystemReason(errno));
+    const bool written = std::fwrite(content.data(), 1, content.size(), file.get()) == content.size() &&
+                         SyncFile(file.get());
+    const int error = errno;
+    if (std::fclose(file.release()) != 0 || !written) {
+        RemoveFile(temporary);
+        fail(SystemReason(written ? errno : error));
+    }
+    temporary_ = temporary;
+}
+
+void StagedFile::Install()
+{
+    const std::wstring from = ToPath(temporary_).wstring();
+    const std::wstring to = ToPath(target_).wstring();
+    if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw Error("Cannot create file \"" + target_ + "\". " + WindowsReason(::GetLastError()));
+    temporary_.clear();
+}
+
+FileHandle OpenRegularFile(const std::string& path)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(ToPath(path), ec))
+        throw Error("Cannot open file \"" + path + "\". " +
+                    (fs::exists(ToPath(path), ec) ? std::string("It is not a regular file") : SystemReason(ENOENT)));
+    FileHandle file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        throw Error("Cannot open file \"" + path + "\". " + SystemReason(errno));
+    return file;
+}
+
+bool SyncFile(std::FILE* file)
+{
+    return std::fflush(file) == 0 &&
+           ::FlushFileBuffers(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file)))) != 0;
+}
+
 bool CanCreateFilesIn(const std::string& folder)
 {
     // The folder's rights (ACLs) decide, and only trying tells them.
@@ -326,75 +436,51 @@ bool CanCreateFilesIn(const std::string& folder)
     return true;
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view content)
+std::FILE* CreateTemporaryFileBeside(const std::string& path, std::string& temporary)
 {
-    auto fail = [&](DWORD error) -> void {
-        throw Error("Cannot create file \"" + path + "\". " + WindowsReason(error));
-    };
-    if (path.empty())
-        fail(ERROR_PATH_NOT_FOUND);
-    if (DirectoryExists(path))
-        fail(ERROR_ACCESS_DENIED);
-
-    // A temporary name of this process's own beside the file; CREATE_NEW
-    // never takes over a file that is there already.
+    // O_EXCL: the name is never one that is there already.
     static unsigned counter = 0;
-    std::wstring temporary;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    DWORD error = ERROR_SUCCESS;
-    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-        temporary = ToPath(path + ".tmp-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                           std::to_string(counter++)).wstring();
-        file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        error = ::GetLastError();
-        if (file == INVALID_HANDLE_VALUE && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-            break;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = path + ".tmp-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(counter++);
+        const int fd = ::_open(temporary.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return nullptr;
+        }
+        std::FILE* file = ::_fdopen(fd, "wb");
+        if (!file) {
+            const int error = errno;
+            ::_close(fd);
+            ::_unlink(temporary.c_str());
+            errno = error;
+        }
+        return file;
     }
-    if (file == INVALID_HANDLE_VALUE)
-        fail(error);
-
-    auto abandon = [&](DWORD reason) -> void {
-        ::CloseHandle(file);
-        ::DeleteFileW(temporary.c_str());
-        fail(reason);
-    };
-    const char* data = content.data();
-    std::size_t left = content.size();
-    while (left > 0) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(left, 1u << 30));
-        DWORD written = 0;
-        if (!::WriteFile(file, data, chunk, &written, nullptr) || written == 0)
-            abandon(::GetLastError());
-        data += written;
-        left -= written;
-    }
-    // Durable: the bytes are on the disk before the rename, and the rename
-    // itself is written through, so a power loss leaves the old file or the
-    // new one.
-    if (!::FlushFileBuffers(file))
-        abandon(::GetLastError());
-    if (!::CloseHandle(file)) {
-        error = ::GetLastError();
-        ::DeleteFileW(temporary.c_str());
-        fail(error);
-    }
-    if (!::MoveFileExW(temporary.c_str(), ToPath(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = ::GetLastError();
-        ::DeleteFileW(temporary.c_str());
-        fail(error);
-    }
+    return nullptr;
 }
 
-std::string ExecutableDirectory()
+bool SyncFileNamed(const std::string& path)
 {
-    std::wstring buffer(32768, L'\0');
-    DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0 || length >= buffer.size()) {
-        std::error_code ec;
-        return fs::current_path(ec).string();
+    HANDLE file = ::CreateFileW(ToPath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        errno = EACCES;
+        return false;
     }
-    buffer.resize(length);
-    return fs::path(buffer).parent_path().string();
+    const bool synced = ::FlushFileBuffers(file) != 0;
+    ::CloseHandle(file);
+    if (!synced)
+        errno = EIO;
+    return synced;
+}
+
+bool SyncFolderOf(const std::string&)
+{
+    // NTFS journals the rename itself; a replace made with write-through
+    // needs no flush of the folder.
+    return true;
 }
 #endif
 

@@ -1,10 +1,12 @@
 #pragma once
-// File-system services: existence tests, folders, whole-file reads and
-// atomic whole-file writes. Paths are plain strings joined with the native
-// separator.
+// File-system services: existence tests, folders, reads of regular files
+// that never wait, and atomic, durable whole-file writes. Paths are plain
+// strings joined with the native separator.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,22 +44,67 @@ std::string FileNameOf(const std::string& path);
 // Everything before the last separator of either kind, without it.
 std::string FolderOf(const std::string& path);
 
-// Reads a whole file. Throws Error("Cannot open file \"PATH\". REASON").
-std::string ReadWholeFile(const std::string& path);
+// The largest document read whole: far beyond any real one, small enough
+// that a wrong file cannot exhaust the memory.
+inline constexpr std::size_t kMaxDocumentSize = 64 * 1024 * 1024;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a regular file (a link to one included) for binary reading. A FIFO,
+// a device, a socket or a folder is refused at once, never waited on.
+// Throws Error("Cannot open file \"PATH\". REASON").
+FileHandle OpenRegularFile(const std::string& path);
+
+// Reads a whole regular file of at most `maxSize` bytes. Throws
+// Error("Cannot open file \"PATH\". REASON") or Error("Cannot read file ...").
+std::string ReadWholeFile(const std::string& path, std::size_t maxSize = kMaxDocumentSize);
+
+// A whole file written beside its target under a temporary name and
+// flushed to disk, put in place by Install(). Dropped without Install(),
+// the temporary file goes and the target stays as it was: a caller can
+// replace several files only once every one of them could be written.
+class StagedFile {
+public:
+    // Throws Error("Cannot create file \"TARGET\". REASON").
+    StagedFile(std::string target, std::string_view content);
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    // Renames the temporary file over the target; a link of that name is
+    // replaced, not followed. Throws Error("Cannot create file ...").
+    void Install();
+    const std::string& Target() const { return target_; }
+
+private:
+    std::string target_;
+    std::string temporary_; // empty once installed
+};
 
 // Writes a whole file through a temporary file in the same folder that is
-// renamed over the old one, so a failed write leaves the old file as it was.
-// Throws Error("Cannot create file \"PATH\". REASON") on any failure.
+// flushed to disk and renamed over the old one, then the folder is flushed:
+// a failed write or a power loss leaves the old file or the new one, never a
+// part. A link of that name is replaced, not followed. Throws
+// Error("Cannot create file \"PATH\". REASON") on any failure.
 void WriteFileAtomically(const std::string& path, std::string_view content);
+
+// Flushes an open file's data to the disk. False on failure.
+bool SyncFile(std::FILE* file);
+// Sends what the system cached of the file `path` to the disk. False on
+// failure. (Windows flushes only through a handle open for writing.)
+bool SyncFileNamed(const std::string& path);
+// Flushes the folder holding `path`, so a rename into it survives a power
+// loss. False on failure (file systems that cannot flush folders count as
+// done).
+bool SyncFolderOf(const std::string& path);
 
 // Creates a new file beside `path` under a temporary name of its own (set
 // in `temporary`), with the rights an ordinary new file gets, and opens it
 // for binary writing. Nothing, with errno set, when it cannot.
 std::FILE* CreateTemporaryFileBeside(const std::string& path, std::string& temporary);
-
-// Sends what the C library buffered for `file`, and what the system cached
-// of it, to the disk. False when that fails.
-bool FlushFileToDisk(std::FILE* file);
 
 // Folder of the running executable, without a trailing separator.
 std::string ExecutableDirectory();

@@ -3,7 +3,6 @@
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 
-#include <sstream>
 
 namespace c2c {
 
@@ -11,8 +10,10 @@ namespace {
 
 unsigned ParseFlags(Declaration declaration)
 {
-    // parse_default drops whitespace-only text between elements.
-    unsigned flags = pugi::parse_default | pugi::parse_comments | pugi::parse_pi;
+    // parse_default drops whitespace-only text between elements. As a
+    // fragment the document keeps text and further elements at the top
+    // level as nodes, so that CheckWellFormed can refuse them.
+    unsigned flags = pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_fragment;
     if (declaration == Declaration::Keep)
         flags |= pugi::parse_declaration;
     return flags;
@@ -44,37 +45,103 @@ private:
     std::string& text_;
 };
 
-} // namespace
-
-pugi::xml_parse_result LoadXmlFile(pugi::xml_document& document, const std::string& path, Declaration declaration)
+// A reference to character 0 ("&#0;", "&#x00;", ...): the parser would put
+// a NUL into the value, which then ends early without a word.
+XmlLoad FindCharacterZero(std::string_view text)
 {
-    document.reset();
-    pugi::xml_parse_result result = document.load_file(path.c_str(), ParseFlags(declaration), pugi::encoding_auto);
-    if (!result)
-        document.reset();
-    return result;
+    for (std::size_t at = text.find("&#"); at != std::string_view::npos; at = text.find("&#", at + 2)) {
+        std::size_t i = at + 2;
+        const bool hex = i < text.size() && (text[i] == 'x' || text[i] == 'X');
+        if (hex)
+            ++i;
+        const std::size_t digits = i;
+        while (i < text.size() && text[i] == '0')
+            ++i;
+        if (i > digits && i < text.size() && text[i] == ';')
+            return XmlLoad{false, static_cast<std::ptrdiff_t>(at), "reference to character 0"};
+    }
+    return XmlLoad{true, 0, ""};
 }
 
-pugi::xml_parse_result LoadXmlString(pugi::xml_document& document, const std::string& text, Declaration declaration)
+// What the parser lets pass but a well-formed document has not: more than
+// one top-level element, text outside it, an attribute given twice.
+class WellFormedCheck final : public pugi::xml_tree_walker {
+public:
+    bool for_each(pugi::xml_node& node) override
+    {
+        if (node.type() != pugi::node_element)
+            return true;
+        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+            for (pugi::xml_attribute b = a.next_attribute(); b; b = b.next_attribute()) {
+                if (std::string_view(a.name()) == b.name()) {
+                    result = XmlLoad{false, node.offset_debug(), "attribute \"" + std::string(a.name()) + "\" given twice"};
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+    XmlLoad result{true, 0, ""};
+};
+
+XmlLoad CheckWellFormed(pugi::xml_document& document)
+{
+    int elements = 0;
+    for (pugi::xml_node child : document.children()) {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+            return XmlLoad{false, child.offset_debug(), "text outside the root element"};
+        if (child.type() == pugi::node_element && ++elements > 1)
+            return XmlLoad{false, child.offset_debug(), "more than one root element"};
+    }
+    if (elements == 0)
+        return XmlLoad{false, 0, "No document element found"};
+    WellFormedCheck check;
+    document.traverse(check);
+    return check.result;
+}
+
+} // namespace
+
+XmlLoad LoadXmlFile(pugi::xml_document& document, const std::string& path, Declaration declaration)
 {
     document.reset();
-    pugi::xml_parse_result result =
-        document.load_buffer(text.data(), text.size(), ParseFlags(declaration), pugi::encoding_auto);
-    if (!result)
+    std::string text;
+    try {
+        text = ReadWholeFile(path);
+    } catch (const Error& error) {
+        return XmlLoad{false, 0, error.what()};
+    }
+    return LoadXmlString(document, text, declaration);
+}
+
+XmlLoad LoadXmlString(pugi::xml_document& document, std::string_view text, Declaration declaration)
+{
+    document.reset();
+    XmlLoad load = FindCharacterZero(text);
+    if (load.ok) {
+        pugi::xml_parse_result parsed =
+            document.load_buffer(text.data(), text.size(), ParseFlags(declaration), pugi::encoding_auto);
+        load = parsed ? CheckWellFormed(document) : XmlLoad{false, parsed.offset, parsed.description()};
+    }
+    if (!load.ok)
         document.reset();
-    return result;
+    return load;
+}
+
+void LoadXmlStringOrThrow(pugi::xml_document& document, std::string_view text, const std::string& name,
+                          Declaration declaration)
+{
+    const XmlLoad load = LoadXmlString(document, text, declaration);
+    if (!load)
+        throw Error("Error in file \"" + name + "\" at byte " + std::to_string(load.offset) + ": " + load.description);
 }
 
 void LoadXmlFileOrThrow(pugi::xml_document& document, const std::string& path, Declaration declaration)
 {
     if (!FileExists(path))
         throw Error("File \"" + path + "\" not found");
-    pugi::xml_parse_result result = LoadXmlFile(document, path, declaration);
-    if (!result) {
-        std::ostringstream text;
-        text << "Error in file \"" << path << "\" at byte " << result.offset << ": " << result.description();
-        throw Error(text.str());
-    }
+    // An unreadable file says why (no rights, not a regular file, ...).
+    LoadXmlStringOrThrow(document, ReadWholeFile(path), path, declaration);
 }
 
 std::string XmlToString(const pugi::xml_document& document)

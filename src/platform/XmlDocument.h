@@ -8,24 +8,44 @@
 // whitespace between elements, and leaves out the XML declaration unless
 // asked for. Saving writes no declaration and no indentation, UTF-8, and
 // replaces the file atomically.
+//
+// A document must be well-formed: besides what the parser refuses, a second
+// top-level element, text outside the root element, an attribute written
+// twice on one element and a reference to character 0 (which would cut a
+// value short without a word) make it a document that does not parse.
 
 #include <pugixml.hpp>
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace c2c {
 
 enum class Declaration { Drop, Keep };
 
-// Parses `path` into `document` (cleared first). A file that does not exist
-// or does not parse leaves an empty document and a failed result.
-pugi::xml_parse_result LoadXmlFile(pugi::xml_document& document, const std::string& path,
-                                   Declaration declaration = Declaration::Drop);
+// The outcome of a load: success, or where and why the document fails.
+struct XmlLoad {
+    bool ok = false;
+    std::ptrdiff_t offset = 0; // byte of the text where the fault lies
+    std::string description;
+    explicit operator bool() const { return ok; }
+};
 
-// Parses a string, with the same options as LoadXmlFile.
-pugi::xml_parse_result LoadXmlString(pugi::xml_document& document, const std::string& text,
-                                     Declaration declaration = Declaration::Drop);
+// Parses `path` into `document` (cleared first). A file that cannot be read
+// (see ReadWholeFile) or does not parse leaves an empty document and a
+// failed result.
+XmlLoad LoadXmlFile(pugi::xml_document& document, const std::string& path,
+                    Declaration declaration = Declaration::Drop);
+
+// Parses a text, with the same options and checks as LoadXmlFile.
+XmlLoad LoadXmlString(pugi::xml_document& document, std::string_view text,
+                      Declaration declaration = Declaration::Drop);
+
+// Like LoadXmlString, but a failure is an Error naming `name` (the file the
+// text comes from) and the reason: "Error in file "NAME" at byte N: WHY".
+void LoadXmlStringOrThrow(pugi::xml_document& document, std::string_view text, const std::string& name,
+                          Declaration declaration = Declaration::Drop);
 
 // Like LoadXmlFile, but a failure is an Error naming the file and the reason.
 void LoadXmlFileOrThrow(pugi::xml_document& document, const std::string& path,

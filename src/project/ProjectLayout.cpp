@@ -161,4 +161,17 @@ std::string ProjectLayout::BankSourceFile() const
     return BinDir() + kSep + kBankSourceFileName;
 }
 
+std::vector<std::string> ProjectLayout::ProjectFiles() const
+{
+    std::vector<std::string> files;
+    for (ProjectDocument document : {ProjectDocument::Pargen, ProjectDocument::Sdo, ProjectDocument::EmcyDef,
+                                     ProjectDocument::EmcyWord, ProjectDocument::RpdoDef, ProjectDocument::SdoPdo,
+                                     ProjectDocument::CobId})
+        files.push_back(DocumentFile(document));
+    for (int bank = 1; bank <= kBankCount; ++bank)
+        files.push_back(BankFile(bank));
+    files.push_back(BankSourceFile());
+    return files;
+}
+
 } // namespace c2c

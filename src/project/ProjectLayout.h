@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace c2c {
 
@@ -98,6 +99,8 @@ public:
     std::string BinDir() const;
     std::string BankFile(int bank) const;
     std::string BankSourceFile() const; // bankg.c
+    // Every file the project keeps: its documents, bank files and bankg.c.
+    std::vector<std::string> ProjectFiles() const;
 
 private:
     std::string exeDir_;

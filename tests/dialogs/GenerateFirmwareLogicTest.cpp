@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace c2c {
 namespace {
@@ -171,6 +172,36 @@ TEST_F(GenerateFirmwareTest, ExecuteComposesAndStartsTheFlasherOnTheChosenPort)
     EXPECT_EQ(shell.started[0].workingDirectory, master());
     EXPECT_EQ(progress.current, progress.maximum);
     EXPECT_TRUE(dialog.composeEnabled);
+}
+
+// The window repaints its progress bar during a run, and a second click can
+// arrive then: every handler it could reach is dropped, so the flasher
+// starts once.
+TEST_F(GenerateFirmwareTest, ClicksDuringARunAreDropped)
+{
+    struct ClickingProgress final : ProgressSink {
+        std::function<void()> click;
+        int clicks = 0;
+        int current = 0;
+        void setMaximum(int) override {}
+        void setPosition(int position) override
+        {
+            current = position;
+            if (clicks++ == 3)
+                click();
+        }
+        int position() const override { return current; }
+    } clicking;
+    Show();
+    for (auto handler : {std::function<void()>([&] { dialog.ExecuteUpdateFirmware(clicking); }),
+                         std::function<void()>([&] { dialog.ComposeFirmware(clicking); }),
+                         std::function<void()>([&] { dialog.StartFlasher(); })}) {
+        clicking.clicks = 0;
+        clicking.click = handler;
+        dialog.ExecuteUpdateFirmware(clicking);
+    }
+    EXPECT_EQ(shell.started.size(), 3u) << "one start for each of the three runs";
+    EXPECT_TRUE(messages.messages.empty()) << ::testing::PrintToString(messages.Texts());
 }
 
 TEST_F(GenerateFirmwareTest, FlasherProblemsAreReported)

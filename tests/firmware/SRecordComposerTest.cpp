@@ -154,6 +154,15 @@ TEST_P(StageCases, CopiesAndInsertsAsTheLinesSay)
     EXPECT_TRUE(messages.messages.empty());
     EXPECT_EQ(progress.maximum, 512 + c.inputLines);
     EXPECT_EQ(progress.current, progress.maximum);
+
+    // Blocks of a few bytes: every line crosses refills and long lines come
+    // in pieces; the output is the same.
+    for (std::size_t block : {5u, 16u, 97u}) {
+        SRecordComposer small(settings, messages, progress, block);
+        EXPECT_EQ(small.InsertBankSx(1, false, "small.sx", MasterPath()), c.result) << block;
+        EXPECT_EQ(ProjectLines("small.sx"), expected) << block;
+        EXPECT_EQ(progress.maximum, 512 + c.inputLines) << block;
+    }
 }
 
 const std::string kOutside = S2(0x380000, Pattern(32, 9));

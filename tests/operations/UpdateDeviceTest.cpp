@@ -12,6 +12,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 namespace c2c {
 namespace {
 
@@ -40,6 +42,7 @@ protected:
 TEST_P(UpdateDeviceErrorTest, StopsTheBuildAndWritesNothing)
 {
     WriteProject(dir.path(), GetParam().pargen, GetParam().cobId);
+    WriteText(project.BankFile(1), "earlier bank");
     for (const std::string* text : {&GetParam().pargen, &GetParam().cobId})
         if (text->empty())
             std::filesystem::remove(text == &GetParam().pargen ? project.PargenFile() : project.CobIdFile());
@@ -48,7 +51,30 @@ TEST_P(UpdateDeviceErrorTest, StopsTheBuildAndWritesNothing)
         expected.replace(at, 3, dir.path());
     expected = Native(expected);
     EXPECT_THAT([&] { UpdateDevice(project); }, ::testing::ThrowsMessage<Error>(::testing::HasSubstr(expected)));
-    EXPECT_FALSE(std::filesystem::exists(project.BankFile(1)));
+    EXPECT_EQ(ReadText(project.BankFile(1)), "earlier bank");
+    EXPECT_LT(std::string(GetParam().expected).size(), 200u);
+}
+
+// A settings document that is no regular file is refused at once, never
+// waited on; one that cannot be read says why instead of "not found".
+TEST(UpdateDeviceTest, UnreadableDocumentsSayWhy)
+{
+    TempDir dir;
+    ProjectLayout project;
+    project.SetProjectDir(dir.path());
+    WriteProject(dir.path(), PargenXml(kStandardPargen), CobIdXml({}, {}));
+    std::filesystem::remove(project.PargenFile());
+    if (!MakeFifo(project.PargenFile()))
+        GTEST_SKIP() << "no FIFOs on this system";
+    EXPECT_THAT([&] { UpdateDevice(project); },
+                ::testing::ThrowsMessage<Error>(::testing::HasSubstr("It is not a regular file")));
+    if (PermissionsAreEnforced()) {
+        std::filesystem::remove(project.PargenFile());
+        WriteText(project.PargenFile(), PargenXml(kStandardPargen));
+        std::filesystem::permissions(project.PargenFile(), std::filesystem::perms::none);
+        EXPECT_THAT([&] { UpdateDevice(project); },
+                    ::testing::ThrowsMessage<Error>(::testing::HasSubstr("Permission denied")));
+    }
 }
 
 const std::string kPargen = PargenXml(kStandardPargen);
@@ -88,7 +114,20 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"StandardModifiedTooLarge", kPargen, CobIdXml({}, {{"", ""}, {"7", "4096"}}),
                   "The CobID '4096' in row 1 of \"CAN1 to CAN0\" lies outside 0x000-0x7FF"},
         ErrorCase{"StandardNegative", kPargen, CobIdXml({{"0xFFFFFFFF", ""}}, {}),
-                  "The CobID '0xFFFFFFFF' in row 0 of \"CAN0 to CAN1\" lies outside"}),
+                  "The CobID '0xFFFFFFFF' in row 0 of \"CAN0 to CAN1\" lies outside"},
+        // Documents that are not well-formed do not parse, however lenient
+        // a parser could be with them.
+        ErrorCase{"ReferenceToCharacterZero", kPargen, CobIdXml({{"&#0;5", ""}}, {}),
+                  "Error in file \"DIR/CanCanCobID.xml\" at byte 44: reference to character 0"},
+        ErrorCase{"TwoRootElements", kPargen + "<ParametriGenerali/>", kTables, "more than one root element"},
+        ErrorCase{"TextBeforeTheRoot", kPargen, "x" + kTables, "text outside the root element"},
+        ErrorCase{"AttributeTwice", kPargen,
+                  "<CanCanCobID><Can0_to_Can1><row Orig_CobID=\"1\" Mod_CobID=\"\" Orig_CobID=\"2\"/>"
+                  "</Can0_to_Can1><Can1_to_Can0/></CanCanCobID>",
+                  "attribute \"Orig_CobID\" given twice"},
+        // A message quotes at most 64 characters of a value.
+        ErrorCase{"HugeValue", PargenXml({"5", std::string(1000000, '7'), "0", "1", "0", "0"}), kTables,
+                  "'" + std::string(64, '7') + "...' is not a valid integer value"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -3,7 +3,12 @@
 #include "platform/Error.h"
 #include "support/TempDir.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <sys/stat.h>
 
 namespace c2c {
 namespace {
@@ -117,6 +122,54 @@ TEST(XmlDocument, LoadOrThrowNamesTheFile)
         EXPECT_NE(std::string(error.what()).find(dir / "bad.xml"), std::string::npos);
     }
     EXPECT_THROW(LoadXmlFileOrThrow(document, dir / "none.xml"), Error);
+}
+
+// Documents the parser would take but that are not well-formed: each is a
+// document that does not parse, with the reason and where it lies.
+TEST(XmlDocument, NotWellFormedDocumentsDoNotParse)
+{
+    const struct {
+        const char* text;
+        const char* reason;
+        std::ptrdiff_t offset;
+    } cases[] = {
+        {"<R/><S/>", "more than one root element", 5},
+        {"text<R/>", "text outside the root element", 0},
+        {"<R/>tail", "text outside the root element", 4},
+        {"<R><row a=\"1\" b=\"2\" a=\"3\"/></R>", "attribute \"a\" given twice", 4},
+        {"<R><row Orig_CobID=\"&#0;5\"/></R>", "reference to character 0", 20},
+        {"<R>&#x000;</R>", "reference to character 0", 3},
+        {"<!-- only a comment -->", "No document element found", 0},
+    };
+    for (const auto& c : cases) {
+        pugi::xml_document document;
+        const XmlLoad load = LoadXmlString(document, c.text);
+        EXPECT_FALSE(load) << c.text;
+        EXPECT_EQ(load.description, c.reason) << c.text;
+        EXPECT_EQ(load.offset, c.offset) << c.text;
+        EXPECT_FALSE(document.first_child()) << "nothing is kept of a broken document";
+    }
+    pugi::xml_document fine;
+    EXPECT_TRUE(LoadXmlString(fine, "<!--c--><R a=\"&#48;&#x31;\"/>\n<?pi x?>"));
+    EXPECT_EQ(RequiredAttribute(fine.document_element(), "a"), "01");
+}
+
+// A file that cannot be read says why, and nothing ever waits on a FIFO.
+TEST(XmlDocument, UnreadableFilesSayWhy)
+{
+    TempDir dir;
+    if (!testing::MakeFifo(dir / "fifo.xml"))
+        GTEST_SKIP() << "no FIFOs on this system";
+    pugi::xml_document document;
+    EXPECT_THAT([&] { LoadXmlFileOrThrow(document, dir / "fifo.xml"); },
+                ::testing::ThrowsMessage<Error>(::testing::HasSubstr("It is not a regular file")));
+    EXPECT_FALSE(LoadXmlFile(document, dir / "fifo.xml"));
+    if (testing::PermissionsAreEnforced()) {
+        WriteText(dir / "locked.xml", "<R/>");
+        std::filesystem::permissions(dir / "locked.xml", std::filesystem::perms::none);
+        EXPECT_THAT([&] { LoadXmlFileOrThrow(document, dir / "locked.xml"); },
+                    ::testing::ThrowsMessage<Error>(::testing::HasSubstr("Permission denied")));
+    }
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <csignal>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -77,6 +78,18 @@ public:
 private:
     std::string path_;
 };
+
+// Makes `path` a FIFO, which a careless read would wait on for ever. False
+// on Windows, which has none.
+inline bool MakeFifo(const std::string& path)
+{
+#ifdef _WIN32
+    (void)path;
+    return false;
+#else
+    return ::mkfifo(path.c_str(), 0600) == 0;
+#endif
+}
 
 inline void WriteText(const std::string& path, const std::string& content)
 {

@@ -6,6 +6,7 @@
 #include "platform/qt/QtServices.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -80,6 +81,15 @@ void CobIdAccessWindow::showEvent(QShowEvent* event)
         grid(logic_.shownTab)->setFocus();
     }
     QDialog::showEvent(event);
+}
+
+void CobIdAccessWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CobIdAccessWindow::Ok()

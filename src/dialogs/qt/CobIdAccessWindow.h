@@ -22,6 +22,10 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Escape does not close this window: the Escape that cancels a cell
+    // edit is easily pressed twice, and a close would throw away every edit
+    // of the tables. Cancel and the close box still close it.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Ok();

@@ -209,6 +209,29 @@ private slots:
         QCOMPARE(header->sectionSize(kOriginalColumn), 300);
     }
 
+    void escapeKeepsTheWindowAndItsEdits()
+    {
+        Fixture f({0, 0, true});
+        f.show();
+        CobIdGrid* grid = f.grid(kCan0ToCan1);
+        grid->selectCell(4, kOriginalColumn);
+        QTest::keyClick(grid, '1');
+        QTest::keyClicks(grid->indexWidget(grid->currentIndex()), "2");
+        QTest::keyClick(grid->indexWidget(grid->currentIndex()), Qt::Key_Return);
+        grid->selectCell(5, kOriginalColumn);
+        QTest::keyClick(grid, '7');
+        QVERIFY(grid->isEditing());
+        QTest::keyClick(grid->indexWidget(grid->currentIndex()), Qt::Key_Escape); // cancels the cell edit
+        QTest::keyClick(grid, Qt::Key_Escape);                                    // the habitual second one
+        QTest::keyClick(f.dialog.get(), Qt::Key_Escape);
+        QVERIFY(f.dialog->isVisible());
+        QCOMPARE(f.cell(kCan0ToCan1, 4, 1), QStringLiteral("12"));
+        QCOMPARE(f.cell(kCan0ToCan1, 5, 1), QString());
+        f.dialog->close(); // the close box still closes it
+        QVERIFY(!f.dialog->isVisible());
+        QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
+    }
+
     void compileAllOnTheSecondTabChangesOnlyThatTable()
     {
         Fixture f({0, 0, false});
