@@ -12,6 +12,8 @@ PACKAGES="
     libgtest-dev libgmock-dev libbenchmark-dev
     srecord xxd
     xvfb xauth imagemagick fonts-dejavu-core
+    gcc-mingw-w64-x86-64-posix wine
+    help2man desktop-file-utils
 $*"
 
 missing=""

@@ -108,7 +108,7 @@ void GenerateFirmwareLogic::OpenFirmware()
     if (!ProjectIsOpen())
         return;
     const ProjectLayout& layout = state_.workspace.layout;
-    const std::string folder = DirectoryExists(layout.MasterDir()) ? layout.MasterDir() : layout.ExeDir();
+    const std::string folder = DirectoryExists(layout.MasterDir()) ? layout.MasterDir() : layout.WorkspaceDir();
     auto chosen =
         services_.files.pickFile(kOpenDialogSxTitle, folder, kOpenDialogSxFilter, kOpenDialogSxPattern);
     if (chosen)

@@ -49,7 +49,7 @@ std::string BankRecord(std::uint32_t address, const unsigned char* data)
 
 std::string Reason(int error)
 {
-    return std::system_category().message(error);
+    return std::generic_category().message(error);
 }
 
 // Writes Bin.sx: the bank file as 512 records in ascending address order.
@@ -336,11 +336,8 @@ void SRecordComposer::HandOn(int stage, const std::string& output)
         return;
     }
     // The new firmware must reach the disk whole before its name does.
-    if (last) {
-        FileHandle file = OpenForReading(input);
-        if (!SyncFile(file.get()))
-            fail(Reason(errno));
-    }
+    if (last && !SyncFileNamed(input))
+        fail(Reason(errno));
     std::error_code ec;
     std::filesystem::rename(input, target, ec);
     if (ec)

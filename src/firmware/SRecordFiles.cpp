@@ -9,12 +9,6 @@
 #include <cstring>
 #include <system_error>
 
-#ifndef _WIN32
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace c2c {
 
 namespace {
@@ -23,7 +17,7 @@ constexpr char kEndOfFileMark = '\x1A';
 
 std::string Reason(int error)
 {
-    return std::system_category().message(error);
+    return std::generic_category().message(error);
 }
 
 // Appends `length` bytes to `line`, leaving out every CR.
@@ -177,29 +171,9 @@ ReplacingOutputFile::ReplacingOutputFile(std::string path, std::size_t blockSize
     std::error_code ec;
     if (std::filesystem::is_directory(std::filesystem::symlink_status(path_, ec)))
         fail(EISDIR);
-#ifndef _WIN32
-    temporary_ = path_ + ".tmp-XXXXXX";
-    int fd = ::mkstemp(temporary_.data());
-    if (fd < 0)
-        fail(errno);
-    // mkstemp makes the file private to its owner; give it the mode of an
-    // ordinary new file.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    file_.reset(::fdopen(fd, "wb"));
-    if (!file_) {
-        int error = errno;
-        ::close(fd);
-        ::unlink(temporary_.c_str());
-        fail(error);
-    }
-#else
-    temporary_ = path_ + ".tmp";
-    file_.reset(std::fopen(temporary_.c_str(), "wb"));
+    file_.reset(CreateTemporaryFileBeside(path_, temporary_));
     if (!file_)
         fail(errno);
-#endif
     writer_ = std::make_unique<LineWriter>(file_.get(), blockSize);
 }
 

@@ -7,6 +7,7 @@
 #include "image/BankOutputs.h"
 #include "platform/FileSystem.h"
 #include "platform/UiServices.h"
+#include "platform/WindowsPrograms.h"
 #include "project/ProjectLayout.h"
 #include "project/ProjectLock.h"
 
@@ -93,6 +94,8 @@ std::string FlasherStartMessage(FlasherStart outcome)
         return kMsgFlasherNotFound;
     case FlasherStart::NotStarted:
         return kMsgFlasherNotStarted;
+    case FlasherStart::WineMissing:
+        return kMsgWineMissing;
     }
     return "";
 }
@@ -106,7 +109,10 @@ FlasherStart StartFlasher(const ProjectLayout& project, const std::string& firmw
     const std::string flasher = project.FlasherFile();
     if (!FileExists(flasher))
         return FlasherStart::FlasherNotFound;
-    if (!shell.startDetached(flasher, {firmware, std::to_string(port)}, workingDir))
+    const auto start = HowToStart(flasher, {firmware, std::to_string(port)});
+    if (!start)
+        return FlasherStart::WineMissing;
+    if (!shell.startDetached(start->program, start->arguments, workingDir))
         return FlasherStart::NotStarted;
     return FlasherStart::Started;
 }

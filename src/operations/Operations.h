@@ -77,15 +77,18 @@ ComposerSettings ComposerSettingsFor(const ProjectLayout& project, const std::st
 ChainOutcome ComposeFirmware(const ComposerSettings& settings, const std::array<bool, kBankCount>& taken,
                              MessageService& messages, ProgressSink& progress);
 
-enum class FlasherStart { Started, FirmwareNotFound, FlasherNotFound, NotStarted };
+// WineMissing: the flasher is a Windows program, and on this system only
+// Wine could start it.
+enum class FlasherStart { Started, FirmwareNotFound, FlasherNotFound, NotStarted, WineMissing };
 inline constexpr const char* kMsgFlasherNotFound = "Tessimor.exe Not Found, Procedure Aborted";
 inline constexpr const char* kMsgFlasherNotStarted = "Tessimor.exe Not Started, Procedure Aborted";
+inline constexpr const char* kMsgWineMissing = "Tessimor.exe is a Windows program; install Wine to start it";
 // The message of an outcome; empty for Started.
 std::string FlasherStartMessage(FlasherStart outcome);
 
 // Starts the flasher beside the program on `project`'s firmware `firmware`
 // and the port with index `port` (0 is COM1), in `workingDir`, without
-// waiting for it.
+// waiting for it; a Windows flasher on Linux through Wine.
 FlasherStart StartFlasher(const ProjectLayout& project, const std::string& firmware, int port,
                           const std::string& workingDir, ShellService& shell);
 

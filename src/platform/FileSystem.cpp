@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,7 +14,9 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 // windows.h names its own CreateDirectory; ours is the one meant here.
 #undef CreateDirectory
 #else
@@ -33,10 +36,19 @@ fs::path ToPath(const std::string& path)
     return fs::path(path);
 }
 
+// The text of an errno value. (On Windows the system's own error codes are
+// another set of numbers, told by WindowsReason.)
 std::string SystemReason(int error)
 {
-    return std::system_category().message(error);
+    return std::generic_category().message(error);
 }
+
+#ifdef _WIN32
+std::string WindowsReason(DWORD error)
+{
+    return std::system_category().message(static_cast<int>(error));
+}
+#endif
 
 } // namespace
 
@@ -105,9 +117,15 @@ bool RenameFile(const std::string& from, const std::string& to)
 {
     if (from.empty() || to.empty())
         return false;
+#ifdef _WIN32
+    // Write-through: the call returns once the new name is on the disk.
+    return ::MoveFileExW(ToPath(from).c_str(), ToPath(to).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
     std::error_code ec;
     fs::rename(ToPath(from), ToPath(to), ec);
     return !ec;
+#endif
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name)
@@ -145,6 +163,42 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
     }
 }
 
+bool IsSystemFolder(const std::string& folder)
+{
+#ifdef _WIN32
+    (void)folder;
+    return false;
+#else
+    return folder == "/usr" || folder.rfind("/usr/", 0) == 0;
+#endif
+}
+
+std::string UserDataDirectory()
+{
+    auto variable = [](const char* name) -> std::string {
+        const char* value = std::getenv(name);
+        return value ? value : "";
+    };
+#ifdef _WIN32
+    std::string base = variable("LOCALAPPDATA");
+    if (base.empty())
+        base = variable("APPDATA");
+    return base.empty() ? std::string() : JoinPath(base, "Drevanta C2C");
+#else
+    // XDG: a relative XDG_DATA_HOME is to be ignored.
+    std::string base = variable("XDG_DATA_HOME");
+    if (base.empty() || base.front() != '/') {
+        const std::string home = variable("HOME");
+        if (home.empty() || home.front() != '/')
+            return "";
+        base = JoinPath(home, ".local/share");
+    }
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    return JoinPath(base, "drevanta-c2c");
+#endif
+}
+
 StagedFile::~StagedFile()
 {
     if (!temporary_.empty())
@@ -160,6 +214,34 @@ void WriteFileAtomically(const std::string& path, std::string_view content)
 }
 
 #ifndef _WIN32
+bool CanCreateFilesIn(const std::string& folder)
+{
+    // access() answers for this process's user, root included, and knows
+    // read-only file systems.
+    return DirectoryExists(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::FILE* CreateTemporaryFileBeside(const std::string& path, std::string& temporary)
+{
+    temporary = path + ".tmp-XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return nullptr;
+    // mkstemp makes the file private to its owner; give it the mode of an
+    // ordinary new file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        errno = error;
+    }
+    return file;
+}
+
 FileHandle OpenRegularFile(const std::string& path)
 {
     auto fail = [&](const std::string& reason) -> void {
@@ -187,6 +269,18 @@ FileHandle OpenRegularFile(const std::string& path)
 bool SyncFile(std::FILE* file)
 {
     return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+}
+
+bool SyncFileNamed(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return synced;
 }
 
 bool SyncFolderOf(const std::string& path)
@@ -293,9 +387,9 @@ StagedFile::StagedFile(std::string target, std::string_view content) : target_(s
         throw Error("Cannot create file \"" + target_ + "\". " + reason);
     };
     if (target_.empty() || DirectoryExists(target_))
-        fail("Access is denied");
-    const std::string temporary = target_ + ".tmp";
-    FileHandle file(std::fopen(temporary.c_str(), "wb"));
+        fail(WindowsReason(ERROR_ACCESS_DENIED));
+    std::string temporary;
+    FileHandle file(CreateTemporaryFileBeside(target_, temporary));
     if (!file)
         fail(SystemReason(errno));
     const bool written = std::fwrite(content.data(), 1, content.size(), file.get()) == content.size() &&
@@ -313,8 +407,7 @@ void StagedFile::Install()
     const std::wstring from = ToPath(temporary_).wstring();
     const std::wstring to = ToPath(target_).wstring();
     if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        throw Error("Cannot create file \"" + target_ + "\". " +
-                    std::system_category().message(static_cast<int>(::GetLastError())));
+        throw Error("Cannot create file \"" + target_ + "\". " + WindowsReason(::GetLastError()));
     temporary_.clear();
 }
 
@@ -334,6 +427,61 @@ bool SyncFile(std::FILE* file)
 {
     return std::fflush(file) == 0 &&
            ::FlushFileBuffers(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file)))) != 0;
+}
+
+bool CanCreateFilesIn(const std::string& folder)
+{
+    // The folder's rights (ACLs) decide, and only trying tells them.
+    if (!DirectoryExists(folder))
+        return false;
+    const std::wstring probe =
+        ToPath(JoinPath(folder, ".c2c-write-test-" + std::to_string(::GetCurrentProcessId()))).wstring();
+    HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    ::CloseHandle(file);
+    return true;
+}
+
+std::FILE* CreateTemporaryFileBeside(const std::string& path, std::string& temporary)
+{
+    // O_EXCL: the name is never one that is there already.
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = path + ".tmp-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(counter++);
+        const int fd = ::_open(temporary.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return nullptr;
+        }
+        std::FILE* file = ::_fdopen(fd, "wb");
+        if (!file) {
+            const int error = errno;
+            ::_close(fd);
+            ::_unlink(temporary.c_str());
+            errno = error;
+        }
+        return file;
+    }
+    return nullptr;
+}
+
+bool SyncFileNamed(const std::string& path)
+{
+    HANDLE file = ::CreateFileW(ToPath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        errno = EACCES;
+        return false;
+    }
+    const bool synced = ::FlushFileBuffers(file) != 0;
+    ::CloseHandle(file);
+    if (!synced)
+        errno = EIO;
+    return synced;
 }
 
 bool SyncFolderOf(const std::string&)

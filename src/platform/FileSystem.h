@@ -96,12 +96,33 @@ void WriteFileAtomically(const std::string& path, std::string_view content);
 
 // Flushes an open file's data to the disk. False on failure.
 bool SyncFile(std::FILE* file);
+// Sends what the system cached of the file `path` to the disk. False on
+// failure. (Windows flushes only through a handle open for writing.)
+bool SyncFileNamed(const std::string& path);
 // Flushes the folder holding `path`, so a rename into it survives a power
 // loss. False on failure (file systems that cannot flush folders count as
 // done).
 bool SyncFolderOf(const std::string& path);
 
+// Creates a new file beside `path` under a temporary name of its own (set
+// in `temporary`), with the rights an ordinary new file gets, and opens it
+// for binary writing. Nothing, with errno set, when it cannot.
+std::FILE* CreateTemporaryFileBeside(const std::string& path, std::string& temporary);
+
 // Folder of the running executable, without a trailing separator.
 std::string ExecutableDirectory();
+
+// Whether this process may create files in `folder` (false for a missing
+// folder, a read-only one, or one on a read-only file system).
+bool CanCreateFilesIn(const std::string& folder);
+// Whether `folder` belongs to the installed system, where a program never
+// keeps the user's work: /usr and what is below it on Linux; nothing on
+// Windows, where the rights on a folder tell.
+bool IsSystemFolder(const std::string& folder);
+// The folder for this program's data of the user running it, without a
+// trailing separator: $XDG_DATA_HOME/drevanta-c2c, by default
+// ~/.local/share/drevanta-c2c, on Linux; %LOCALAPPDATA%\Drevanta C2C on
+// Windows. Empty when the system does not say where that is.
+std::string UserDataDirectory();
 
 } // namespace c2c

@@ -37,7 +37,11 @@ std::optional<FolderLock> FolderLock::TryLock(const std::string& folder)
                                   FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
-        if (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED)
+        // Held: the file is open elsewhere, or still being deleted after its
+        // holder closed it. A folder where it cannot even be made is an error.
+        if (error == ERROR_SHARING_VIOLATION)
+            return std::nullopt;
+        if (error == ERROR_ACCESS_DENIED && ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
             return std::nullopt;
         Fail(folder, std::system_category().message(static_cast<int>(error)));
     }

@@ -92,25 +92,29 @@ std::string StageFileIn(const std::string& projectFolder, int stage)
     return projectFolder + StageFileName(stage);
 }
 
-ProjectLayout::ProjectLayout(std::string exeDir) : exeDir_(std::move(exeDir))
+ProjectLayout::ProjectLayout(std::string exeDir) : ProjectLayout(exeDir, exeDir) {}
+
+ProjectLayout::ProjectLayout(std::string exeDir, std::string workspaceDir)
+    : exeDir_(std::move(exeDir)), workspaceDir_(std::move(workspaceDir))
 {
-    if (EndsWithSeparator(exeDir_))
-        exeDir_.pop_back();
+    for (std::string* folder : {&exeDir_, &workspaceDir_})
+        if (EndsWithSeparator(*folder))
+            folder->pop_back();
 }
 
 std::string ProjectLayout::MasterDir() const
 {
-    return exeDir_ + kSep + kMasterFolderName;
+    return workspaceDir_ + kSep + kMasterFolderName;
 }
 
 std::string ProjectLayout::ProjectsDir() const
 {
-    return exeDir_ + kSep + kProjectsFolderName;
+    return workspaceDir_ + kSep + kProjectsFolderName;
 }
 
 std::string ProjectLayout::SettingsFile() const
 {
-    return exeDir_ + kSep + kSettingsFileName;
+    return workspaceDir_ + kSep + kSettingsFileName;
 }
 
 std::string ProjectLayout::MasterFile() const

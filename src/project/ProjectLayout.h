@@ -2,10 +2,12 @@
 // Where every file of the program lives, and the one test of whether a
 // project is open.
 //
-// The program keeps its work beside the executable: MASTER holds the master
+// The program keeps its work in its workspace folder: MASTER holds the master
 // firmware, PROJECTS the projects, and the settings file remembers the last
-// project. A project is a folder with its documents and a bin folder for
-// the bank files. The composer keeps scratch files of fixed names: Bin.sx in
+// project. A portable program's workspace is the executable's own folder; an
+// installed one keeps it in the user's data folder (see Workspace). The
+// flasher is always beside the executable. A project is a folder with its
+// documents and a bin folder for the bank files. The composer keeps scratch files of fixed names: Bin.sx in
 // the bin folder and B1.sx .. B5.sx in the project folder.
 //
 // Paths are plain strings joined with the native separator; a folder is kept
@@ -60,11 +62,15 @@ class ProjectLayout {
 public:
     // No program folder and no project: every path is relative.
     ProjectLayout() = default;
-    // The folders of a program in `exeDir` (a trailing separator is
-    // dropped), with no project open.
+    // The folders of a portable program in `exeDir` (a trailing separator
+    // is dropped), with no project open: the workspace is `exeDir` itself.
     explicit ProjectLayout(std::string exeDir);
+    // The folders of a program in `exeDir` whose workspace is `workspaceDir`.
+    ProjectLayout(std::string exeDir, std::string workspaceDir);
 
     const std::string& ExeDir() const { return exeDir_; }
+    // Where MASTER, PROJECTS and the settings file are.
+    const std::string& WorkspaceDir() const { return workspaceDir_; }
     std::string MasterDir() const;
     std::string ProjectsDir() const;
     std::string SettingsFile() const;
@@ -98,6 +104,7 @@ public:
 
 private:
     std::string exeDir_;
+    std::string workspaceDir_;
     std::string projectDir_;
 };
 

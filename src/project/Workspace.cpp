@@ -26,12 +26,26 @@ bool LeavesProjects(const std::string& name)
 
 } // namespace
 
+std::string ChooseWorkspaceDir(const std::string& exeDir, const std::string& userDataDir)
+{
+    if (userDataDir.empty() || (CanCreateFilesIn(exeDir) && !IsSystemFolder(exeDir)))
+        return exeDir;
+    return userDataDir;
+}
+
 bool Workspace::Initialise(const std::string& exeDir)
 {
-    layout = ProjectLayout(exeDir);
+    return Initialise(exeDir, ChooseWorkspaceDir(exeDir, UserDataDirectory()));
+}
+
+bool Workspace::Initialise(const std::string& exeDir, const std::string& workspaceDir)
+{
+    layout = ProjectLayout(exeDir, workspaceDir);
     const std::string projects = layout.ProjectsDir();
     // A failure to create a folder is not reported; start-up goes on, and
     // the steps that need the folder say what is missing.
+    if (!DirectoryExists(layout.WorkspaceDir()))
+        CreateDirectories(layout.WorkspaceDir());
     for (const std::string& folder : {layout.MasterDir(), projects})
         if (!DirectoryExists(folder))
             CreateDirectory(folder);

@@ -24,19 +24,19 @@ public:
         workspace.layout = ProjectLayout(dir / "Exe Dir");
         UseProject("My Line");
         CreateDirectories(master());
-        CreateDirectories(project() + "/bin");
+        CreateDirectories(project() + Native("/bin"));
         WriteText(MasterFile(), Join({S0(), S2(0x388000, {1, 2}), S2(0x398000, {3, 4}), S9()}));
         for (int n = 1; n <= 2; ++n)
-            WriteBytes(project() + "/bin/bank" + std::to_string(n) + ".bin", Pattern(kBankSize, 1));
-        WriteText(exe() + "/Tessimor.exe", "stand-in");
+            WriteBytes(project() + Native("/bin/bank") + std::to_string(n) + ".bin", Pattern(kBankSize, 1));
+        WriteText(exe() + Native("/Tessimor.exe"), "stand-in");
     }
 
-    void UseProject(const std::string& name) { workspace.layout.SetProjectDir(exe() + "/PROJECTS/" + name); }
+    void UseProject(const std::string& name) { workspace.layout.SetProjectDir(exe() + Native("/PROJECTS/") + name); }
     std::string exe() const { return dir / "Exe Dir"; }
-    std::string master() const { return exe() + "/MASTER"; }
+    std::string master() const { return exe() + Native("/MASTER"); }
     std::string project() const { return workspace.layout.ProjectDir(); }
-    std::string MasterFile() const { return master() + "/SX40517.sx"; }
-    std::string NewFirmware() const { return project() + "/New_SX40517.sx"; }
+    std::string MasterFile() const { return master() + Native("/SX40517.sx"); }
+    std::string NewFirmware() const { return project() + Native("/New_SX40517.sx"); }
     void Show() { dialog.Show(progress); }
 
     TempDir dir;
@@ -82,8 +82,8 @@ TEST_F(GenerateFirmwareTest, FormShowFindsTheMasterAndResetsTheControls)
     EXPECT_TRUE(dialog.banks[0].checked && dialog.banks[1].checked);
     EXPECT_EQ(dialog.composer.FileSx, "SX40517.sx");
     EXPECT_EQ(dialog.composer.MasterPath(), MasterFile());
-    EXPECT_EQ(dialog.composer.ProjectFolder(), project() + "/");
-    EXPECT_EQ(dialog.composer.DirBin, project() + "/bin/");
+    EXPECT_EQ(dialog.composer.ProjectFolder(), project() + Native("/"));
+    EXPECT_EQ(dialog.composer.DirBin, project() + Native("/bin/"));
     EXPECT_EQ(dialog.newFirmwareName, "New_SX40517.sx");
     EXPECT_EQ(dialog.composer.NewFileName, "New_SX40517.sx");
 }
@@ -114,10 +114,10 @@ TEST_F(GenerateFirmwareTest, EmptyProjectIsRefused)
 TEST_F(GenerateFirmwareTest, DirBinFollowsTheCurrentProjectEvenWhenItsBinIsMissing)
 {
     ScriptedFolderPicker& folders = services.folders;
-    folders.result = project() + "/elsewhere";
+    folders.result = project() + Native("/elsewhere");
     Show();
     dialog.ChooseBinFolder();
-    EXPECT_EQ(dialog.composer.DirBin, project() + "/elsewhere/");
+    EXPECT_EQ(dialog.composer.DirBin, project() + Native("/elsewhere/"));
     ASSERT_EQ(folders.calls.size(), 1u);
     EXPECT_EQ(folders.calls[0].title, "Select Directory Bin");
     EXPECT_EQ(folders.calls[0].root, project());
@@ -125,7 +125,7 @@ TEST_F(GenerateFirmwareTest, DirBinFollowsTheCurrentProjectEvenWhenItsBinIsMissi
     UseProject("Other");
     CreateDirectories(project());
     Show();
-    EXPECT_EQ(dialog.composer.DirBin, project() + "/bin/");
+    EXPECT_EQ(dialog.composer.DirBin, project() + Native("/bin/"));
     dialog.ExecuteUpdateFirmware(progress);
     EXPECT_TRUE(shell.started.empty());
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Directory Bin Not Found,Abort Procedure"});
@@ -150,7 +150,7 @@ TEST_F(GenerateFirmwareTest, OpenFirmwareTakesAnotherMaster)
     EXPECT_EQ(dialog.composer.FileSx, "Fw 2.sx");
     EXPECT_EQ(dialog.composer.MasterPath(), dir / "other/Fw 2.sx");
     EXPECT_EQ(dialog.composer.NewFileName, "New_Fw 2.sx");
-    EXPECT_EQ(dialog.composer.ProjectFolder(), project() + "/");
+    EXPECT_EQ(dialog.composer.ProjectFolder(), project() + Native("/"));
     EXPECT_TRUE(dialog.executeEnabled);
 
     std::filesystem::remove_all(master());
@@ -167,7 +167,7 @@ TEST_F(GenerateFirmwareTest, ExecuteComposesAndStartsTheFlasherOnTheChosenPort)
     EXPECT_TRUE(messages.messages.empty()) << ::testing::PrintToString(messages.Texts());
     ASSERT_TRUE(FileExists(NewFirmware()));
     ASSERT_EQ(shell.started.size(), 1u);
-    EXPECT_EQ(shell.started[0].program, exe() + "/Tessimor.exe");
+    EXPECT_EQ(shell.started[0].program, exe() + Native("/Tessimor.exe"));
     EXPECT_EQ(shell.started[0].arguments, (std::vector<std::string>{NewFirmware(), "7"}));
     EXPECT_EQ(shell.started[0].workingDirectory, master());
     EXPECT_EQ(progress.current, progress.maximum);
@@ -210,11 +210,11 @@ TEST_F(GenerateFirmwareTest, FlasherProblemsAreReported)
     // The hidden "Execute update firmware" alone, before any firmware exists.
     EXPECT_FALSE(dialog.StartFlasher());
     // Composed, but no flasher beside the program.
-    RemoveFile(exe() + "/Tessimor.exe");
+    RemoveFile(exe() + Native("/Tessimor.exe"));
     dialog.ExecuteUpdateFirmware(progress);
     EXPECT_TRUE(FileExists(NewFirmware()));
     // The flasher is there but does not start.
-    WriteText(exe() + "/Tessimor.exe", "stand-in");
+    WriteText(exe() + Native("/Tessimor.exe"), "stand-in");
     shell.startSucceeds = false;
     EXPECT_FALSE(dialog.StartFlasher());
 
@@ -227,11 +227,11 @@ TEST_F(GenerateFirmwareTest, StaleFirmwareIsNotFlashedAfterAnAbort)
 {
     Show();
     WriteText(NewFirmware(), "earlier run");
-    RemoveFile(project() + "/bin/bank2.bin");
+    RemoveFile(project() + Native("/bin/bank2.bin"));
     dialog.ExecuteUpdateFirmware(progress);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"File bank2.bin Not Found,Abort Procedure"});
     EXPECT_TRUE(shell.started.empty());
-    EXPECT_FALSE(FileExists(project() + "/B1.sx")) << "stage 1 ran; its file is removed";
+    EXPECT_FALSE(FileExists(project() + Native("/B1.sx"))) << "stage 1 ran; its file is removed";
     EXPECT_EQ(ReadText(NewFirmware()), "earlier run");
     // The hidden button alone keeps starting whatever file is there.
     EXPECT_TRUE(dialog.StartFlasher());
@@ -256,7 +256,7 @@ TEST_F(GenerateFirmwareTest, MasterWithoutS9IsReportedByTheExecuteButton)
     dialog.ExecuteUpdateFirmware(progress);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Record S9 Not Found,Abort Procedure"});
     EXPECT_FALSE(FileExists(NewFirmware()));
-    EXPECT_FALSE(FileExists(project() + "/B1.sx"));
+    EXPECT_FALSE(FileExists(project() + Native("/B1.sx")));
     EXPECT_TRUE(shell.started.empty());
 }
 

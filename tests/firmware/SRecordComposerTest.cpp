@@ -279,6 +279,8 @@ TEST_F(ComposerTest, FailedWriteStopsTheStageAndKeepsTheOldOutput)
     WriteText(InProject("B1.sx"), "earlier run\r\n");
     StageResult result;
     {
+        if (!testing::kFileSizeLimitWorks)
+            GTEST_SKIP() << "no per-process file size limit on this system";
         FileSizeLimit limit(100000); // Bin.sx (40 KB) fits, the output (160 KB) does not
         result = composer.InsertBankSx(1, false, "B1.sx", MasterPath());
     }
@@ -362,6 +364,11 @@ TEST_P(ChainOracle, SrecCatFindsTheBanksInTheirWindowsAndTheMasterElsewhere)
     EXPECT_EQ(ReadText(MasterPath()), masterBefore) << "the master is never changed";
     EXPECT_EQ(FilesInProject(), std::vector<std::string>{"New_SX40517.sx"});
     const std::string composed = InProject("New_SX40517.sx");
+    for (const auto& line : CrLfLines(ReadText(composed)))
+        ASSERT_EQ(line.find("<no CR LF>"), std::string::npos);
+    if (!kHaveSrecCat)
+        GTEST_SKIP() << "no srec_cat to read the new firmware with";
+#ifndef _WIN32
     std::vector<std::uint32_t> replaced;
     for (std::size_t i = 0; i < kBankCount; ++i) {
         if (!taken[i])
@@ -373,8 +380,7 @@ TEST_P(ChainOracle, SrecCatFindsTheBanksInTheirWindowsAndTheMasterElsewhere)
     }
     std::string errors;
     EXPECT_EQ(SrecCatOutside(composed, replaced, &errors), SrecCatOutside(MasterPath(), replaced, &errors)) << errors;
-    for (const auto& line : CrLfLines(ReadText(composed)))
-        ASSERT_EQ(line.find("<no CR LF>"), std::string::npos);
+#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Composer, ChainOracle,

@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 namespace c2c::testing {
 
@@ -108,6 +110,12 @@ inline std::string Quote(const std::string& text)
     return "'" + text + "'";
 }
 
+#ifdef _WIN32
+// srec_cat and a POSIX shell are programs of the build machine.
+inline constexpr bool kHaveSrecCat = false;
+#else
+inline constexpr bool kHaveSrecCat = true;
+
 // Runs a shell command; returns its exit status, with its stderr in `errors`.
 inline int RunShell(const std::string& command, std::string* errors = nullptr)
 {
@@ -149,5 +157,6 @@ inline std::string SrecCatOutside(const std::string& file, const std::vector<std
         return "<srec_cat failed>";
     return ReadText(out);
 }
+#endif
 
 } // namespace c2c::testing

@@ -14,7 +14,9 @@
 #include <optional>
 #include <memory>
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 namespace c2c {
 namespace {
@@ -136,6 +138,8 @@ TEST_F(BankOutputsTest, FilesAreReplacedWholeOrNotAtAll)
          [&] { std::filesystem::remove(project.BankFile(5)); }, "bank5.bin"},
     };
     for (const auto& c : cases) {
+        if (c.failing == "bank1.bin" && !testing::kFileSizeLimitWorks)
+            continue; // no per-process file size limit on this system
         c.breakIt();
         {
             std::optional<FileSizeLimit> limit;
@@ -143,7 +147,7 @@ TEST_F(BankOutputsTest, FilesAreReplacedWholeOrNotAtAll)
                 limit.emplace(1000);
             EXPECT_THAT([&] { WriteBankFiles(project, *image); },
                         ::testing::ThrowsMessage<Error>(
-                            StartsWith("Cannot create file \"" + dir.path() + "/bin/" + c.failing + "\". ")));
+                            StartsWith("Cannot create file \"" + dir.path() + Native("/bin/") + c.failing + "\". ")));
         }
         c.repair();
         EXPECT_EQ(ReadText(project.BankFile(1)), earlierBank1) << c.failing;
@@ -158,7 +162,7 @@ TEST_F(BankOutputsTest, MissingBinFolderOrProjectIsAnError)
 {
     std::filesystem::remove(dir / "bin");
     EXPECT_THAT([&] { WriteBankFiles(project, *image); },
-                ::testing::ThrowsMessage<Error>(StartsWith("Cannot create file \"" + dir.path() + "/bin/bank1.bin\". ")));
+                ::testing::ThrowsMessage<Error>(StartsWith("Cannot create file \"" + dir.path() + Native("/bin/bank1.bin\". "))));
     EXPECT_FALSE(std::filesystem::exists(dir / "bin")) << "the bin folder is not made";
 
     project.SetProjectDir(""); // the outputs would go to /bin
@@ -167,6 +171,7 @@ TEST_F(BankOutputsTest, MissingBinFolderOrProjectIsAnError)
 
 // An independent reading of bankg.c: the system C compiler turns it into
 // arrays again, which a small program writes back out.
+#ifdef C2C_C_COMPILER
 TEST_F(BankOutputsTest, CompiledSourceGivesBackTheBankFiles)
 {
     FillPattern();
@@ -195,6 +200,7 @@ int main(int argc, char** argv)
     for (int bank = 1; bank <= 4; ++bank)
         EXPECT_EQ(ReadText(dir / ("back" + std::to_string(bank))), ReadText(project.BankFile(bank))) << bank;
 }
+#endif
 
 } // namespace
 } // namespace c2c

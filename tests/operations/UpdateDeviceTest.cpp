@@ -49,6 +49,7 @@ TEST_P(UpdateDeviceErrorTest, StopsTheBuildAndWritesNothing)
     std::string expected = GetParam().expected;
     if (auto at = expected.find("DIR"); at != std::string::npos)
         expected.replace(at, 3, dir.path());
+    expected = Native(expected);
     EXPECT_THAT([&] { UpdateDevice(project); }, ::testing::ThrowsMessage<Error>(::testing::HasSubstr(expected)));
     EXPECT_EQ(ReadText(project.BankFile(1)), "earlier bank");
     EXPECT_LT(std::string(GetParam().expected).size(), 200u);
@@ -63,7 +64,8 @@ TEST(UpdateDeviceTest, UnreadableDocumentsSayWhy)
     project.SetProjectDir(dir.path());
     WriteProject(dir.path(), PargenXml(kStandardPargen), CobIdXml({}, {}));
     std::filesystem::remove(project.PargenFile());
-    ASSERT_EQ(::mkfifo(project.PargenFile().c_str(), 0600), 0);
+    if (!MakeFifo(project.PargenFile()))
+        GTEST_SKIP() << "no FIFOs on this system";
     EXPECT_THAT([&] { UpdateDevice(project); },
                 ::testing::ThrowsMessage<Error>(::testing::HasSubstr("It is not a regular file")));
     if (PermissionsAreEnforced()) {

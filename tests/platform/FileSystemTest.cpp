@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace c2c {
@@ -38,6 +39,8 @@ TEST(WriteFileAtomically, FailedWriteKeepsTheOldFileAndLeavesNoTemporary)
     const std::string path = dir / "doc.xml";
     WriteText(path, "old content");
     {
+        if (!testing::kFileSizeLimitWorks)
+            GTEST_SKIP() << "no per-process file size limit on this system";
         testing::FileSizeLimit limit(4); // the new content cannot be written in full
         EXPECT_THROW(WriteFileAtomically(path, std::string(100, 'x')), Error);
     }
@@ -59,6 +62,9 @@ TEST(WriteFileAtomically, MissingFolderNamesTheFileInTheError)
 
 TEST(WriteFileAtomically, KeepsThePermissionsOfTheReplacedFile)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows keeps no permission bits beyond read-only";
+#endif
     TempDir dir;
     const std::string path = dir / "settings.ini";
     WriteText(path, "x");
@@ -108,6 +114,43 @@ TEST(FileSystem, NameAndFolderOfAPath)
     EXPECT_EQ(FileNameOf("plain"), "plain");
     EXPECT_EQ(FolderOf("plain"), "");
 }
+
+TEST(FileSystem, ExecutableDirectoryIsTheFolderOfThisTestProgram)
+{
+#ifdef _WIN32
+    const std::string program = "platform_tests.exe";
+#else
+    const std::string program = "platform_tests";
+#endif
+    const std::string folder = ExecutableDirectory();
+    EXPECT_TRUE(FileExists(folder + kSep + program)) << folder;
+    EXPECT_NE(folder.back(), kPathSeparator);
+}
+
+#ifndef _WIN32
+TEST(FileSystem, UserDataDirectoryFollowsXdgThenHome)
+{
+    struct Case {
+        const char* xdg; // nullptr: unset
+        const char* home;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"/x/data/", "/home/ann", "/x/data/drevanta-c2c"},
+        {nullptr, "/home/ann", "/home/ann/.local/share/drevanta-c2c"},
+        {"relative", "/home/ann", "/home/ann/.local/share/drevanta-c2c"}, // ignored, as XDG says
+        {nullptr, nullptr, ""},
+    };
+    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    for (const Case& c : cases) {
+        c.xdg ? ::setenv("XDG_DATA_HOME", c.xdg, 1) : ::unsetenv("XDG_DATA_HOME");
+        c.home ? ::setenv("HOME", c.home, 1) : ::unsetenv("HOME");
+        EXPECT_EQ(UserDataDirectory(), c.expected) << (c.xdg ? c.xdg : "-") << " " << (c.home ? c.home : "-");
+    }
+    ::unsetenv("XDG_DATA_HOME");
+    ::setenv("HOME", savedHome.c_str(), 1);
+}
+#endif
 
 } // namespace
 } // namespace c2c

@@ -158,7 +158,8 @@ TEST(XmlDocument, NotWellFormedDocumentsDoNotParse)
 TEST(XmlDocument, UnreadableFilesSayWhy)
 {
     TempDir dir;
-    ASSERT_EQ(::mkfifo((dir / "fifo.xml").c_str(), 0600), 0);
+    if (!testing::MakeFifo(dir / "fifo.xml"))
+        GTEST_SKIP() << "no FIFOs on this system";
     pugi::xml_document document;
     EXPECT_THAT([&] { LoadXmlFileOrThrow(document, dir / "fifo.xml"); },
                 ::testing::ThrowsMessage<Error>(::testing::HasSubstr("It is not a regular file")));

@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "support/Fakes.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -10,19 +11,20 @@ namespace {
 
 TEST(ProjectLayoutTest, EveryPathOfAProgramAndItsProject)
 {
-    ProjectLayout layout("/opt/c2c/");
-    layout.SetProjectDir("/opt/c2c/PROJECTS/Line 3");
+    using testing::Native;
+    ProjectLayout layout(Native("/opt/c2c/"));
+    layout.SetProjectDir(Native("/opt/c2c/PROJECTS/Line 3"));
     const std::pair<std::string, std::string> paths[] = {
-        {layout.ExeDir(), "/opt/c2c"},
-        {layout.MasterFile(), "/opt/c2c/MASTER/SX40517.sx"},
-        {layout.ProjectsDir(), "/opt/c2c/PROJECTS"},
-        {layout.SettingsFile(), "/opt/c2c/Drevanta_C2CCOBID.ini"},
-        {layout.FlasherFile(), "/opt/c2c/Tessimor.exe"},
-        {layout.PargenFile(), "/opt/c2c/PROJECTS/Line 3/pargen.xml"},
-        {layout.CobIdFile(), "/opt/c2c/PROJECTS/Line 3/CanCanCobID.xml"},
-        {layout.DocumentFile(ProjectDocument::SdoPdo), "/opt/c2c/PROJECTS/Line 3/sdopdo.xml"},
-        {layout.BankFile(5), "/opt/c2c/PROJECTS/Line 3/bin/bank5.bin"},
-        {layout.BankSourceFile(), "/opt/c2c/PROJECTS/Line 3/bin/bankg.c"},
+        {layout.ExeDir(), Native("/opt/c2c")},
+        {layout.MasterFile(), Native("/opt/c2c/MASTER/SX40517.sx")},
+        {layout.ProjectsDir(), Native("/opt/c2c/PROJECTS")},
+        {layout.SettingsFile(), Native("/opt/c2c/Drevanta_C2CCOBID.ini")},
+        {layout.FlasherFile(), Native("/opt/c2c/Tessimor.exe")},
+        {layout.PargenFile(), Native("/opt/c2c/PROJECTS/Line 3/pargen.xml")},
+        {layout.CobIdFile(), Native("/opt/c2c/PROJECTS/Line 3/CanCanCobID.xml")},
+        {layout.DocumentFile(ProjectDocument::SdoPdo), Native("/opt/c2c/PROJECTS/Line 3/sdopdo.xml")},
+        {layout.BankFile(5), Native("/opt/c2c/PROJECTS/Line 3/bin/bank5.bin")},
+        {layout.BankSourceFile(), Native("/opt/c2c/PROJECTS/Line 3/bin/bankg.c")},
         {BankRecordFileIn("/b/"), "/b/Bin.sx"},
         {StageFileIn("/p/", 4), "/p/B4.sx"},
         {NewFirmwareName("SX40517.sx"), "New_SX40517.sx"},

@@ -11,6 +11,7 @@
 namespace c2c {
 namespace {
 
+using testing::Native;
 using testing::ReadText;
 using testing::ScriptedFolderPicker;
 using testing::TempDir;
@@ -42,8 +43,8 @@ TEST_F(WorkspaceTest, FirstRunCreatesTheFoldersAndUsesProjectsItself)
     EXPECT_EQ(workspace.layout.MasterDir(), dir / "MASTER");
     EXPECT_EQ(workspace.ProjectName, "");
     EXPECT_EQ(workspace.layout.ProjectDir(), projects());
-    EXPECT_EQ(workspace.layout.PargenFile(), projects() + "/pargen.xml");
-    EXPECT_EQ(workspace.layout.CobIdFile(), projects() + "/CanCanCobID.xml");
+    EXPECT_EQ(workspace.layout.PargenFile(), projects() + Native("/pargen.xml"));
+    EXPECT_EQ(workspace.layout.CobIdFile(), projects() + Native("/CanCanCobID.xml"));
     EXPECT_TRUE(workspace.layout.IsProjectValid());
 
     workspace.SaveLastProject();
@@ -52,13 +53,13 @@ TEST_F(WorkspaceTest, FirstRunCreatesTheFoldersAndUsesProjectsItself)
 
 TEST_F(WorkspaceTest, StoredNameWithoutSeparatorGetsOne)
 {
-    CreateDirectories(projects() + "/Line3");
+    CreateDirectories(projects() + Native("/Line3"));
     StoreLastProject("Line3");
-    EXPECT_TRUE(workspace.Initialise(exe() + "/")) << "a trailing separator is dropped";
+    EXPECT_TRUE(workspace.Initialise(exe() + Native("/"))) << "a trailing separator is dropped";
     EXPECT_EQ(workspace.layout.ExeDir(), exe());
-    EXPECT_EQ(workspace.ProjectName, "/Line3");
-    EXPECT_EQ(workspace.layout.ProjectDir(), projects() + "/Line3");
-    EXPECT_EQ(workspace.layout.DocumentFile(ProjectDocument::Sdo), projects() + "/Line3/sdo.xml");
+    EXPECT_EQ(workspace.ProjectName, Native("/Line3"));
+    EXPECT_EQ(workspace.layout.ProjectDir(), projects() + Native("/Line3"));
+    EXPECT_EQ(workspace.layout.DocumentFile(ProjectDocument::Sdo), projects() + Native("/Line3/sdo.xml"));
 }
 
 TEST_F(WorkspaceTest, VanishedStoredProjectIsWrittenBackUnchanged)
@@ -74,7 +75,7 @@ TEST_F(WorkspaceTest, VanishedStoredProjectIsWrittenBackUnchanged)
 TEST_F(WorkspaceTest, StoredNameLeadingOutOfProjectsIsNotRestored)
 {
     CreateDirectories(dir / "Outside");
-    CreateDirectories(projects() + "/a..b");
+    CreateDirectories(projects() + Native("/a..b"));
     for (const std::string name : {"/../Outside", "\\..\\Outside", ".."}) {
         StoreLastProject(name);
         EXPECT_FALSE(workspace.Initialise(exe())) << name;
@@ -86,49 +87,49 @@ TEST_F(WorkspaceTest, StoredNameLeadingOutOfProjectsIsNotRestored)
 
 TEST_F(WorkspaceTest, OpenProjectTakesThePartAfterProjectsDir)
 {
-    CreateDirectories(projects() + "/Plant/Line3");
+    CreateDirectories(projects() + Native("/Plant/Line3"));
     workspace.Initialise(exe());
 
-    picker.result = projects() + "/Plant/Line3";
+    picker.result = projects() + Native("/Plant/Line3");
     workspace.OpenProject(picker);
     ASSERT_EQ(picker.calls.size(), 1u);
     EXPECT_EQ(picker.calls[0].title, "Select directory of project");
     EXPECT_EQ(picker.calls[0].root, projects());
     EXPECT_EQ(picker.calls[0].initialSelection, projects());
-    EXPECT_EQ(workspace.ProjectName, "/Plant/Line3");
-    EXPECT_EQ(workspace.layout.PargenFile(), projects() + "/Plant/Line3/pargen.xml");
+    EXPECT_EQ(workspace.ProjectName, Native("/Plant/Line3"));
+    EXPECT_EQ(workspace.layout.PargenFile(), projects() + Native("/Plant/Line3/pargen.xml"));
 
     picker.result = projects();
     workspace.OpenProject(picker);
-    EXPECT_EQ(picker.calls[1].initialSelection, projects() + "/Plant/Line3");
+    EXPECT_EQ(picker.calls[1].initialSelection, projects() + Native("/Plant/Line3"));
     EXPECT_EQ(workspace.ProjectName, "");
     EXPECT_EQ(workspace.layout.ProjectDir(), projects());
 }
 
 TEST_F(WorkspaceTest, CancelKeepsTheProjectAndSetsTheOpenedNameForm)
 {
-    CreateDirectories(projects() + "/Line3");
+    CreateDirectories(projects() + Native("/Line3"));
     workspace.Initialise(exe());
     // As after New project: the name as typed.
-    workspace.UseProject("Line3", projects() + "/Line3");
+    workspace.UseProject("Line3", projects() + Native("/Line3"));
     workspace.OpenProject(picker);
-    EXPECT_EQ(workspace.layout.ProjectDir(), projects() + "/Line3");
-    EXPECT_EQ(workspace.ProjectName, "/Line3");
+    EXPECT_EQ(workspace.layout.ProjectDir(), projects() + Native("/Line3"));
+    EXPECT_EQ(workspace.ProjectName, Native("/Line3"));
 }
 
 TEST_F(WorkspaceTest, CancelAfterTheProjectVanishedLeavesNoValidProject)
 {
-    CreateDirectories(projects() + "/Line3");
+    CreateDirectories(projects() + Native("/Line3"));
     StoreLastProject("/Line3");
     workspace.Initialise(exe());
-    std::filesystem::remove_all(projects() + "/Line3");
+    std::filesystem::remove_all(projects() + Native("/Line3"));
 
     workspace.OpenProject(picker);
     EXPECT_EQ(picker.calls[0].initialSelection, "") << "opens without a selection";
     EXPECT_EQ(workspace.layout.ProjectDir(), "");
     EXPECT_EQ(workspace.ProjectName, "");
     EXPECT_FALSE(workspace.layout.IsProjectValid());
-    EXPECT_EQ(workspace.layout.PargenFile(), "/pargen.xml");
+    EXPECT_EQ(workspace.layout.PargenFile(), Native("/pargen.xml"));
 }
 
 TEST_F(WorkspaceTest, SavingKeepsTheRestOfTheSettingsFile)
@@ -157,6 +158,44 @@ TEST_F(WorkspaceTest, ExistingFileInPlaceOfProjectsDoesNotStopStartUp)
     WriteText(projects(), "not a folder");
     EXPECT_FALSE(workspace.Initialise(exe()));
     EXPECT_EQ(workspace.layout.ProjectDir(), projects());
+}
+
+// Where an installed program keeps its work.
+TEST(ChooseWorkspaceDirTest, PortableWhereFilesCanBeMadeElseTheUserDataFolder)
+{
+    TempDir dir;
+    const std::string data = dir / "data";
+    CreateDirectories(dir / "readonly");
+    std::filesystem::permissions(dir / "readonly", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    struct Case {
+        std::string exeDir, userData, expected;
+    };
+    std::vector<Case> cases = {
+        {dir.path(), data, dir.path()},       // portable
+        {dir / "missing", data, data},        // nowhere to write
+        {dir / "missing", "", dir / "missing"}, // no user folder known: as before
+    };
+#ifndef _WIN32
+    cases.push_back({"/usr/lib/drevanta-c2c", data, data}); // installed, even for root
+    cases.push_back({"/usr", data, data});
+#endif
+    if (testing::PermissionsAreEnforced())
+        cases.push_back({dir / "readonly", data, data});
+    for (const Case& c : cases)
+        EXPECT_EQ(ChooseWorkspaceDir(c.exeDir, c.userData), c.expected) << c.exeDir;
+}
+
+TEST_F(WorkspaceTest, AWorkspaceApartFromTheProgramHoldsEverythingButTheFlasher)
+{
+    const std::string data = dir / "home/.local/share/drevanta-c2c";
+    EXPECT_FALSE(workspace.Initialise(dir / "bin", data));
+    EXPECT_TRUE(DirectoryExists(data + kSep + "MASTER")) << "made with every missing level";
+    EXPECT_TRUE(DirectoryExists(data + kSep + "PROJECTS"));
+    EXPECT_EQ(workspace.layout.ProjectDir(), data + kSep + "PROJECTS");
+    EXPECT_EQ(workspace.layout.SettingsFile(), data + kSep + kSettingsFileName);
+    EXPECT_EQ(workspace.layout.FlasherFile(), dir / "bin" + kSep + kFlasherFileName);
+    EXPECT_FALSE(PathExists(dir / "bin")) << "nothing is made beside the program";
 }
 
 } // namespace

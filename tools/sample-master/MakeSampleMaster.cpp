@@ -7,6 +7,7 @@
 // end record. Every line ends with CR LF.
 //
 // usage: make-sample-master OUTPUT_FILE
+//        make-sample-master --help | --version
 
 #include <cstdint>
 #include <cstdio>
@@ -79,7 +80,25 @@ void WindowRecords(std::ofstream& out, std::uint32_t start, std::uint8_t fill)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 2) {
+    const std::string argument = argc > 1 ? argv[1] : "";
+    if (argc == 2 && (argument == "--help" || argument == "-h")) {
+        std::cout << "usage: make-sample-master OUTPUT_FILE\n"
+                     "\n"
+                     "Writes a synthetic master firmware for trying the Drevanta C2C configuration\n"
+                     "tool: a Motorola S-record file shaped like the device's firmware (code\n"
+                     "records around the five configuration windows, each window in full), with\n"
+                     "CR LF line ends. It is NOT the device's firmware. An existing OUTPUT_FILE\n"
+                     "is replaced.\n";
+        return 0;
+    }
+    if (argc == 2 && argument == "--version") {
+        std::cout << "make-sample-master " << C2C_VERSION << "\n";
+        return 0;
+    }
+    // No option is ever taken for the output file's name.
+    if (argc != 2 || argument.empty() || argument[0] == '-') {
+        if (argument.size() > 1 && argument[0] == '-')
+            std::cerr << "make-sample-master: unknown option '" << argument << "'\n";
         std::cerr << "usage: make-sample-master OUTPUT_FILE\n";
         return 2;
     }
