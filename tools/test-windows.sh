@@ -21,21 +21,7 @@ started=$(date +%s)
 say() { echo "test-windows: $*"; }
 
 # ---------------------------------------------------------------- packages
-sh tools/setup-debian.sh
-PACKAGES="g++-mingw-w64-x86-64-posix wine64 dpkg-dev googletest libcli11-dev"
-missing=""
-for package in $PACKAGES; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing="$missing $package"
-    fi
-done
-if [ -n "$missing" ]; then
-    say "installing$missing"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    # shellcheck disable=SC2086
-    apt-get install -y -qq --no-install-recommends $missing
-fi
+sh tools/setup-debian.sh g++-mingw-w64-x86-64-posix wine64 dpkg-dev googletest libcli11-dev
 
 wine=$(command -v wine64 || true)
 [ -n "$wine" ] || wine=/usr/lib/wine/wine64
