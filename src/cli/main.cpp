@@ -22,6 +22,9 @@ int main(int argc, char* argv[])
                  "folders without the windows.",
                  "drevanta-c2c-cli");
     app.set_version_flag("--version", std::string("drevanta-c2c-cli ") + C2C_VERSION);
+    // A path such as /home/plant/Line3 is a path, never a Windows-style
+    // option, also in the Windows build (commands inherit this setting).
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
     app.footer("Exit status: 0 success, 1 the work failed (the reason is on standard error), 2 a wrong\n"
                "command line. drevanta-c2c-cli COMMAND --help explains each command.");
