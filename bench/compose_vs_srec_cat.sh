@@ -21,6 +21,8 @@ command -v srec_cat >/dev/null || { echo "compose_vs_srec_cat: srec_cat not foun
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/P/bin"
+# compose takes a project folder, which holds pargen.xml.
+printf '%s' '<ParametriGenerali><Boud0>5</Boud0><Boud1>5</Boud1><Type>0</Type><Positive>1</Positive><Baud_Dip_C0>0</Baud_Dip_C0><Baud_Dip_C1>0</Baud_Dip_C1><TypeC1>0</TypeC1></ParametriGenerali>' >"$work/P/pargen.xml"
 head -c 16384 /dev/urandom >"$work/P/bin/bank1.bin"
 head -c 16384 /dev/urandom >"$work/P/bin/bank2.bin"
 
