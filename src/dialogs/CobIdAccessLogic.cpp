@@ -105,20 +105,24 @@ CobIdLoad CobIdAccessLogic::Show()
 bool CobIdAccessLogic::CheckTables()
 {
     badCell = FindCobIdError(tables, formats);
+    return !ReportBadCell();
+}
+
+bool CobIdAccessLogic::ReportBadCell()
+{
     if (!badCell)
-        return true;
+        return false;
     shownTab = badCell->direction;
     services_.messages.showError(badCell->message);
-    return false;
+    return true;
 }
 
 bool CobIdAccessLogic::Ok()
 {
-    if (!CheckTables())
-        return false;
     try {
-        SaveCobIdTables(state_.workspace.layout, tables, formats);
-        return true;
+        // The save checks every cell first and writes nothing when one is bad.
+        badCell = SaveCobIdTables(state_.workspace.layout, tables, formats);
+        return !ReportBadCell();
     } catch (const std::exception& error) {
         // Saying why the tables were not saved beats a window that silently
         // refuses to close; the old file and the edited tables are both kept.

@@ -118,6 +118,9 @@ public:
     const UiServices& Services() const { return services_; }
 
 private:
+    // Shows the recorded bad cell, if any, and turns to its tab.
+    bool ReportBadCell();
+
     ProgramState& state_;
     UiServices services_;
 };

@@ -5,7 +5,6 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <optional>
 
@@ -285,13 +284,8 @@ std::string ReadCobIdCsvFile(const std::string& path)
 {
     if (!PathExists(path))
         throw Error("File \"" + path + "\" not found");
-    if (!IsRegularFile(path))
-        throw Error("\"" + path + "\" is not a regular file");
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (!ec && size > kCobIdCsvLimit)
-        throw Error("File \"" + path + "\" is too large for CobID tables (" + std::to_string(size) + " bytes)");
-    return ReadWholeFile(path);
+    // A FIFO, a device or a file beyond the limit is refused by the reading.
+    return ReadWholeFile(path, kCobIdCsvLimit);
 }
 
 std::string CobIdCsvProblemText(const std::string& file, const CobIdCsvProblem& problem)

@@ -10,7 +10,7 @@
 #include "project/ProjectLayout.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <optional>
@@ -26,21 +26,17 @@ BankBytes ReadBankFile(const std::string& path, std::vector<std::string>& warnin
 {
     if (!PathExists(path))
         throw Error("File \"" + path + "\" not found");
-    if (!IsRegularFile(path))
-        throw Error("\"" + path + "\" is not a regular file");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw Error("Cannot open file \"" + path + "\"");
+    // A FIFO or a device is refused here, never waited on.
+    FileHandle file = OpenRegularFile(path);
     BankBytes bank;
     bank.fill(0xFF);
-    in.read(reinterpret_cast<char*>(bank.data()), static_cast<std::streamsize>(bank.size()));
-    const auto got = static_cast<std::size_t>(in.gcount());
-    if (in.bad())
+    const std::size_t got = std::fread(bank.data(), 1, bank.size(), file.get());
+    if (std::ferror(file.get()))
         throw Error("Cannot read file \"" + path + "\"");
     if (got < bank.size())
         warnings.push_back("\"" + path + "\" holds " + std::to_string(got) +
                            " bytes, not a whole bank of 16384: the rest is taken as 0xFF");
-    else if (in.peek() != std::char_traits<char>::eof())
+    else if (std::fgetc(file.get()) != EOF)
         warnings.push_back("\"" + path + "\" is longer than a bank of 16384 bytes: the rest is not read");
     return bank;
 }
