@@ -81,9 +81,16 @@ bool Inserted(const ChainOutcome& outcome)
     return false;
 }
 
+// The tables' warnings of a build: the bank files are written all the same.
+void PrintTableWarnings(const std::vector<CobIdWarning>& warnings)
+{
+    for (const CobIdWarning& warning : warnings)
+        std::cerr << "Warning: " << warning.text << "\n";
+}
+
 int RunBuild(const std::string& argument)
 {
-    UpdateDevice(ExistingProject(argument));
+    PrintTableWarnings(UpdateDevice(ExistingProject(argument)));
     return kExitSuccess;
 }
 
@@ -122,6 +129,7 @@ int RunUpdate(const FirmwareOptions& options)
     NoProgress progress;
     ProcessShell shell;
     const FirmwareUpdateOutcome outcome = UpdateFirmware(project, update, messages, progress, shell);
+    PrintTableWarnings(outcome.tableWarnings);
     if (!Inserted(outcome.chain))
         return kExitFailed;
     if (outcome.flasher && *outcome.flasher != FlasherStart::Started) {
@@ -140,7 +148,9 @@ void AddFirmwareCommands(CLI::App& app, Commands& commands)
     build->add_option("PROJECT_DIR", *built, "The project's folder")->required()->check(NonEmpty());
     build->footer("Builds the configuration image from pargen.xml and CanCanCobID.xml exactly as \"Update\n"
                   "Device\" does and writes PROJECT_DIR/bin/bank1.bin .. bank5.bin and bankg.c, replacing\n"
-                  "older files. The bin folder must exist.");
+                  "older files. The bin folder must exist. Rows the build takes otherwise than they seem to\n"
+                  "say (an identifier listed twice, a Modify CobID without an Original CobID, rows beyond\n"
+                  "the device's 2000 list entries) are named on standard error; they do not stop it.");
     commands.push_back({build, [built] { return Reporting([&] { return RunBuild(*built); }); }});
 
     auto composed = std::make_shared<FirmwareOptions>();

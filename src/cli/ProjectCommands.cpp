@@ -76,6 +76,9 @@ int RunComm(const CommOptions& options)
     std::cout << PortText(0, shown.bitRate0, shown.dipSwitch0, shown.format0) << "\n"
               << PortText(1, shown.bitRate1, shown.dipSwitch1, shown.format1) << "\n"
               << "Positive Implementation: " << (shown.positive ? "on" : "off") << "\n";
+    // Saved all the same; the rows are moved when Set CobID Access is shown.
+    if (outcome.carryOver.Any())
+        std::cerr << CobIdCarryOverText(outcome.carryOver, CarryOverTime::AtNextShowing) << "\n";
     return kExitSuccess;
 }
 
@@ -126,7 +129,9 @@ void AddProjectCommands(CLI::App& app, Commands& commands)
     settings->footer("Changes only what is given, with the rules of SET COMMUNICATION: Positive Implementation\n"
                      "stays on while the ports run different frame formats (--positive off is then refused\n"
                      "and nothing is written). Prints the resulting settings; without an option it only\n"
-                     "prints them.");
+                     "prints them. When a port goes to CAN 2.0B the tables shrink to 2000 rows: filled rows\n"
+                     "of CanCanCobID.xml beyond N\u00B0 1999, which Set CobID Access will move into empty rows\n"
+                     "(or cannot keep), are named on standard error.");
     commands.push_back({settings, [comm] { return Reporting([&] { return RunComm(*comm); }); }});
 
     auto checked = std::make_shared<std::string>();

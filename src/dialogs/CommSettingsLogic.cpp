@@ -1,6 +1,7 @@
 #include "dialogs/CommSettingsLogic.h"
 
 #include "dialogs/ProgramState.h"
+#include "operations/CommChange.h"
 #include "operations/Operations.h"
 
 namespace c2c {
@@ -64,8 +65,13 @@ bool CommSettingsLogic::ShowReading(const PargenReading& reading)
 void CommSettingsLogic::Ok()
 {
     const CommSettings settings = Settings();
+    const CommSession before = state_.session;
     state_.session = SessionOf(settings);
     SaveCommSettings(state_.workspace.layout, settings);
+    // Saved all the same: Set CobID Access moves the rows at its next showing.
+    const CobIdCarryOver carryOver = PlanCobIdCarryOver(state_.workspace.layout, before, state_.session);
+    if (carryOver.Any())
+        services_.messages.showMessage(CobIdCarryOverText(carryOver, CarryOverTime::AtNextShowing));
 }
 
 void CommSettingsLogic::SetDipSwitch(int port, bool set)

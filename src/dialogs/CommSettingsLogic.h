@@ -45,7 +45,9 @@ public:
 
     // OK: the controls become the session's formats, then pargen.xml is
     // written. The session changes even when the write fails (the Error
-    // propagates and the window stays open).
+    // propagates and the window stays open). When the new formats shorten
+    // the CobID tables and CanCanCobID.xml holds filled rows beyond them, a
+    // message says what Set CobID Access will do with those rows.
     void Ok();
 
     // Dip-switch rule: a port's bit-rate list is disabled while its box is set.

@@ -23,10 +23,33 @@ std::string Quoted(const std::string& text)
     return "\"" + text + "\"";
 }
 
+// Reads one row element's cells into `row`. False when it lacks an
+// identifier attribute; the cells read before the failure keep what they
+// received.
+bool ReadRowLeniently(pugi::xml_node element, CobIdRow& row)
+{
+    // Rows are taken by position whatever their name; a node that is not an
+    // element has no attributes and so stops the reading like a row without
+    // Orig_CobID.
+    pugi::xml_attribute original = element.attribute(kOrigAttribute);
+    if (!original)
+        return false;
+    row.Orig_CobID = original.value();
+    pugi::xml_attribute modified = element.attribute(kModAttribute);
+    if (!modified)
+        return false;
+    row.Mod_CobID = modified.value();
+    row.Desc = element.attribute(kDescAttribute).value();
+    return true;
+}
+
 // Reads one section into `table`, keeping its length. False when a row
 // lacks an identifier attribute; the rows before it, and that row's cells
-// read before the failure, keep what they received.
-bool ReadSectionLeniently(pugi::xml_node section, CobIdTable& table)
+// read before the failure, keep what they received. The rows beyond the
+// table's length that hold any text go to `beyond`, when given; a row there
+// that cannot be read ends that collection only, as those rows were never
+// part of the reading.
+bool ReadSectionLeniently(pugi::xml_node section, CobIdTable& table, std::vector<CobIdStoredRow>* beyond)
 {
     pugi::xml_node_iterator child = section.begin();
     for (CobIdRow& row : table) {
@@ -34,19 +57,16 @@ bool ReadSectionLeniently(pugi::xml_node section, CobIdTable& table)
             row = CobIdRow{};
             continue;
         }
-        // Rows are taken by position whatever their name; a node that is not
-        // an element has no attributes and so stops the reading like a row
-        // without Orig_CobID.
-        pugi::xml_attribute original = child->attribute(kOrigAttribute);
-        if (!original)
+        if (!ReadRowLeniently(*child, row))
             return false;
-        row.Orig_CobID = original.value();
-        pugi::xml_attribute modified = child->attribute(kModAttribute);
-        if (!modified)
-            return false;
-        row.Mod_CobID = modified.value();
-        row.Desc = child->attribute(kDescAttribute).value();
         ++child;
+    }
+    for (std::size_t number = table.size(); beyond && child != section.end(); ++child, ++number) {
+        CobIdRow row;
+        if (!ReadRowLeniently(*child, row))
+            break;
+        if (row != CobIdRow{})
+            beyond->push_back({number, std::move(row)});
     }
     return true;
 }
@@ -113,6 +133,28 @@ std::string CobIdCellText(const CobIdTable& table, std::size_t row, int column)
     return column == kNumberColumn ? std::to_string(row) : table[row].Cell(column);
 }
 
+std::string CobIdRowNumbersText(const std::vector<std::size_t>& rows)
+{
+    std::vector<std::string> runs;
+    for (std::size_t i = 0; i < rows.size();) {
+        std::size_t last = i;
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1)
+            ++last;
+        // Two neighbours read better as two numbers.
+        if (last == i + 1)
+            last = i;
+        std::string run = "N\u00B0 " + std::to_string(rows[i]);
+        if (last > i)
+            run += " to " + std::to_string(rows[last]);
+        runs.push_back(std::move(run));
+        i = last + 1;
+    }
+    std::string text;
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == runs.size() ? " and " : ", ") + runs[i];
+    return text;
+}
+
 std::size_t CobIdTableLength(const CommSession& session)
 {
     return session.CanType0 == 0 && session.CanType1 == 0 ? kStandardTableLength : kExtendedTableLength;
@@ -144,19 +186,19 @@ std::optional<CobIdCellError> FindCobIdError(const CobIdTables& tables, const Co
     return FindInTable(tables.can1ToCan0, kCan1ToCan0, session);
 }
 
-CobIdLoad ReadCobIdLeniently(const std::string& path, CobIdTables& tables)
+CobIdLoad ReadCobIdLeniently(const std::string& path, CobIdTables& tables, CobIdRowsBeyond* beyond)
 {
     if (!FileExists(path))
         return CobIdLoad::Missing;
     try {
-        return ParseCobIdLeniently(ReadWholeFile(path), tables);
+        return ParseCobIdLeniently(ReadWholeFile(path), tables, beyond);
     } catch (const std::exception&) {
         // Reading for the window never reports anything.
         return CobIdLoad::Stopped;
     }
 }
 
-CobIdLoad ParseCobIdLeniently(std::string_view text, CobIdTables& tables)
+CobIdLoad ParseCobIdLeniently(std::string_view text, CobIdTables& tables, CobIdRowsBeyond* beyond)
 {
     try {
         pugi::xml_document document;
@@ -165,7 +207,8 @@ CobIdLoad ParseCobIdLeniently(std::string_view text, CobIdTables& tables)
         pugi::xml_node root = document.child(kCobIdRoot);
         for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
             pugi::xml_node section = root.child(kCobIdSections[static_cast<std::size_t>(direction)]);
-            if (!section || !ReadSectionLeniently(section, tables.Table(direction)))
+            auto* collected = beyond ? &(*beyond)[static_cast<std::size_t>(direction)] : nullptr;
+            if (!section || !ReadSectionLeniently(section, tables.Table(direction), collected))
                 return CobIdLoad::Stopped;
         }
         return CobIdLoad::Complete;

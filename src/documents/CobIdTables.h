@@ -10,7 +10,8 @@
 //
 // The program reads the document in two ways: leniently for the Set CobID
 // Access window (into tables of a fixed length; a broken document ends the
-// reading silently) and strictly for the build (every row; a broken
+// reading silently; rows beyond the tables' length can be collected apart,
+// so that nothing stored is dropped without a word) and strictly for the build (every row; a broken
 // document is an error naming what is wrong).
 
 #include "documents/CommSettings.h"
@@ -79,6 +80,19 @@ struct CobIdTables {
 // The text of any cell, column 0 (the row number in decimal) included.
 std::string CobIdCellText(const CobIdTable& table, std::size_t row, int column);
 
+// Row numbers as the user reads them, runs of three or more joined: "N° 5",
+// "N° 5 and N° 6", "N° 2, N° 5 to 7 and N° 9". `rows` ascending.
+std::string CobIdRowNumbersText(const std::vector<std::size_t>& rows);
+
+// A stored row by its N°, its position in its section.
+struct CobIdStoredRow {
+    std::size_t number;
+    CobIdRow row;
+    bool operator==(const CobIdStoredRow&) const = default;
+};
+// Per direction, the stored rows beyond the tables' length that hold any text.
+using CobIdRowsBeyond = std::array<std::vector<CobIdStoredRow>, 2>;
+
 std::size_t CobIdTableLength(const CommSession& session);
 
 // The accepted range of a frame format: 0 to `maximum`, and the tail of the
@@ -120,9 +134,11 @@ enum class CobIdLoad {
 // is shorter; rows beyond the table's length are ignored. A missing Desc
 // reads as empty. A document that does not parse, a missing root or
 // section, or a row without Orig_CobID or Mod_CobID ends the reading.
-CobIdLoad ReadCobIdLeniently(const std::string& path, CobIdTables& tables);
+// With `beyond`, the rows beyond the tables' length that hold any text are
+// collected there (up to the first row that cannot be read).
+CobIdLoad ReadCobIdLeniently(const std::string& path, CobIdTables& tables, CobIdRowsBeyond* beyond = nullptr);
 // The same reading of a document's text (Complete or Stopped).
-CobIdLoad ParseCobIdLeniently(std::string_view text, CobIdTables& tables);
+CobIdLoad ParseCobIdLeniently(std::string_view text, CobIdTables& tables, CobIdRowsBeyond* beyond = nullptr);
 
 // The strict reading of the build: every child of each section is a row,
 // whatever its name, and must carry Orig_CobID and Mod_CobID (Desc may be

@@ -38,12 +38,23 @@ CommSettings AsTheWindowShows(const CommSettings& stored)
     return shown;
 }
 
+CobIdCarryOver PlanCobIdCarryOver(const ProjectLayout& project, const CommSession& before, const CommSession& after)
+{
+    const std::size_t length = CobIdTableLength(after);
+    if (length >= CobIdTableLength(before))
+        return {};
+    CobIdTables tables{CobIdTable(length), CobIdTable(length)};
+    CobIdRowsBeyond beyond;
+    ReadCobIdLeniently(project.CobIdFile(), tables, &beyond);
+    return CarryOverRows(tables, beyond);
+}
+
 CommChangeOutcome ChangeCommSettings(const ProjectLayout& project, const CommChanges& changes)
 {
     project.RequireProject();
     const CommSettings stored = ReadPargenStrictly(project.PargenFile());
     if (!changes.Any())
-        return {CommChangeResult::Unchanged, stored};
+        return {CommChangeResult::Unchanged, stored, {}};
 
     CommSettings settings = AsTheWindowShows(stored);
     for (int port : {0, 1}) {
@@ -63,11 +74,12 @@ CommChangeOutcome ChangeCommSettings(const ProjectLayout& project, const CommCha
     // ports run the same format.
     if (settings.format0 != settings.format1) {
         if (changes.positive == false)
-            return {CommChangeResult::PositiveForced, stored};
+            return {CommChangeResult::PositiveForced, stored, {}};
         settings.positive = 1;
     }
     SaveCommSettings(project, settings);
-    return {CommChangeResult::Saved, settings};
+    return {CommChangeResult::Saved, settings,
+            PlanCobIdCarryOver(project, SessionOf(stored), SessionOf(settings))};
 }
 
 } // namespace c2c

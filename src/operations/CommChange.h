@@ -3,6 +3,7 @@
 // values given change, and the SET COMMUNICATION window's rules hold as if
 // the user had opened it, changed those controls and pressed OK.
 
+#include "documents/CobIdCarryOver.h"
 #include "documents/CommSettings.h"
 
 #include <array>
@@ -37,6 +38,9 @@ enum class CommChangeResult {
 struct CommChangeOutcome {
     CommChangeResult result;
     CommSettings settings; // as stored when Unchanged, as written when Saved
+    // When Saved: the stored rows that the next showing of Set CobID
+    // Access moves (or cannot keep), see PlanCobIdCarryOver.
+    CobIdCarryOver carryOver;
 };
 
 // The values the window shows for stored settings: a bit rate outside the
@@ -44,10 +48,18 @@ struct CommChangeOutcome {
 // only when they hold 1.
 CommSettings AsTheWindowShows(const CommSettings& stored);
 
+// When the formats `before` give longer tables than those `after` (a port
+// went to CAN 2.0B): the rows of the project's CanCanCobID.xml beyond the
+// new length that the next showing of Set CobID Access will move into empty
+// rows, or cannot keep. Nothing when the tables do not shrink or the
+// document is missing; the document is read as the window reads it.
+CobIdCarryOver PlanCobIdCarryOver(const ProjectLayout& project, const CommSession& before, const CommSession& after);
+
 // Reads pargen.xml as the build does (an Error when it is missing or
 // broken), applies `changes` to what the window would show, forces Positive
 // Implementation on while the formats differ and writes pargen.xml as OK
-// does. Throws Error when the file cannot be written; the old one is kept.
+// does, telling what the change of formats does to the stored tables.
+// Throws Error when the file cannot be written; the old one is kept.
 CommChangeOutcome ChangeCommSettings(const ProjectLayout& project, const CommChanges& changes);
 
 } // namespace c2c

@@ -49,7 +49,7 @@ std::optional<CobIdCellError> SaveCobIdTables(const ProjectLayout& project, cons
     return std::nullopt;
 }
 
-void UpdateDevice(const ProjectLayout& project)
+std::vector<CobIdWarning> UpdateDevice(const ProjectLayout& project)
 {
     ProjectLock lock(project);
     const CommSettings settings = ReadPargenStrictly(project.PargenFile());
@@ -57,6 +57,9 @@ void UpdateDevice(const ProjectLayout& project)
     auto image = std::make_unique<BankImage>(); // 80 KiB: kept off the stack
     BuildBankImage(settings, tables, *image);
     WriteBankFiles(project, *image);
+    // The layout as the build chose it, from the low bytes of the formats.
+    return FindCobIdWarnings(tables, IsExtendedLayout(static_cast<std::uint8_t>(settings.format0),
+                                                      static_cast<std::uint8_t>(settings.format1)));
 }
 
 ComposerSettings ComposerSettingsFor(const ProjectLayout& project, const std::string& masterPath,

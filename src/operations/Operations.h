@@ -9,10 +9,12 @@
 // Error(ProjectBusyText(...)) and change nothing.
 
 #include "firmware/SRecordComposer.h"
+#include "operations/CobIdWarnings.h"
 
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace c2c {
 
@@ -62,7 +64,9 @@ std::optional<CobIdCellError> SaveCobIdTables(const ProjectLayout& project, cons
 // "Update Device" without the window: reads both documents as the build
 // reads them, builds the configuration image and writes bank1.bin ..
 // bank5.bin and bankg.c into the project's bin folder. Throws Error.
-void UpdateDevice(const ProjectLayout& project);
+// Returns the tables' warnings (FindCobIdWarnings): what was built
+// otherwise than the tables seem to say.
+std::vector<CobIdWarning> UpdateDevice(const ProjectLayout& project);
 
 // ---------------------------------------------------------------- firmware
 

@@ -3,12 +3,11 @@
 #include "documents/CobIdTables.h"
 #include "documents/CommSettings.h"
 #include "documents/IntegerText.h"
-#include "image/BankDecoder.h"
 #include "image/BankImage.h"
+#include "operations/CobIdWarnings.h"
 #include "platform/Error.h"
 #include "project/ProjectLayout.h"
 
-#include <map>
 #include <optional>
 
 namespace c2c {
@@ -23,14 +22,9 @@ std::string CellName(int direction, std::size_t row, int column, const std::stri
            std::to_string(row) + ", " + kColumnNames[column] + " " + QuotedValue(text);
 }
 
-void CheckTable(const CobIdTable& table, int direction, const std::optional<CommSettings>& settings,
+void CheckTable(const CobIdTable& table, int direction, const std::optional<CommSettings>& settings, bool extended,
                 std::vector<std::string>& problems)
 {
-    const bool extended = settings && IsExtendedLayout(static_cast<std::uint8_t>(settings->format0),
-                                                       static_cast<std::uint8_t>(settings->format1));
-    const std::string name = kCobIdTableNames[static_cast<std::size_t>(direction)];
-    std::map<std::int32_t, std::size_t> firstRow; // standard layout: identifier -> N°
-    std::size_t listed = 0;
     for (std::size_t r = 0; r < table.size(); ++r) {
         for (int column : {kOriginalColumn, kModifyColumn}) {
             const std::string& text = table[r].Cell(column);
@@ -52,22 +46,7 @@ void CheckTable(const CobIdTable& table, int direction, const std::optional<Comm
             if (limit && (*value < 0 || *value > limit->maximum))
                 problems.push_back(CellName(direction, r, column, text) + limit->tail);
         }
-        if (table[r].Orig_CobID.empty())
-            continue;
-        ++listed;
-        const std::optional<std::int32_t> id = TryParseInteger(table[r].Orig_CobID);
-        if (!extended && settings && id) {
-            auto [at, first] = firstRow.emplace(*id, r);
-            if (!first)
-                problems.push_back("Table " + name + ", N\u00B0 " + std::to_string(at->second) + " and N\u00B0 " +
-                                   std::to_string(r) + " both translate " + IdentifierText(static_cast<std::uint32_t>(*id)) +
-                                   "; the later row wins");
-        }
     }
-    if (extended && listed > kMaxListEntries)
-        problems.push_back("Table " + name + ": " + std::to_string(listed) +
-                           " rows have an Original CobID; the device takes 2000 and leaves out the rows of the "
-                           "largest identifiers");
 }
 
 } // namespace
@@ -89,8 +68,18 @@ std::vector<std::string> CheckProjectDocuments(const ProjectLayout& project)
         problems.push_back(error.what());
     }
     if (tables) {
-        CheckTable(tables->can0ToCan1, kCan0ToCan1, settings, problems);
-        CheckTable(tables->can1ToCan0, kCan1ToCan0, settings, problems);
+        const bool extended = settings && IsExtendedLayout(static_cast<std::uint8_t>(settings->format0),
+                                                           static_cast<std::uint8_t>(settings->format1));
+        // The warnings depend on the layout: without readable settings
+        // only the cells are checked.
+        const std::vector<CobIdWarning> warnings =
+            settings ? FindCobIdWarnings(*tables, extended) : std::vector<CobIdWarning>{};
+        for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
+            CheckTable(tables->Table(direction), direction, settings, extended, problems);
+            for (const CobIdWarning& warning : warnings)
+                if (warning.direction == direction)
+                    problems.push_back(warning.text);
+        }
     }
     return problems;
 }

@@ -9,6 +9,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace c2c {
 
@@ -20,6 +21,7 @@ struct FirmwareUpdate {
 };
 
 struct FirmwareUpdateOutcome {
+    std::vector<CobIdWarning> tableWarnings; // of the build, see UpdateDevice
     ChainOutcome chain;
     std::optional<FlasherStart> flasher; // when it was tried
 

@@ -70,6 +70,17 @@ TEST_F(BuildCommandTest, ErrorsGoToStandardErrorAndNothingIsWritten)
     EXPECT_EQ(result.err, "Project not valid.\n") << "the root folder is no project";
 }
 
+TEST_F(BuildCommandTest, RowsTakenOtherwiseAreNamedOnStandardErrorAndTheBuildGoesOn)
+{
+    WriteProject(project.path(), PargenXml(kStandardPargen), CobIdXml({{"0x181", "1"}, {"", "5"}, {"385", ""}}, {}));
+    const CliResult result = Cli(BuildProject());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "Warning: Table CAN0 to CAN1, N\u00B0 0 and N\u00B0 2 both list 0x181; the later row wins\n"
+                          "Warning: Table CAN0 to CAN1, N\u00B0 1 has a Modify CobID but no Original CobID; the build "
+                          "ignores it\n");
+    EXPECT_EQ(ReadText(project / "bin/bank1.bin").size(), 16384u);
+}
+
 TEST_F(BuildCommandTest, HelpAndWrongCommandLines)
 {
     const CliResult help = Cli("build --help");

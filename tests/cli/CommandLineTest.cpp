@@ -234,6 +234,21 @@ TEST_F(CommandLineRefusals, ChecksListEveryProblem)
     EXPECT_EQ(result.err, "2 problems found.\n");
 }
 
+TEST(CommandLine, CommSaysWhatShorterTablesDoToTheStoredRows)
+{
+    TempDir dir;
+    CobIdRows rows(2048);
+    rows[2040] = {"0x7FE", "0x7FD"};
+    WriteProject(dir.path(), PargenXml(kStandardPargen), CobIdXml(rows, {}));
+    const CliResult result = RunCli("comm " + Quote(dir.path()) + " --format1 2.0B");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_THAT(result.out, HasSubstr("CAN 1: 250 kbit/s, CAN 2.0B"));
+    EXPECT_EQ(result.err, "The CobID tables will have 2000 rows (a port runs CAN 2.0B), and CanCanCobID.xml holds "
+                          "filled rows beyond N\u00B0 1999.\nCAN0 to CAN1: Set CobID Access will move 1 row stored as "
+                          "N\u00B0 2040 into the first empty row, N\u00B0 0.\n");
+    EXPECT_EQ(RunCli("comm " + Quote(dir.path()) + " --format0 2.0B").err, "") << "no shorter than they are";
+}
+
 TEST(CommandLine, HelpOnEveryCommandAndTheVersion)
 {
     for (const char* command : {"new", "comm", "check", "cobid", "cobid export", "cobid import", "build", "compose",
@@ -258,7 +273,7 @@ TEST(CommandLine, UpdateStartsTheFlasherBesideTheProgram)
                                                 " " + Quote(dir / "flasher.txt") + "\n");
     std::filesystem::permissions(dir / "program/Tessimor.exe", std::filesystem::perms::owner_all);
     const std::string project = dir / "p";
-    WriteProject(project, PargenXml(kStandardPargen), CobIdXml({{"1", "2"}}, {}));
+    WriteProject(project, PargenXml(kStandardPargen), CobIdXml({{"1", "2"}, {"", "3"}}, {}));
     std::filesystem::create_directories(dir / "MASTER");
     WriteMaster(dir / "MASTER/SX40517.sx");
 
@@ -266,6 +281,8 @@ TEST(CommandLine, UpdateStartsTheFlasherBesideTheProgram)
                                         " --flash COM3",
                                     dir / "program/drevanta-c2c-cli");
     EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "Warning: Table CAN0 to CAN1, N\u00B0 1 has a Modify CobID but no Original CobID; the build "
+                          "ignores it\n");
     for (int i = 0; i < 500 && !std::filesystem::exists(dir / "flasher.txt"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(ReadText(dir / "flasher.txt"), project + "/New_SX40517.sx\n2\n" + dir / "MASTER" + "\n");

@@ -1,6 +1,7 @@
 #include "dialogs/CommSettingsLogic.h"
 
 #include "dialogs/ProgramState.h"
+#include "documents/CobIdTables.h"
 #include "platform/Error.h"
 #include "support/Fakes.h"
 #include "support/ProjectDocuments.h"
@@ -34,6 +35,26 @@ TEST_F(CommSettingsLogicTest, CreationTimeStatesAreWrittenAsTwoPointZeroB)
     EXPECT_EQ(state.session.CanType0, 1);
     EXPECT_EQ(state.session.CanType1, 1);
     EXPECT_FALSE(state.session.PositiveImpl);
+}
+
+TEST_F(CommSettingsLogicTest, ShorterTablesAreAnnouncedWithTheRowsSetCobIdAccessWillMove)
+{
+    WriteText(file(), PargenXml({"5", "5", "0", "1", "0", "0", "0"}));
+    CobIdTable table(2048);
+    table[2040] = {"0x7FE", "0x7FD", ""};
+    WriteCobIdDocument(dir / "CanCanCobID.xml", {table, CobIdTable(2048)});
+    state.session = {0, 0, true};
+    dialog.Show();
+    dialog.ChooseFormat(1, true);
+    dialog.Ok();
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{
+                                    "The CobID tables will have 2000 rows (a port runs CAN 2.0B), and CanCanCobID.xml "
+                                    "holds filled rows beyond N\u00B0 1999.\nCAN0 to CAN1: Set CobID Access will move 1 row "
+                                    "stored as N\u00B0 2040 into the first empty row, N\u00B0 0."});
+    EXPECT_EQ(ReadText(file()), PargenXml({"5", "5", "0", "1", "0", "0", "1"})) << "saved all the same";
+    messages.messages.clear();
+    dialog.Ok();
+    EXPECT_TRUE(messages.messages.empty()) << "the tables do not shrink again";
 }
 
 TEST_F(CommSettingsLogicTest, RoundTripThroughTheDialog)

@@ -2,6 +2,7 @@
 // the window's rules, the check of a project, a firmware verified against
 // its project, and the update that starts the flasher.
 
+#include "operations/CobIdWarnings.h"
 #include "operations/CommChange.h"
 #include "operations/FirmwareInspection.h"
 #include "operations/ProjectCheck.h"
@@ -102,9 +103,11 @@ TEST_F(ProjectTest, CheckListsEveryProblemNotOnlyTheFirst)
                 ElementsAre("Table CAN0 to CAN1, N\u00B0 0, Original CobID '0x800' lies outside 0x000-0x7FF, the range "
                             "of the standard layout",
                             "Table CAN0 to CAN1, N\u00B0 1, Original CobID '7FF' is not an integer",
-                            "Table CAN0 to CAN1, N\u00B0 2 and N\u00B0 3 both translate 0x010; the later row wins",
+                            "Table CAN0 to CAN1, N\u00B0 2 and N\u00B0 3 both list 0x010; the later row wins",
                             "Table CAN1 to CAN0, N\u00B0 0, Modify CobID '-1' lies outside 0x000-0x7FF, the range of "
-                            "the standard layout"));
+                            "the standard layout",
+                            "Table CAN1 to CAN0, N\u00B0 0 has a Modify CobID but no Original CobID; the build ignores "
+                            "it"));
 
     WriteProject(dir.path(), PargenXml({"5", "5", "0", "1", "0", "0", "1"}), CobIdXml({{"0x800", "0x1FFFFFFF"}}, {}));
     EXPECT_THAT(CheckProjectDocuments(project),
@@ -113,6 +116,72 @@ TEST_F(ProjectTest, CheckListsEveryProblemNotOnlyTheFirst)
 
     RemoveFile(project.CobIdFile());
     EXPECT_THAT(CheckProjectDocuments(project), ElementsAre(HasSubstr("CanCanCobID.xml\" not found")));
+}
+
+struct WarningCase {
+    const char* name;
+    bool extended;
+    CobIdRows can0ToCan1, can1ToCan0;
+    std::vector<std::string> lines;
+};
+
+void PrintTo(const WarningCase& c, std::ostream* out) { *out << c.name; }
+
+class CobIdWarningsTest : public ::testing::TestWithParam<WarningCase> {};
+
+TEST_P(CobIdWarningsTest, NameWhatTheBuildTakesOtherwise)
+{
+    const WarningCase& c = GetParam();
+    auto table = [](const CobIdRows& rows) {
+        CobIdTable table;
+        for (const auto& row : rows)
+            table.push_back({row.orig, row.mod, ""});
+        return table;
+    };
+    EXPECT_EQ(CobIdWarningLines(FindCobIdWarnings({table(c.can0ToCan1), table(c.can1ToCan0)}, c.extended)), c.lines);
+}
+
+CobIdRows Descending(std::size_t count)
+{
+    CobIdRows rows;
+    for (std::size_t r = 0; r < count; ++r)
+        rows.push_back({std::to_string(5000 - r), ""});
+    return rows;
+}
+
+const std::string kN = "N\u00B0 ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CobIdWarningsTest,
+    ::testing::Values(
+        WarningCase{"None", false, {{"1", ""}, {"2", "x"}, {"", ""}}, {{"1", "1"}}, {}},
+        WarningCase{"OneIdentifierInEverySyntax", false, {{"5", ""}, {"1", ""}, {"0x1", "2"}, {"$1", ""}, {"bad", ""}, {"bad", ""}}, {},
+                    {"Table CAN0 to CAN1, " + kN + "1 to 3 all list 0x001; the last of them wins"}},
+        WarningCase{"DuplicatesInTheExtendedLayout", true, {}, {{"0x12345", ""}, {"74565", "1"}},
+                    {"Table CAN1 to CAN0, " + kN + "0 and " + kN + "1 both list 0x12345; the device may take either"}},
+        WarningCase{"ModifyWithoutOriginal", false, {}, {{"", "1"}, {"", ""}, {"", "2"}, {"", "3"}, {"4", ""}, {"", " "}},
+                    {"Table CAN1 to CAN0, " + kN + "0, " + kN + "2, " + kN + "3 and " + kN +
+                     "5 have a Modify CobID but no Original CobID; the build ignores them"}},
+        WarningCase{"BeyondTheDevicesList", true, Descending(2003), {},
+                    {"Table CAN0 to CAN1, " + kN + "0 to 2 are left out of the image: 2003 rows have an Original CobID, "
+                     "and the device's list holds 2000 entries, dropping those of the largest identifiers"}},
+        WarningCase{"NoListInTheStandardLayout", false, Descending(2003), {}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ProjectTest, CheckNamesTheTablesWarningsAfterTheCells)
+{
+    CobIdRows rows = Descending(2001);
+    rows[5] = {"", "0x10"};
+    rows.push_back({"0x1FFFFFFF", ""});
+    rows.push_back({"536870911", "7FF"});
+    WriteProject(dir.path(), PargenXml(kExtendedPargen), CobIdXml(rows, {}));
+    EXPECT_THAT(CheckProjectDocuments(project),
+                ElementsAre("Table CAN0 to CAN1, " + kN + "2002, Modify CobID '7FF' is not an integer",
+                            "Table CAN0 to CAN1, " + kN + "2001 and " + kN + "2002 both list 0x1FFFFFFF; the device may take either",
+                            "Table CAN0 to CAN1, " + kN + "5 has a Modify CobID but no Original CobID; the build ignores it",
+                            "Table CAN0 to CAN1, " + kN + "2001 and " + kN + "2002 are left out of the image: 2002 rows have an "
+                            "Original CobID, and the device's list holds 2000 entries, dropping those of the largest "
+                            "identifiers"));
 }
 
 // ---------------------------------------------------------------- verify
