@@ -9,12 +9,12 @@
 
 namespace c2c {
 
-bool CobIdAccessLogic::ImportCsv()
+CobIdEdit CobIdAccessLogic::ImportCsv()
 {
     const auto path = services_.files.pickFile(kImportCsvCaption, state_.workspace.layout.ProjectDir(), kCsvFilter,
                                                kCsvPattern);
     if (!path)
-        return false;
+        return {kEditImportCsv, {}};
     CobIdCsvReading reading = ReadCobIdCsv(ReadCobIdCsvFile(*path), formats);
     if (!reading.problems.empty()) {
         std::string text;
@@ -23,11 +23,10 @@ bool CobIdAccessLogic::ImportCsv()
         if (reading.problems.size() > kShownCsvProblems)
             text += "... and " + std::to_string(reading.problems.size() - kShownCsvProblems) + " more lines\n";
         services_.messages.showError(text + "Nothing was imported.");
-        return false;
+        return {kEditImportCsv, {}};
     }
-    tables = std::move(reading.tables);
     badCell.reset();
-    return true;
+    return DiffCobIdTables(kEditImportCsv, tables, reading.tables);
 }
 
 void CobIdAccessLogic::ExportCsv()

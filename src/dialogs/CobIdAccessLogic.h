@@ -1,9 +1,20 @@
 #pragma once
 // The Set CobID Access window's logic: the two translation tables on two
 // tabs, their check and save, "Compile All CobID" and "Cancel All CobID",
-// and the block editing of the grids (copy, paste and clear rectangles of
-// cells as spreadsheets do).
+// the block editing of the grids (copy, paste and clear rectangles of cells
+// as spreadsheets do), and what makes the grids a spreadsheet to work in:
+// every change as one step to undo, find by identifier value or
+// description, problems marked as the user types, and nothing lost without
+// a word (rows carried over when the tables shrink, a paste that does not
+// fit, changes thrown away only after a question).
+//
+// Every change of the tables in a showing is a CobIdEdit: the handlers
+// below compute one from the user's action without changing anything, and
+// Apply / Revert carry it out or take it back (the window keeps the edits
+// on its undo stack).
 
+#include "dialogs/CobIdLiveCheck.h"
+#include "documents/CobIdCarryOver.h"
 #include "documents/CobIdTables.h"
 #include "platform/UiServices.h"
 
@@ -25,6 +36,19 @@ inline constexpr std::array<const char*, 2> kCobIdTabCaptions = {"CAN0 to CAN1",
 
 inline constexpr const char* kMsgConfirmCompileAll = "Are you sure to cancel all the CobID just write?";
 inline constexpr const char* kMsgConfirmCancelAll = "Are you sure to cancel all the CobID?";
+inline constexpr const char* kMsgConfirmDiscard = "Discard the changes to the CobID tables?";
+
+// The names of the edits, as Undo and Redo show them.
+inline constexpr const char* kEditTyping = "Typing";
+inline constexpr const char* kEditDelete = "Delete";
+inline constexpr const char* kEditCut = "Cut";
+inline constexpr const char* kEditPaste = "Paste";
+inline constexpr const char* kEditCompileAll = "Compile All CobID";
+inline constexpr const char* kEditCancelAll = "Cancel All CobID";
+inline constexpr const char* kEditImportCsv = "Import CSV";
+
+// A warning at OK shows this many lines and counts the rest.
+inline constexpr std::size_t kShownOkWarnings = 12;
 
 // The grids' context menu: both tables to and from a spreadsheet file.
 inline constexpr const char* kImportCsvCaption = "Import CSV...";
@@ -64,6 +88,59 @@ std::vector<std::vector<std::string>> SplitTabularText(std::string_view text);
 std::optional<CobIdCellRange> PasteCobIdCells(CobIdTable& table, std::size_t row, int column, std::string_view text,
                                               bool modifyEditable);
 
+// What of a pasted block falls outside the table or on cells the user may
+// not edit: lines below the last row, cells right of the last column and
+// values for a read-only "Modify CobID", blank ones not counted (nothing is
+// lost with them).
+struct CobIdPasteLoss {
+    std::size_t lines = 0;
+    std::size_t cellsRight = 0;
+    std::size_t readOnlyCells = 0;
+    bool Any() const { return lines + cellsRight + readOnlyCells > 0; }
+};
+CobIdPasteLoss CobIdPasteLossOf(std::size_t tableLength, std::size_t row, int column, std::string_view text,
+                                bool modifyEditable);
+// "3 lines of the pasted text were left out: the table ends at N° 1999." and the like.
+std::string CobIdPasteLossText(const CobIdPasteLoss& loss, std::size_t tableLength);
+
+// ---------------------------------------------------------------- edits
+
+// One cell's change: its text before and after.
+struct CobIdCellChange {
+    CobIdCellRef cell;
+    std::string before;
+    std::string after;
+    bool operator==(const CobIdCellChange&) const = default;
+};
+
+// One user action's change of the tables, one step to undo: its name for
+// Undo and Redo ("Paste") and the cells it changes, in table order.
+struct CobIdEdit {
+    std::string name;
+    std::vector<CobIdCellChange> cells;
+    bool Empty() const { return cells.empty(); }
+};
+
+// The edit that turns `before` into `after`, cell by cell. Tables of other
+// lengths than those of `before` change nothing beyond its rows.
+CobIdEdit DiffCobIdTables(std::string name, const CobIdTables& before, const CobIdTables& after);
+
+// A paste: its edit, the rectangle written to (selected afterwards), and
+// what did not fit.
+struct CobIdPaste {
+    CobIdEdit edit;
+    std::optional<CobIdCellRange> written;
+    CobIdPasteLoss loss;
+};
+
+// What a search finds: the cell, its place among all the cells found (from
+// 1) and how many there are.
+struct CobIdFound {
+    std::optional<CobIdCellRef> cell;
+    std::size_t index = 0;
+    std::size_t count = 0;
+};
+
 // ---------------------------------------------------------------- the window
 
 class CobIdAccessLogic {
@@ -78,6 +155,9 @@ public:
     CommSession formats;
     // The cell that the last failed check reported.
     std::optional<CobIdCellError> badCell;
+    // The stored rows beyond the tables' length that the last showing moved
+    // into empty rows, or could not keep.
+    CobIdCarryOver carryOver;
 
     CobIdTable& Table(int direction) { return tables.Table(direction); }
     CobIdTable& ShownTable() { return Table(shownTab); }
@@ -85,7 +165,12 @@ public:
 
     // Sizes and empties both tables by the session's formats, sets the
     // button and column states, then reads the open project's document.
+    // Stored rows beyond the tables' length are moved into the first empty
+    // rows (see carryOver and TellCarryOver). The tables as they are then
+    // are what Cancel compares with.
     CobIdLoad Show();
+    // The message about the rows the showing carried over, if any.
+    void TellCarryOver();
 
     // True when every identifier cell is in range. Otherwise shows one error
     // box for the first bad cell, turns to its tab, records it in badCell
@@ -93,36 +178,76 @@ public:
     bool CheckTables();
 
     // OK: checks, then saves. True when the window may close; a failed save
-    // is shown and keeps the window open with the edits.
+    // is shown and keeps the window open with the edits. Once the check has
+    // passed, the lines of WarningsAtOk are shown in one message (they do
+    // not stop the save).
     bool Ok();
+    // What the tables hold that the build takes otherwise than they seem to
+    // say, one line each (FindCobIdWarnings).
+    std::vector<std::string> WarningsAtOk() const;
 
-    // "Compile All CobID": after a Yes, fills the shown table with the
-    // identity translation (original and modified := row number;
-    // descriptions kept). True when the table changed.
-    bool CompileAll();
+    // Cancel and the close box: true when the window may close, which is at
+    // once when the tables are as the showing left them and otherwise only
+    // after a Yes to "Discard the changes to the CobID tables?".
+    bool Cancel();
+    bool HasChanges() const { return tables != shown_; }
 
-    // "Cancel All CobID": after a Yes, empties the identifiers of the shown
-    // table. True when the table changed.
-    bool ClearAll();
+    // ---- the changes of the tables, each one edit (empty: nothing to do)
 
+    // A cell's new text, as typed.
+    CobIdEdit TypeCell(const CobIdCellRef& cell, std::string text) const;
+    // Every editable cell among `cells` set to `text` (Delete and Cut: empty).
+    CobIdEdit FillCells(std::string name, const std::vector<CobIdCellRef>& cells, const std::string& text) const;
+    // A block of tab-separated text with its first cell at (row, column).
+    CobIdPaste Paste(int direction, std::size_t row, int column, std::string_view text) const;
+    // "Compile All CobID": after a Yes, the shown table's identity
+    // translation (original and modified := row number; descriptions kept).
+    CobIdEdit CompileAll();
+    // "Cancel All CobID": after a Yes, the shown table's identifiers emptied.
+    CobIdEdit ClearAll();
     // "Import CSV...": both tables replaced by those of a file the user
     // picks, checked as OK checks them. A file with bad lines is shown, line
-    // by line, and changes nothing. True when the tables changed (they are
-    // saved by OK, as any edit). Throws Error when the file cannot be read.
-    bool ImportCsv();
+    // by line, and changes nothing. Throws Error when the file cannot be read.
+    CobIdEdit ImportCsv();
+    // Any other tool of the window: the tables it wants, as one edit.
+    CobIdEdit TablesChange(std::string name, const CobIdTables& after) const;
+
+    // Carries out an edit, or takes it back; the problem marks follow.
+    void Apply(const CobIdEdit& edit);
+    void Revert(const CobIdEdit& edit);
 
     // "Export CSV...": both tables as they are in the window, to a file the
     // user picks. Throws Error when it cannot be written.
     void ExportCsv();
+
+    // ---- find and go to
+
+    // An identifier in any integer syntax (0x1C1, $1c1, 449) finds the
+    // Original and Modify cells of the same value; any other text the
+    // descriptions holding it, letter case aside. Searches both tables from
+    // the cell after `from` (before it, backwards), round the end; without
+    // `from`, from the start (the end).
+    CobIdFound Find(std::string_view query, const std::optional<CobIdCellRef>& from, bool forward) const;
+    // The row of a N° typed in any integer syntax, when the shown table has it.
+    std::optional<std::size_t> RowOfNumber(std::string_view text) const;
+
+    // ---- problems as the user types
+
+    const CobIdLiveCheck& Problems() const { return live_; }
+    // The first problem, else the first warning.
+    std::optional<CobIdCellRef> FirstMarkedCell() const;
 
     const UiServices& Services() const { return services_; }
 
 private:
     // Shows the recorded bad cell, if any, and turns to its tab.
     bool ReportBadCell();
+    void SetCell(const CobIdCellRef& cell, const std::string& text);
 
     ProgramState& state_;
     UiServices services_;
+    CobIdLiveCheck live_;
+    CobIdTables shown_; // the tables as the showing left them
 };
 
 } // namespace c2c

@@ -1,7 +1,9 @@
 #include "dialogs/qt/CobIdGrid.h"
 
 #include "dialogs/qt/CobIdTableModel.h"
+#include "platform/qt/QtServices.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -86,6 +88,20 @@ CobIdGrid::CobIdGrid(CobIdTableModel* model, QWidget* parent)
     connect(verticalScrollBar(), &QAbstractSlider::valueChanged, fixed_->verticalScrollBar(),
             &QAbstractSlider::setValue);
     updateFixedColumnGeometry();
+
+    auto action = [this](const char* text, const char* name, const QList<QKeySequence>& keys, auto slot) {
+        auto* made = Named(new QAction(QString::fromLatin1(text), this), name);
+        made->setShortcuts(keys);
+        made->setShortcutContext(Qt::WidgetShortcut);
+        connect(made, &QAction::triggered, this, slot);
+        editActions_.append(made);
+        addAction(made);
+    };
+    action("Cut", "EditCut", QKeySequence::keyBindings(QKeySequence::Cut), &CobIdGrid::cutSelection);
+    action("Copy", "EditCopy", QKeySequence::keyBindings(QKeySequence::Copy), &CobIdGrid::copySelection);
+    action("Paste", "EditPaste", QKeySequence::keyBindings(QKeySequence::Paste), &CobIdGrid::pasteClipboard);
+    action("Delete", "EditDelete", {QKeySequence(Qt::Key_Delete)}, &CobIdGrid::clearSelectedCells);
+    action("Select All", "EditSelectAll", QKeySequence::keyBindings(QKeySequence::SelectAll), &QTableView::selectAll);
 }
 
 void CobIdGrid::commitEdit()
@@ -117,9 +133,7 @@ void CobIdGrid::selectCell(int row, int column)
 
 void CobIdGrid::copySelection()
 {
-    QModelIndexList indexes = selectionModel()->selectedIndexes();
-    if (indexes.isEmpty() && currentIndex().isValid())
-        indexes.append(currentIndex());
+    const QModelIndexList indexes = selectedOrCurrent();
     if (!indexes.isEmpty())
         QGuiApplication::clipboard()->setText(model_->copyCells(indexes));
 }
@@ -127,7 +141,7 @@ void CobIdGrid::copySelection()
 void CobIdGrid::cutSelection()
 {
     copySelection();
-    clearSelectedCells();
+    model_->fillCells(kEditCut, selectedOrCurrent(), QString());
 }
 
 void CobIdGrid::pasteClipboard()
@@ -139,7 +153,7 @@ void CobIdGrid::pasteClipboard()
     std::optional<QString> value = SingleValue(text);
     if (value && selected.size() > 1) {
         // One value into a selection fills every cell of it.
-        model_->fillCells(selected, *value);
+        model_->fillCells(kEditPaste, selected, *value);
         return;
     }
     // A block goes to the top-left corner of the selection.
@@ -162,31 +176,27 @@ void CobIdGrid::pasteClipboard()
 
 void CobIdGrid::clearSelectedCells()
 {
+    model_->fillCells(kEditDelete, selectedOrCurrent(), QString());
+}
+
+QModelIndexList CobIdGrid::selectedOrCurrent() const
+{
     QModelIndexList indexes = selectionModel()->selectedIndexes();
     if (indexes.isEmpty() && currentIndex().isValid())
         indexes.append(currentIndex());
-    model_->clearCells(indexes);
+    return indexes;
 }
 
 void CobIdGrid::keyPressEvent(QKeyEvent* event)
 {
-    if (event->matches(QKeySequence::Copy)) {
-        copySelection();
-    } else if (event->matches(QKeySequence::Cut)) {
-        cutSelection();
-    } else if (event->matches(QKeySequence::Paste)) {
-        pasteClipboard();
-    } else if (event->key() == Qt::Key_Delete && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        clearSelectedCells();
-    } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && state() != EditingState) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && state() != EditingState) {
         // Enter moves on like in a spreadsheet, and must not reach the
         // dialog, where it would press a button.
         moveDown();
-    } else {
-        QTableView::keyPressEvent(event);
+        event->accept();
         return;
     }
-    event->accept();
+    QTableView::keyPressEvent(event);
 }
 
 bool CobIdGrid::eventFilter(QObject* watched, QEvent* event)

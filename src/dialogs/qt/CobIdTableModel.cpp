@@ -2,9 +2,11 @@
 
 #include "platform/qt/QtServices.h"
 
+#include <QApplication>
 #include <QBrush>
-#include <QGuiApplication>
+#include <QColor>
 #include <QPalette>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -31,10 +33,18 @@ std::optional<CobIdCellRange> Bounds(const QModelIndexList& indexes)
     return range;
 }
 
+// Light enough for black text; the icon beside the text says the same to
+// those who do not tell the colours apart.
+const QColor kProblemColour(0xF6, 0xC8, 0xC8);
+const QColor kWarningColour(0xFB, 0xE8, 0xB0);
+
 } // namespace
 
-CobIdTableModel::CobIdTableModel(CobIdTable& table, QObject* parent)
-    : QAbstractTableModel(parent), table_(table), rows_(static_cast<int>(table.size()))
+CobIdTableModel::CobIdTableModel(CobIdAccessLogic& logic, int direction, QObject* parent)
+    : QAbstractTableModel(parent), logic_(logic), direction_(direction),
+      rows_(static_cast<int>(logic.Table(direction).size())),
+      problemIcon_(QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical)),
+      warningIcon_(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning))
 {
 }
 
@@ -50,20 +60,42 @@ int CobIdTableModel::columnCount(const QModelIndex& parent) const
 
 QVariant CobIdTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid) ||
-        static_cast<std::size_t>(index.row()) >= table_.size())
+    const CobIdTable& table = logic_.tables.Table(direction_);
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || static_cast<std::size_t>(index.row()) >= table.size())
         return {};
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
         if (index.column() == kNumberColumn)
             return QString::number(index.row());
-        return ToQString(table_[static_cast<std::size_t>(index.row())].Cell(index.column()));
+        return ToQString(table[static_cast<std::size_t>(index.row())].Cell(index.column()));
     case Qt::BackgroundRole:
+        switch (logic_.Problems().KindOf(cellOf(index))) {
+        case CobIdMarkKind::Problem:
+            return QBrush(kProblemColour);
+        case CobIdMarkKind::Warning:
+            return QBrush(kWarningColour);
+        case CobIdMarkKind::None:
+            break;
+        }
         // A read-only "Modify CobID" looks like the fixed column.
-        if (index.column() == kModifyColumn && !modifyEditable_)
-            return QGuiApplication::palette().brush(QPalette::Button);
+        if (index.column() == kModifyColumn && !logic_.modifyEditable)
+            return QApplication::palette().brush(QPalette::Button);
         return {};
+    case Qt::DecorationRole:
+        switch (logic_.Problems().KindOf(cellOf(index))) {
+        case CobIdMarkKind::Problem:
+            return problemIcon_;
+        case CobIdMarkKind::Warning:
+            return warningIcon_;
+        case CobIdMarkKind::None:
+            break;
+        }
+        return {};
+    case Qt::ToolTipRole: {
+        const std::string reason = logic_.Problems().ReasonOf(logic_.tables, cellOf(index));
+        return reason.empty() ? QVariant() : QVariant(ToQString(reason));
+    }
     default:
         return {};
     }
@@ -73,12 +105,7 @@ bool CobIdTableModel::setData(const QModelIndex& index, const QVariant& value, i
 {
     if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid) || !isEditable(index))
         return false;
-    std::string text = FromQString(value.toString());
-    std::string& cell = table_[static_cast<std::size_t>(index.row())].Cell(index.column());
-    if (cell != text) {
-        cell = std::move(text);
-        emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
-    }
+    submit(logic_.TypeCell(cellOf(index), FromQString(value.toString())));
     return true;
 }
 
@@ -107,13 +134,13 @@ QVariant CobIdTableModel::headerData(int section, Qt::Orientation orientation, i
 
 bool CobIdTableModel::isEditable(const QModelIndex& index) const
 {
-    return index.isValid() && static_cast<std::size_t>(index.row()) < table_.size() &&
-           IsCobIdColumnEditable(index.column(), modifyEditable_);
+    return index.isValid() && static_cast<std::size_t>(index.row()) < logic_.Table(direction_).size() &&
+           logic_.IsEditable(index.column());
 }
 
 void CobIdTableModel::Refresh()
 {
-    int rows = static_cast<int>(table_.size());
+    int rows = static_cast<int>(logic_.Table(direction_).size());
     if (rows > rows_) {
         beginInsertRows(QModelIndex(), rows_, rows - 1);
         rows_ = rows;
@@ -127,37 +154,59 @@ void CobIdTableModel::Refresh()
         emit dataChanged(index(0, 0), index(rows_ - 1, kCobIdColumnCount - 1));
 }
 
-void CobIdTableModel::clearCells(const QModelIndexList& indexes)
+void CobIdTableModel::announceEdit(const CobIdEdit& edit)
 {
-    fillCells(indexes, QString());
+    std::optional<CobIdCellRange> range;
+    bool originals = false;
+    for (const CobIdCellChange& change : edit.cells) {
+        if (change.cell.direction != direction_ || change.cell.row >= static_cast<std::size_t>(rows_))
+            continue;
+        originals = originals || change.cell.column == kOriginalColumn;
+        if (!range) {
+            range = CobIdCellRange{change.cell.row, change.cell.column, change.cell.row, change.cell.column};
+            continue;
+        }
+        range->top = std::min(range->top, change.cell.row);
+        range->bottom = std::max(range->bottom, change.cell.row);
+        range->left = std::min(range->left, change.cell.column);
+        range->right = std::max(range->right, change.cell.column);
+    }
+    if (!range)
+        return;
+    // One signal for the block (a select-all clear touches thousands of
+    // cells), over the whole width of its rows: a row's marks depend on both
+    // identifiers.
+    emit dataChanged(index(static_cast<int>(range->top), kOriginalColumn),
+                     index(static_cast<int>(range->bottom), kCobIdColumnCount - 1));
+    // An original identifier also marks, or stops marking, the other rows
+    // that list it.
+    if (originals)
+        emit dataChanged(index(0, kOriginalColumn), index(rows_ - 1, kOriginalColumn),
+                         {Qt::BackgroundRole, Qt::DecorationRole, Qt::ToolTipRole});
 }
 
-void CobIdTableModel::fillCells(const QModelIndexList& indexes, const QString& text)
+void CobIdTableModel::fillCells(const char* name, const QModelIndexList& indexes, const QString& text)
 {
-    std::string value = FromQString(text);
-    QModelIndexList written;
-    for (const QModelIndex& index : indexes) {
-        if (!isEditable(index) || index.model() != this)
-            continue;
-        table_[static_cast<std::size_t>(index.row())].Cell(index.column()) = value;
-        written.append(index);
-    }
-    // One signal for the block: a select-all clear touches thousands of cells.
-    if (auto range = Bounds(written))
-        announceChanged(range->top, range->left, range->bottom, range->right);
+    std::vector<CobIdCellRef> cells;
+    for (const QModelIndex& index : indexes)
+        if (index.isValid() && index.model() == this)
+            cells.push_back(cellOf(index));
+    submit(logic_.FillCells(name, cells, FromQString(text)));
 }
 
 std::pair<QModelIndex, QModelIndex> CobIdTableModel::pasteBlock(const QModelIndex& topLeft, const QString& text)
 {
     if (!topLeft.isValid())
         return {};
-    auto written = PasteCobIdCells(table_, static_cast<std::size_t>(topLeft.row()), topLeft.column(),
-                                   FromQString(text), modifyEditable_);
-    if (!written)
+    CobIdPaste paste =
+        logic_.Paste(direction_, static_cast<std::size_t>(topLeft.row()), topLeft.column(), FromQString(text));
+    submit(std::move(paste.edit));
+    if (paste.loss.Any())
+        logic_.Services().messages.showMessage(CobIdPasteLossText(paste.loss, logic_.Table(direction_).size()));
+    if (!paste.written)
         return {};
-    announceChanged(written->top, written->left, written->bottom, written->right);
-    return {index(static_cast<int>(written->top), written->left),
-            index(static_cast<int>(written->bottom), written->right)};
+    return {index(static_cast<int>(paste.written->top), paste.written->left),
+            index(static_cast<int>(paste.written->bottom), paste.written->right)};
 }
 
 QString CobIdTableModel::copyCells(const QModelIndexList& indexes) const
@@ -165,13 +214,24 @@ QString CobIdTableModel::copyCells(const QModelIndexList& indexes) const
     auto range = Bounds(indexes);
     if (!range)
         return {};
-    return ToQString(CopyCobIdCells(table_, *range));
+    return ToQString(CopyCobIdCells(logic_.Table(direction_), *range));
 }
 
-void CobIdTableModel::announceChanged(std::size_t top, int left, std::size_t bottom, int right)
+void CobIdTableModel::submit(CobIdEdit edit)
 {
-    emit dataChanged(index(static_cast<int>(top), left), index(static_cast<int>(bottom), right),
-                     {Qt::DisplayRole, Qt::EditRole});
+    if (edit.Empty())
+        return;
+    if (submit_) {
+        submit_(std::move(edit));
+        return;
+    }
+    logic_.Apply(edit);
+    announceEdit(edit);
+}
+
+CobIdCellRef CobIdTableModel::cellOf(const QModelIndex& index) const
+{
+    return {direction_, static_cast<std::size_t>(index.row()), index.column()};
 }
 
 } // namespace c2c

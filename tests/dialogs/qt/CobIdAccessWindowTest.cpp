@@ -9,6 +9,12 @@
 #include "support/TempDir.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QUndoStack>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -199,8 +205,10 @@ private slots:
         QVERIFY2(grid->visualRect(grid->currentIndex()).left() >= grid->columnWidth(kNumberColumn),
                  "clear of the fixed column");
 
-        // Cancel loses the edit; the next showing reloads, keeping the column widths.
+        // Cancel asks, then loses the edit; the next showing reloads, keeping the column widths.
+        f.messages.answers = {true};
         QTest::mouseClick(f.button("LbButton2"), Qt::LeftButton);
+        QCOMPARE(f.messages.Texts().back(), std::string("Discard the changes to the CobID tables?"));
         QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
         f.state.session = {1, 1, true};
         f.show();
@@ -227,7 +235,11 @@ private slots:
         QVERIFY(f.dialog->isVisible());
         QCOMPARE(f.cell(kCan0ToCan1, 4, 1), QStringLiteral("12"));
         QCOMPARE(f.cell(kCan0ToCan1, 5, 1), QString());
-        f.dialog->close(); // the close box still closes it
+        f.dialog->close(); // the close box still closes it, after a No keeps it
+        QVERIFY(f.dialog->isVisible());
+        f.messages.answers = {true};
+        f.dialog->close();
+        QCOMPARE(f.messages.Texts(), std::vector<std::string>(2, "Discard the changes to the CobID tables?"));
         QVERIFY(!f.dialog->isVisible());
         QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
     }
@@ -249,6 +261,154 @@ private slots:
         QCOMPARE(f.cell(kCan1ToCan0, 7, 1), QString());
         QCOMPARE(f.messages.Texts(), (std::vector<std::string>{"Are you sure to cancel all the CobID just write?",
                                                                "Are you sure to cancel all the CobID?"}));
+    }
+
+    void undoRedoFollowTheKeysAndShowWhereTheChangeWas()
+    {
+        Fixture f({0, 0, true});
+        f.show();
+        CobIdGrid* grid = f.grid(kCan0ToCan1);
+        QUndoStack* stack = f.dialog->undoStack();
+        QVERIFY(!stack->canUndo());
+
+        grid->selectCell(10, kOriginalColumn);
+        QTest::keyClick(grid, '7');
+        QTest::keyClick(grid->indexWidget(grid->currentIndex()), Qt::Key_Return);
+        QTRY_COMPARE(grid->currentIndex().row(), 11); // the editor closes after the key
+        QGuiApplication::clipboard()->setText(QStringLiteral("1\t2\n3\t4\n"));
+        grid->selectCell(100, kOriginalColumn);
+        QTest::keySequence(grid, QKeySequence::Paste);
+        auto* tabs = f.dialog->findChild<QTabWidget*>("PageControl1");
+        tabs->setCurrentIndex(1);
+        f.messages.answers = {true};
+        QTest::mouseClick(f.button("LbButton3"), Qt::LeftButton);
+        QCOMPARE(stack->count(), 3);
+        QCOMPARE(f.dialog->findChild<QAction*>("EditUndo")->text(), QStringLiteral("Undo Compile All CobID"));
+
+        tabs->setCurrentIndex(0);
+        QTest::keyClick(f.grid(kCan0ToCan1), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.cell(kCan1ToCan0, 2047, 1), QString());
+        QCOMPARE(tabs->currentIndex(), 1); // the undone change is shown
+        QTest::keyClick(f.grid(kCan1ToCan0), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.cell(kCan0ToCan1, 101, 2), QString());
+        QCOMPARE(tabs->currentIndex(), 0);
+        QCOMPARE(grid->selectionModel()->selectedIndexes().size(), 4);
+        QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.cell(kCan0ToCan1, 10, 1), QString());
+        QTest::keyClick(grid, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(f.cell(kCan0ToCan1, 10, 1), QStringLiteral("7"));
+        QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.cell(kCan0ToCan1, 101, 2), QStringLiteral("4"));
+
+        // Another tool of the window: one step too.
+        CobIdTables added = f.logic.tables;
+        added.can1ToCan0[5] = {"0x5", "", "added"};
+        added.can1ToCan0[6] = {"0x6", "", "added"};
+        f.dialog->applyTablesChange(QStringLiteral("Add rows"), added);
+        QCOMPARE(f.cell(kCan1ToCan0, 6, 3), QStringLiteral("added"));
+        stack->undo();
+        QCOMPARE(f.cell(kCan1ToCan0, 5, 1), QString());
+
+        // Nothing to undo at the next showing.
+        f.messages.answers = {true};
+        f.dialog->reject();
+        f.show();
+        QVERIFY(!stack->canUndo() && !stack->canRedo());
+    }
+
+    void findAndGoToSwitchTabsAndSelectTheCell()
+    {
+        Fixture f({0, 0, true});
+        CobIdTable c0(2048), c1(2048);
+        c0[40] = {"449", "", ""};
+        c1[3] = {"", "$1c1", "Pump"};
+        WriteCobIdDocument(f.file(), {c0, c1});
+        f.show();
+        CobIdGrid* grid = f.grid(kCan0ToCan1);
+        auto* find = f.dialog->findChild<QLineEdit*>("FindText");
+        auto* status = f.dialog->findChild<QLabel*>("FindStatus");
+        auto* tabs = f.dialog->findChild<QTabWidget*>("PageControl1");
+        QTest::keyClick(grid, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(find->hasFocus());
+        QTest::keyClicks(find, "0x1C1");
+        QTest::keyClick(find, Qt::Key_Return);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(40, kOriginalColumn));
+        QCOMPARE(status->text(), QStringLiteral("1 of 2"));
+        QTest::keyClick(find, Qt::Key_F3);
+        QCOMPARE(tabs->currentIndex(), 1);
+        QCOMPARE(f.grid(kCan1ToCan0)->currentIndex(), f.grid(kCan1ToCan0)->model()->index(3, kModifyColumn));
+        QTest::keyClick(find, Qt::Key_F3, Qt::ShiftModifier);
+        QCOMPARE(tabs->currentIndex(), 0);
+
+        QTest::keyClick(grid, Qt::Key_G, Qt::ControlModifier);
+        auto* goTo = f.dialog->findChild<QLineEdit*>("GoToNumber");
+        QVERIFY(goTo->hasFocus());
+        QTest::keyClicks(goTo, "0x5DC");
+        QTest::keyClick(goTo, Qt::Key_Return);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(1500, kOriginalColumn));
+        QVERIFY(grid->hasFocus());
+    }
+
+    void problemsAreMarkedAsTypedAndTheLineLeadsToThem()
+    {
+        Fixture f({0, 0, true});
+        f.show();
+        auto* line = f.dialog->findChild<QToolButton*>("ProblemsLine");
+        QCOMPARE(line->text(), QStringLiteral("No problems"));
+        QAbstractItemModel* model = f.grid(kCan1ToCan0)->model();
+        const QModelIndex bad = model->index(12, kModifyColumn);
+        const QModelIndex twin = model->index(30, kOriginalColumn);
+        QVERIFY(model->setData(model->index(12, kOriginalColumn), QStringLiteral("0x181")));
+        QVERIFY(model->setData(bad, QStringLiteral(" 12 ")));
+        QVERIFY(model->setData(twin, QStringLiteral("385")));
+        QVERIFY(bad.data(Qt::DecorationRole).value<QIcon>().isNull() == false);
+        QVERIFY(bad.data(Qt::BackgroundRole).isValid());
+        QCOMPARE(bad.data(Qt::ToolTipRole).toString(),
+                 QString::fromUtf8("'\u242312\u2423' is not an integer: write it in decimal, or in hexadecimal after "
+                                   "0x, $ or x"));
+        QVERIFY(twin.data(Qt::ToolTipRole).toString().contains(QString::fromUtf8("also listed in N\u00B0 12")));
+        QCOMPARE(line->text(), QString::fromUtf8("1 problem: in CAN1 to CAN0, N\u00B0 12; 2 warnings: first in CAN1 to "
+                                                 "CAN0, N\u00B0 12"));
+        QTest::mouseClick(line, Qt::LeftButton);
+        QCOMPARE(f.dialog->findChild<QTabWidget*>("PageControl1")->currentIndex(), 1);
+        QCOMPARE(f.grid(kCan1ToCan0)->currentIndex(), bad);
+
+        QVERIFY(model->setData(bad, QStringLiteral("12")));
+        QVERIFY(model->setData(twin, QString()));
+        QVERIFY(!bad.data(Qt::BackgroundRole).isValid());
+        QVERIFY(!bad.data(Qt::ToolTipRole).isValid());
+        QCOMPARE(line->text(), QStringLiteral("No problems"));
+    }
+
+    void nothingIsLostWithoutAWord()
+    {
+        Fixture f({0, 1, true});
+        CobIdTable c0(2048);
+        c0[2045] = {"0x7FD", "0x7FC", "kept"};
+        WriteCobIdDocument(f.file(), {c0, CobIdTable(2048)});
+        f.show();
+        QTRY_COMPARE(f.messages.messages.size(), std::size_t(1));
+        QVERIFY(f.messages.Texts()[0].find("1 row stored as N\u00B0 2045 was moved into the first empty row, now N\u00B0 0") !=
+                std::string::npos);
+        QCOMPARE(f.cell(kCan0ToCan1, 0, 3), QStringLiteral("kept"));
+
+        // A paste longer than the table says what it left out.
+        QString lines;
+        for (int i = 0; i < 12; ++i)
+            lines += QString::number(i) + QLatin1Char('\n');
+        QGuiApplication::clipboard()->setText(lines);
+        f.grid(kCan0ToCan1)->selectCell(1990, kOriginalColumn);
+        QTest::keySequence(f.grid(kCan0ToCan1), QKeySequence::Paste);
+        QCOMPARE(f.cell(kCan0ToCan1, 1999, 1), QStringLiteral("9"));
+        QCOMPARE(f.messages.Texts().back(),
+                 std::string("2 lines of the pasted text were left out: the table ends at N\u00B0 1999."));
+
+        // Cancel closes at once once the change is undone.
+        f.dialog->undoStack()->undo();
+        f.messages.messages.clear();
+        QTest::mouseClick(f.button("LbButton2"), Qt::LeftButton);
+        QVERIFY(!f.dialog->isVisible());
+        QVERIFY(f.messages.messages.empty());
     }
 };
 

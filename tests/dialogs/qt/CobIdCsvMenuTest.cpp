@@ -14,6 +14,7 @@
 #include <QContextMenuEvent>
 #include <QTimer>
 #include <QTest>
+#include <QUndoStack>
 
 using namespace c2c;
 using c2c::testing::ReadText;
@@ -50,19 +51,24 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-        // A right click in a grid shows the two actions.
+        // A right click in a grid shows the edit actions with their keys, then the two of the file.
         QStringList shown;
         QTimer::singleShot(0, [&shown] {
             if (QWidget* popup = QApplication::activePopupWidget()) {
                 for (QAction* action : popup->actions())
-                    shown << action->text();
+                    shown << (action->isSeparator() ? QStringLiteral("-")
+                                                    : action->text() + QLatin1Char(' ') +
+                                                          action->shortcut().toString(QKeySequence::PortableText));
                 popup->close();
             }
         });
         QWidget* viewport = window.grid(kCan0ToCan1)->viewport();
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(200, 40), viewport->mapToGlobal(QPoint(200, 40)));
         QApplication::sendEvent(viewport, &click);
-        QCOMPARE(shown, (QStringList{"Import CSV...", "Export CSV..."}));
+        QCOMPARE(shown, (QStringList{"Undo Ctrl+Z", "Redo Ctrl+Shift+Z", "-", "Cut Ctrl+X", "Copy Ctrl+C",
+                                     "Paste Ctrl+V", "Delete Del", "Select All Ctrl+A", "-", "Find... Ctrl+F",
+                                     "Find Next F3", "Find Previous Shift+F3", QString::fromUtf8("Go to N\u00B0... Ctrl+G"),
+                                     "-", "Import CSV... ", "Export CSV... "}));
 
         WriteText(dir / "in.csv", "direction;row;original;modified;description\r\n"
                                   "can0-to-can1;7;0x7FF;0x1FFFFFFF;\"a;b\"\r\ncan1-to-can0;1999;x10;;\r\n");
@@ -73,6 +79,7 @@ private slots:
         QCOMPARE(cell(window, kCan0ToCan1, 7, kModifyColumn), QStringLiteral("0x1FFFFFFF"));
         QCOMPARE(cell(window, kCan0ToCan1, 7, kDescriptionColumn), QStringLiteral("a;b"));
         QCOMPARE(cell(window, kCan1ToCan0, 1999, kOriginalColumn), QStringLiteral("x10"));
+        QCOMPARE(window.undoStack()->undoText(), QStringLiteral("Import CSV"));
 
         // One bad line: it is shown and neither table changes.
         WriteText(dir / "bad.csv", "direction,row,original,modified,description\n"
