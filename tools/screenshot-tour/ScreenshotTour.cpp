@@ -112,7 +112,12 @@ int main(int argc, char* argv[])
         for (int r = 0; r < 4; ++r)
             for (int c = 0; c < 3; ++c)
                 model->setData(model->index(r, c + 1), QString::fromLatin1(rows[r][c]));
+        // A problem and a warning as they are marked, taken back before OK.
+        model->setData(model->index(4, 1), QStringLiteral("0x900"));
+        model->setData(model->index(5, 1), QStringLiteral("385"));
         Shoot(dialog, "set-cobid-access");
+        for (int r : {4, 5})
+            model->setData(model->index(r, 1), QString());
         Click(dialog, "LbButton1");
     });
     Click(main, "btn_CobID");

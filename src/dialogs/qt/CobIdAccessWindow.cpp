@@ -84,6 +84,7 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     findText_ = Named(new QLineEdit, "FindText");
     findText_->setPlaceholderText(QStringLiteral("Identifier or text"));
     findText_->setClearButtonEnabled(true);
+    findText_->setMinimumWidth(150);
     findPrevious_ = Named(new QToolButton, "FindPrevious");
     findPrevious_->setArrowType(Qt::UpArrow);
     findPrevious_->setToolTip(QStringLiteral("Find Previous (Shift+F3)"));
