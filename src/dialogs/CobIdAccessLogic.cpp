@@ -196,6 +196,18 @@ CobIdEdit DiffCobIdTables(std::string name, const CobIdTables& before, const Cob
     return edit;
 }
 
+std::string CobIdOkWarningText(const std::vector<std::string>& lines)
+{
+    if (lines.empty())
+        return {};
+    std::string text = "The tables were saved, with these warnings:";
+    for (std::size_t i = 0; i < lines.size() && i < kShownOkWarnings; ++i)
+        text += "\n" + lines[i];
+    if (lines.size() > kShownOkWarnings)
+        text += "\n... and " + std::to_string(lines.size() - kShownOkWarnings) + " more";
+    return text;
+}
+
 CobIdAccessLogic::CobIdAccessLogic(ProgramState& state, UiServices services) : state_(state), services_(services)
 {
 }
@@ -253,15 +265,10 @@ bool CobIdAccessLogic::Ok()
         services_.messages.showError(GeneralErrorText(error.what()));
         return false;
     }
-    const std::vector<std::string> lines = WarningsAtOk();
-    if (!lines.empty()) {
-        std::string text = "The tables were saved, with these warnings:";
-        for (std::size_t i = 0; i < lines.size() && i < kShownOkWarnings; ++i)
-            text += "\n" + lines[i];
-        if (lines.size() > kShownOkWarnings)
-            text += "\n... and " + std::to_string(lines.size() - kShownOkWarnings) + " more";
-        services_.messages.showMessage(text);
-    }
+    // Saved: the warnings do not hold the tables back, they are told.
+    const std::string warning = CobIdOkWarningText(WarningsAtOk());
+    if (!warning.empty())
+        services_.messages.showMessage(warning);
     return true;
 }
 

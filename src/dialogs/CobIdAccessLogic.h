@@ -141,6 +141,10 @@ struct CobIdFound {
     std::size_t count = 0;
 };
 
+// The message of the warnings at OK: a heading, then at most
+// kShownOkWarnings of `lines` and a count of the rest. Empty without lines.
+std::string CobIdOkWarningText(const std::vector<std::string>& lines);
+
 // ---------------------------------------------------------------- the window
 
 class CobIdAccessLogic {
@@ -182,8 +186,9 @@ public:
     // passed, the lines of WarningsAtOk are shown in one message (they do
     // not stop the save).
     bool Ok();
-    // What the tables hold that the build takes otherwise than they seem to
-    // say, one line each (FindCobIdWarnings).
+    // The lines of the warning at OK, one per finding: what the tables hold
+    // that the build takes otherwise than they seem to say
+    // (FindCobIdWarnings). Checks of other kinds add their lines here.
     std::vector<std::string> WarningsAtOk() const;
 
     // Cancel and the close box: true when the window may close, which is at

@@ -343,6 +343,8 @@ TEST_F(CobIdAccessEditingTest, OkSavesAndThenNamesWhatTheBuildTakesOtherwise)
             "7 has a Modify CobID but no Original CobID; the build ignores it"};
     EXPECT_EQ(messages.messages, std::vector<testing::RecordedMessage>{warning});
     EXPECT_EQ(ReadCobIdStrictly(file()).can0ToCan1[2].Orig_CobID, "385");
+    const std::string many = CobIdOkWarningText(std::vector<std::string>(14, "w"));
+    EXPECT_EQ(many.substr(many.size() - 17), "\nw\n... and 2 more");
 
     Type(kCan0ToCan1, 5, kOriginalColumn, "0x800");
     messages.messages.clear();
