@@ -10,9 +10,9 @@ FirmwareUpdateOutcome UpdateFirmware(const ProjectLayout& project, const Firmwar
 {
     // Held for the whole run; the operations below share it.
     ProjectLock lock(project);
-    UpdateDevice(project);
-    const ComposerSettings settings = ComposerSettingsFor(project, update.masterPath, update.newFileName);
     FirmwareUpdateOutcome outcome;
+    outcome.build = UpdateDevice(project);
+    const ComposerSettings settings = ComposerSettingsFor(project, update.masterPath, update.newFileName);
     outcome.chain = ComposeFirmware(settings, update.banks, messages, progress);
     if (update.flasherPort && outcome.chain.AllInserted())
         outcome.flasher = StartFlasher(project, settings.NewFirmwarePath(), *update.flasherPort,

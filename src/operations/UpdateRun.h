@@ -20,6 +20,7 @@ struct FirmwareUpdate {
 };
 
 struct FirmwareUpdateOutcome {
+    DeviceBuild build; // what the build wrote
     ChainOutcome chain;
     std::optional<FlasherStart> flasher; // when it was tried
 
