@@ -1,7 +1,8 @@
 #!/bin/sh
 # Shows that the Debian package installs on a clean Debian 12 and that its
 # program starts with the main window:
-#   1. builds the package (cpack -G DEB in build/);
+#   1. builds the package and checks it with lintian and appstreamcli
+#      (packaging/lint-package.sh, into build/package-lint/);
 #   2. makes a minimal Debian 12 with debootstrap in build/debian-12/ (kept
 #      for the next run), from the mirror this machine's apt uses;
 #   3. installs the package there with apt-get install ./drevanta-c2c_*.deb;
@@ -17,9 +18,8 @@ sh tools/setup-debian.sh
 command -v debootstrap >/dev/null 2>&1 || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
-rm -f build/drevanta-c2c_*.deb
-(cd build && cpack -G DEB >/dev/null)
-package=$(ls build/drevanta-c2c_*.deb)
+sh packaging/lint-package.sh build build/package-lint
+package=$(ls build/package-lint/drevanta-c2c_*.deb)
 say "package $package, $(wc -c <"$package") bytes"
 
 if [ ! -x "$root/usr/bin/apt-get" ]; then

@@ -1,10 +1,12 @@
 // build, compose and update: the bank files, the new firmware, and both in
 // one run with the flasher started at the end, as "Update Device" and
-// "Execute update firmware" do in the windows.
+// "Execute update firmware" do in the windows. Each says on one line of
+// standard output what it wrote, unless --quiet.
 
 #include "cli/CommandLine.h"
 
 #include "operations/Operations.h"
+#include "operations/OutcomeText.h"
 #include "operations/UpdateRun.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
@@ -27,7 +29,10 @@ struct FirmwareOptions {
     std::string out; // empty: "New_" + the master's name
     std::string banks = "1,2";
     std::string flash; // update only; empty: no flasher
+    bool quiet = false;
 };
+
+constexpr const char* kQuietHelp = "Print nothing on success";
 
 void AddFirmwareOptions(CLI::App& command, FirmwareOptions& options)
 {
@@ -44,7 +49,35 @@ void AddFirmwareOptions(CLI::App& command, FirmwareOptions& options)
         ->option_text("LIST")
         ->check(NonEmpty())
         ->check(BankList());
+    command.add_flag("-q,--quiet", options.quiet, kQuietHelp);
 }
+
+// The composer's messages on standard error, each followed by the file it
+// is about, which the message itself does not name.
+class ComposerMessages final : public MessageService {
+public:
+    explicit ComposerMessages(const ComposerSettings& settings) : settings_(settings) {}
+    void showMessage(const std::string& text) override { Write(text); }
+    void showError(const std::string& text) override { Write(text); }
+    bool confirm(const std::string& text) override
+    {
+        Write(text);
+        return false; // nothing is asked on a command line
+    }
+    bool askAlert(const std::string& text) override
+    {
+        Write(text);
+        return false;
+    }
+    void Write(const std::string& text) const
+    {
+        const std::string file = ComposerMessageFile(settings_, text);
+        std::cerr << text << (file.empty() ? "" : ": \"" + file + "\"") << "\n";
+    }
+
+private:
+    const ComposerSettings& settings_;
+};
 
 bool SameFile(const std::string& a, const std::string& b)
 {
@@ -72,12 +105,12 @@ ComposerSettings SettingsFor(const ProjectLayout& project, const FirmwareOptions
 
 // Whether the chain put every bank asked for into a new firmware; what it
 // did not say itself is said here.
-bool Inserted(const ChainOutcome& outcome)
+bool Inserted(const ChainOutcome& outcome, const ComposerSettings& settings)
 {
     if (outcome.AllInserted())
         return true;
     if (outcome.EndedWithoutEndRecord())
-        std::cerr << "The firmware has no S9 record; composition stopped.\n";
+        std::cerr << "The firmware has no S9 record; composition stopped: \"" << settings.MasterPath() << "\"\n";
     return false;
 }
 
@@ -88,9 +121,12 @@ void PrintTableWarnings(const std::vector<CobIdWarning>& warnings)
         std::cerr << "Warning: " << warning.text << "\n";
 }
 
-int RunBuild(const std::string& argument)
+int RunBuild(const std::string& argument, bool quiet)
 {
-    PrintTableWarnings(UpdateDevice(ExistingProject(argument)));
+    const DeviceBuild build = UpdateDevice(ExistingProject(argument));
+    PrintTableWarnings(build.warnings);
+    if (!quiet)
+        std::cout << BuildText(build) << "\n";
     return kExitSuccess;
 }
 
@@ -103,10 +139,14 @@ int RunCompose(const FirmwareOptions& options)
         std::cerr << "compose: " << refusal << "\n";
         return kExitUsage;
     }
-    StreamMessages messages(std::cerr);
+    ComposerMessages messages(settings);
     NoProgress progress;
-    return Inserted(ComposeFirmware(settings, ParseBankList(options.banks), messages, progress)) ? kExitSuccess
-                                                                                                 : kExitFailed;
+    const ChainOutcome outcome = ComposeFirmware(settings, ParseBankList(options.banks), messages, progress);
+    if (!Inserted(outcome, settings))
+        return kExitFailed;
+    if (!options.quiet)
+        std::cout << FirmwareText(settings, outcome, "") << "\n";
+    return kExitSuccess;
 }
 
 int RunUpdate(const FirmwareOptions& options)
@@ -125,18 +165,26 @@ int RunUpdate(const FirmwareOptions& options)
     if (!options.flash.empty())
         update.flasherPort =
             static_cast<int>(std::find(kFlasherPorts.begin(), kFlasherPorts.end(), options.flash) - kFlasherPorts.begin());
-    StreamMessages messages(std::cerr);
+    ComposerMessages messages(settings);
     NoProgress progress;
     ProcessShell shell;
     const FirmwareUpdateOutcome outcome = UpdateFirmware(project, update, messages, progress, shell);
-    PrintTableWarnings(outcome.tableWarnings);
-    if (!Inserted(outcome.chain))
+    PrintTableWarnings(outcome.build.warnings);
+    if (!Inserted(outcome.chain, settings))
         return kExitFailed;
     if (outcome.flasher && *outcome.flasher != FlasherStart::Started) {
-        std::cerr << FlasherStartMessage(*outcome.flasher) << "\n";
+        messages.Write(FlasherStartMessage(*outcome.flasher));
         return kExitFailed;
     }
-    return outcome.Succeeded(update) ? kExitSuccess : kExitFailed;
+    if (!outcome.Succeeded(update))
+        return kExitFailed;
+    if (!options.quiet) {
+        std::cout << BuildText(outcome.build) << "; " << FirmwareText(settings, outcome.chain, "");
+        if (outcome.flasher)
+            std::cout << "; " << FlasherText(project, settings.NewFirmwarePath(), *update.flasherPort, *outcome.flasher);
+        std::cout << "\n";
+    }
+    return kExitSuccess;
 }
 
 } // namespace
@@ -144,22 +192,26 @@ int RunUpdate(const FirmwareOptions& options)
 void AddFirmwareCommands(CLI::App& app, Commands& commands)
 {
     auto built = std::make_shared<std::string>();
+    auto quietBuild = std::make_shared<bool>(false);
     CLI::App* build = app.add_subcommand("build", "Write a project's bank files and bankg.c");
     build->add_option("PROJECT_DIR", *built, "The project's folder")->required()->check(NonEmpty());
+    build->add_flag("-q,--quiet", *quietBuild, kQuietHelp);
     build->footer("Builds the configuration image from pargen.xml and CanCanCobID.xml exactly as \"Update\n"
                   "Device\" does and writes PROJECT_DIR/bin/bank1.bin .. bank5.bin and bankg.c, replacing\n"
-                  "older files. The bin folder must exist. Rows the build takes otherwise than they seem to\n"
-                  "say (an identifier listed twice, a Modify CobID without an Original CobID, rows beyond\n"
-                  "the device's 2000 list entries) are named on standard error; they do not stop it.");
-    commands.push_back({build, [built] { return Reporting([&] { return RunBuild(*built); }); }});
+                  "older files. The bin folder must exist. Prints where they went and how many rows went into\n"
+                  "banks 1 and 2, on one line (nothing with --quiet). Rows the build takes otherwise than they\n"
+                  "seem to say (an identifier listed twice, a Modify CobID without an Original CobID, rows\n"
+                  "beyond the device's 2000 list entries) are named on standard error; they do not stop it.");
+    commands.push_back({build, [built, quietBuild] { return Reporting([&] { return RunBuild(*built, *quietBuild); }); }});
 
     auto composed = std::make_shared<FirmwareOptions>();
     CLI::App* compose = app.add_subcommand("compose", "Compose a project's new firmware from its bank files");
     AddFirmwareOptions(*compose, *composed);
     compose->footer("Inserts PROJECT_DIR/bin/bank*.bin into a copy of the master and writes it into\n"
                     "PROJECT_DIR, as \"Execute update firmware\" does, without starting the flasher. The\n"
-                    "composer's messages go to standard error. Exit status 1 unless the new firmware is in\n"
-                    "place with every bank asked for.");
+                    "composer's messages go to standard error, each followed by the file it is about. Exit\n"
+                    "status 1 unless the new firmware is in place with every bank asked for; then one line\n"
+                    "says what was written where (nothing with --quiet).");
     commands.push_back({compose, [composed] { return Reporting([&] { return RunCompose(*composed); }); }});
 
     auto updated = std::make_shared<FirmwareOptions>();
@@ -170,7 +222,8 @@ void AddFirmwareCommands(CLI::App& app, Commands& commands)
         ->check(CLI::IsMember(kFlasherPorts));
     update->footer("\"Update Device\" followed by \"Execute update firmware\": build, then compose, while no\n"
                    "other run may touch the project. Exit status 0 only when the new firmware is in place\n"
-                   "with every bank asked for (and the flasher started, when asked).");
+                   "with every bank asked for (and the flasher started, when asked); then one line says what\n"
+                   "was written where (nothing with --quiet).");
     commands.push_back({update, [updated] { return Reporting([&] { return RunUpdate(*updated); }); }});
 }
 

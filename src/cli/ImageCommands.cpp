@@ -30,8 +30,24 @@ std::string PortText(const DecodedPort& port)
            FormatName(port);
 }
 
+constexpr const char* kNoConfiguration = "the firmware holds no configuration in banks 1 and 2 (all bytes 0xFF)";
+
+void PrintWarnings(const DecodedImage& image, std::ostream& out)
+{
+    if (!image.warnings.empty()) {
+        out << "Warnings:\n";
+        for (const std::string& warning : image.warnings)
+            out << "  " << warning << "\n";
+    }
+}
+
 void PrintText(const DecodedImage& image, std::ostream& out)
 {
+    if (image.erased) {
+        out << kNoConfiguration << "\n";
+        PrintWarnings(image, out);
+        return;
+    }
     out << "Layout: " << (image.extended ? "extended (a port runs CAN 2.0B)" : "standard (both ports run CAN 2.0A)")
         << "\n"
         << "CAN 0: " << PortText(image.can0) << "\n"
@@ -44,11 +60,7 @@ void PrintText(const DecodedImage& image, std::ostream& out)
         for (const Translation& t : list)
             out << "  " << IdentifierText(t.original) << " -> " << IdentifierText(t.modified) << "\n";
     }
-    if (!image.warnings.empty()) {
-        out << "Warnings:\n";
-        for (const std::string& warning : image.warnings)
-            out << "  " << warning << "\n";
-    }
+    PrintWarnings(image, out);
 }
 
 // ---------------------------------------------------------------- JSON
@@ -88,12 +100,18 @@ std::string TranslationsJson(const std::vector<Translation>& list)
     return out + "]";
 }
 
+// An erased image has no layout, ports or flag: those are null, the lists
+// empty, and "configured" false with the reason in "note".
 void PrintJson(const DecodedImage& image, std::ostream& out)
 {
-    out << "{\"layout\": " << JsonString(image.extended ? "extended" : "standard") << ",\n"
-        << " \"can0\": " << PortJson(image.can0) << ",\n"
-        << " \"can1\": " << PortJson(image.can1) << ",\n"
-        << " \"positive\": " << (image.IsPositive() ? "true" : "false") << ",\n"
+    const bool erased = image.erased;
+    out << "{\"configured\": " << (erased ? "false" : "true") << ",\n";
+    if (erased)
+        out << " \"note\": " << JsonString(kNoConfiguration) << ",\n";
+    out << " \"layout\": " << (erased ? "null" : JsonString(image.extended ? "extended" : "standard")) << ",\n"
+        << " \"can0\": " << (erased ? "null" : PortJson(image.can0)) << ",\n"
+        << " \"can1\": " << (erased ? "null" : PortJson(image.can1)) << ",\n"
+        << " \"positive\": " << (erased ? "null" : image.IsPositive() ? "true" : "false") << ",\n"
         << " \"can0_to_can1\": " << TranslationsJson(image.translations[kCan0ToCan1]) << ",\n"
         << " \"can1_to_can0\": " << TranslationsJson(image.translations[kCan1ToCan0]) << ",\n"
         << " \"warnings\": [";
@@ -149,7 +167,8 @@ void AddImageCommands(CLI::App& app, Commands& commands)
     inspect->footer("Reads banks 1 and 2 (from the data records in their windows, or from bank1.bin and the\n"
                     "bank2.bin beside it) and prints each port's bit rate and frame format, Positive\n"
                     "Implementation, the layout and both translation lists, with warnings where the bytes\n"
-                    "are not what a build writes.");
+                    "are not what a build writes. Banks that hold only 0xFF are said to hold no configuration\n"
+                    "(in JSON: \"configured\": false).");
     commands.push_back({inspect, [inspected] { return Reporting([&] { return RunInspect(*inspected); }); }});
 
     auto verified = std::make_shared<VerifyOptions>();

@@ -21,11 +21,14 @@ const std::vector<std::string> kRateWords = {"10", "20", "50", "100", "125", "25
 constexpr const char* kFormatA = "2.0A";
 constexpr const char* kFormatB = "2.0B";
 
-int RunNew(const std::string& argument)
+int RunNew(const std::string& argument, bool quiet)
 {
     const ProjectLayout project = ProjectArgument(argument);
     switch (CreateNewProject(project)) {
     case ProjectFolderResult::Created:
+        if (!quiet)
+            std::cout << "New project written to " << project.ProjectDir()
+                      << ": pargen.xml, the five companion documents and an empty bin folder\n";
         return kExitSuccess;
     case ProjectFolderResult::Exists:
         throw Error("\"" + project.ProjectDir() + "\" exists already; nothing was changed");
@@ -100,14 +103,17 @@ int RunCheck(const std::string& argument)
 void AddProjectCommands(CLI::App& app, Commands& commands)
 {
     auto dir = std::make_shared<std::string>();
+    auto quietNew = std::make_shared<bool>(false);
     CLI::App* create = app.add_subcommand("new", "Make a new project, as the window's New project does");
     create->add_option("PROJECT_DIR", *dir, "The new project's folder; its parent must exist")
         ->required()
         ->check(NonEmpty());
+    create->add_flag("-q,--quiet", *quietNew, "Print nothing on success");
     create->footer("Writes pargen.xml (both ports 250 kbit/s, CAN 2.0B, Positive Implementation off), the five\n"
                    "companion documents and an empty bin folder. No CanCanCobID.xml, as in the window.\n"
-                   "An existing folder is refused.");
-    commands.push_back({create, [dir] { return Reporting([&] { return RunNew(*dir); }); }});
+                   "An existing folder is refused. Prints what was written where, on one line (nothing with\n"
+                   "--quiet).");
+    commands.push_back({create, [dir, quietNew] { return Reporting([&] { return RunNew(*dir, *quietNew); }); }});
 
     auto comm = std::make_shared<CommOptions>();
     CLI::App* settings = app.add_subcommand("comm", "Show or change a project's communication settings");

@@ -2,6 +2,7 @@
 
 #include "dialogs/ProgramState.h"
 #include "operations/Operations.h"
+#include "operations/OutcomeText.h"
 #include "platform/FileSystem.h"
 
 namespace c2c {
@@ -20,11 +21,55 @@ private:
     bool& running_;
 };
 
+// Passes every message on and keeps the last, which says why a run stopped.
+class LastMessage final : public MessageService {
+public:
+    explicit LastMessage(MessageService& shown) : shown_(shown) {}
+    void showMessage(const std::string& text) override
+    {
+        last = text;
+        shown_.showMessage(text);
+    }
+    void showError(const std::string& text) override
+    {
+        last = text;
+        shown_.showError(text);
+    }
+    bool confirm(const std::string& text) override
+    {
+        last = text;
+        return shown_.confirm(text);
+    }
+    bool askAlert(const std::string& text) override
+    {
+        last = text;
+        return shown_.askAlert(text);
+    }
+
+    std::string last;
+
+private:
+    MessageService& shown_;
+};
+
+std::string Joined(const std::vector<std::string>& parts, const char* separator)
+{
+    std::string text;
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : separator) + part;
+    return text;
+}
+
 } // namespace
 
 std::string MasterMissingText(const std::string& masterName)
 {
     return "Error file " + masterName + " not found";
+}
+
+std::string MasterMissingStatus(const std::string& masterName, const std::string& folder)
+{
+    return "No master firmware: " + masterName + " was looked for in " + folder;
 }
 
 Placement FormPlacement(int screenWidth, int screenHeight, int dialogWidth, int dialogHeight)
@@ -42,8 +87,31 @@ bool GenerateFirmwareLogic::ProjectIsOpen()
     return state_.workspace.layout.CheckProject(services_.messages);
 }
 
+void GenerateFirmwareLogic::TellBuild(const DeviceBuild& build)
+{
+    pendingBuild_ = build;
+}
+
+void GenerateFirmwareLogic::ShowStatus()
+{
+    std::vector<std::string> lines;
+    for (const std::string* line : {&buildLine_, &masterLine_})
+        if (!line->empty())
+            lines.push_back(*line);
+    if (!runClauses_.empty())
+        lines.push_back(Sentence(Joined(runClauses_, "; ")));
+    status = Joined(lines, "\n");
+}
+
 void GenerateFirmwareLogic::Show(ProgressSink& progress)
 {
+    // Only the build that preceded this showing is told of.
+    buildLine_ = pendingBuild_ ? BuildText(*pendingBuild_) : "";
+    pendingBuild_.reset();
+    masterLine_.clear();
+    runClauses_.clear();
+    ShowStatus();
+
     optionsCaption = kOptionsClosedCaption;
     banksVisible = false;
     binFolderButtonVisible = false;
@@ -72,6 +140,8 @@ void GenerateFirmwareLogic::Show(ProgressSink& progress)
     composer.DirBin = WithTrailingSeparator(layout.BinDir());
 
     if (!FileExists(layout.MasterFile())) {
+        masterLine_ = MasterMissingStatus(kMasterFileName, layout.MasterDir());
+        ShowStatus();
         services_.messages.showError(MasterMissingText(kMasterFileName));
         return;
     }
@@ -111,8 +181,11 @@ void GenerateFirmwareLogic::OpenFirmware()
     const std::string folder = DirectoryExists(layout.MasterDir()) ? layout.MasterDir() : layout.WorkspaceDir();
     auto chosen =
         services_.files.pickFile(kOpenDialogSxTitle, folder, kOpenDialogSxFilter, kOpenDialogSxPattern);
-    if (chosen)
+    if (chosen) {
         UseMaster(FolderOf(*chosen), FileNameOf(*chosen));
+        masterLine_.clear();
+        ShowStatus();
+    }
 }
 
 void GenerateFirmwareLogic::ChooseBinFolder()
@@ -135,7 +208,17 @@ ChainOutcome GenerateFirmwareLogic::ComposeFirmware(ProgressSink& progress)
     }
     // An error that escapes the composer leaves the button disabled.
     composeEnabled = false;
-    const ChainOutcome outcome = c2c::ComposeFirmware(composer, taken, services_.messages, progress);
+    LastMessage messages(services_.messages);
+    ChainOutcome outcome;
+    try {
+        outcome = c2c::ComposeFirmware(composer, taken, messages, progress);
+    } catch (const std::exception& error) {
+        runClauses_ = {"no new firmware: " + std::string(error.what())};
+        ShowStatus();
+        throw;
+    }
+    runClauses_ = {FirmwareText(composer, outcome, messages.last)};
+    ShowStatus();
     for (std::size_t i = 0; i < banks.size(); ++i)
         if (outcome.stages[i] == StageResult::WindowNotFound)
             banks[i].color = kBankMissingColor;
@@ -148,12 +231,30 @@ bool GenerateFirmwareLogic::StartFlasher()
     if (running_)
         return false;
     RunUnderWay run(running_);
-    if (!composer.Project.CheckProject(services_.messages))
+    runClauses_.clear();
+    return StartFlasherNow();
+}
+
+bool GenerateFirmwareLogic::StartFlasherNow()
+{
+    if (!composer.Project.CheckProject(services_.messages)) {
+        runClauses_.push_back(std::string("flasher not started: ") + kMsgProjectNotValid);
+        ShowStatus();
         return false;
+    }
     // The flasher starts in the master's folder, where a shell start from
     // this program would have left it.
-    const FlasherStart started = c2c::StartFlasher(composer.Project, composer.NewFirmwarePath(), port,
-                                                   composer.MasterFolder, services_.shell);
+    FlasherStart started = FlasherStart::NotStarted;
+    try {
+        started = c2c::StartFlasher(composer.Project, composer.NewFirmwarePath(), port, composer.MasterFolder,
+                                    services_.shell);
+    } catch (const std::exception& error) {
+        runClauses_.push_back("flasher not started: " + std::string(error.what()));
+        ShowStatus();
+        throw;
+    }
+    runClauses_.push_back(FlasherText(composer.Project, composer.NewFirmwarePath(), port, started));
+    ShowStatus();
     if (started != FlasherStart::Started) {
         services_.messages.showMessage(FlasherStartMessage(started));
         return false;
@@ -169,11 +270,14 @@ void GenerateFirmwareLogic::ExecuteUpdateFirmware(ProgressSink& progress)
     // Only a firmware made now, with every bank in it, goes to the device:
     // never a file left by an earlier run.
     if (!outcome.AllInserted()) {
+        runClauses_.push_back(FlasherNotTriedText(outcome));
+        ShowStatus();
         if (outcome.EndedWithoutEndRecord())
             services_.messages.showMessage(kMsgNoEndRecord);
         return;
     }
-    StartFlasher();
+    RunUnderWay run(running_);
+    StartFlasherNow();
 }
 
 } // namespace c2c

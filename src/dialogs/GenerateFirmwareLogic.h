@@ -5,13 +5,21 @@
 //
 // The composer's settings (the master, the bin folder, the new firmware's
 // name and project) keep their values from one showing to the next.
+//
+// A status line in the window's upper area says what happened, beside the
+// message boxes: what the build of "Update Device" wrote, a master that is
+// missing and where it was looked for, and after a run the new firmware,
+// its banks and whether the flasher started.
 
 #include "firmware/SRecordComposer.h"
+#include "operations/Operations.h"
 #include "platform/UiServices.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace c2c {
 
@@ -38,6 +46,8 @@ inline constexpr const char* kSelectDirBinTitle = "Select Directory Bin";
 
 // "Error file NAME not found"
 std::string MasterMissingText(const std::string& masterName);
+// The status line's "No master firmware: NAME was looked for in FOLDER"
+std::string MasterMissingStatus(const std::string& masterName, const std::string& folder);
 
 // Top-left corner of the window: centred across the screen, its lower edge
 // on the screen's middle line.
@@ -70,6 +80,13 @@ public:
     bool binFolderButtonVisible = false;
     std::array<BankCheckBox, kBankCount> banks; // index 0 is bank 1
     bool composeEnabled = true;
+
+    // The status line: one line for each of the build, the master and the
+    // last run that has something to say, "\n" between them.
+    std::string status;
+
+    // "Update Device" built the bank files: the next showing says so.
+    void TellBuild(const DeviceBuild& build);
 
     // Each showing: hides the options, offers banks 1 and 2, selects COM1,
     // zeroes the progress bar, points the bin folder at the open project's
@@ -107,10 +124,19 @@ private:
     void UseMaster(const std::string& folder, const std::string& fileName);
     // False, after saying so, when no project is open.
     bool ProjectIsOpen();
+    // Puts the status line together from its parts.
+    void ShowStatus();
+    // The flasher start of StartFlasher, adding to the run's status.
+    bool StartFlasherNow();
 
     ProgramState& state_;
     UiServices services_;
     bool running_ = false; // a composition or a flasher start is under way
+    std::optional<DeviceBuild> pendingBuild_;
+    // The parts of the status line.
+    std::string buildLine_;
+    std::string masterLine_;
+    std::vector<std::string> runClauses_; // joined with "; " into one sentence
 };
 
 } // namespace c2c

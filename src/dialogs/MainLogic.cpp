@@ -71,8 +71,11 @@ void MainLogic::UpdateDevice()
 {
     if (!ProjectIsOpen())
         return;
-    c2c::UpdateDevice(state_.workspace.layout);
-    views_.ShowGenerateFirmware();
+    statusText = kStatusBuilding;
+    views_.RepaintMainWindow();
+    const DeviceBuild build = c2c::UpdateDevice(state_.workspace.layout);
+    statusText = kStatusBuilt;
+    views_.ShowGenerateFirmware(build);
 }
 
 void MainLogic::About()

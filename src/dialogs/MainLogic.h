@@ -2,6 +2,7 @@
 // The main window's logic: the four steps of the user's work, the title
 // rules, "Update Device", and start-up and exit of the workspace.
 
+#include "operations/Operations.h"
 #include "platform/UiServices.h"
 
 #include <string>
@@ -19,6 +20,12 @@ inline constexpr const char* kTitlePrefix = "Tarvex Drevanta SW40517 CAN - Repea
 inline constexpr const char* kMakerHost = "www.tarvex.example";
 inline constexpr const char* kMakerUrl = "https://www.tarvex.example/HOME/default.asp?frompg=SW40517";
 
+// The status label's texts: in the form, while "Update Device" builds, and
+// after the build.
+inline constexpr const char* kStatusInForm = "---";
+inline constexpr const char* kStatusBuilding = "Wait..";
+inline constexpr const char* kStatusBuilt = "--";
+
 // The windows the main window opens, all modal.
 class MainViews {
 public:
@@ -28,10 +35,14 @@ public:
     virtual bool ShowNewProject(const std::string& destinationDir) = 0;
     virtual void ShowCommSettings() = 0;
     virtual void ShowCobIdAccess() = 0;
-    virtual void ShowGenerateFirmware() = 0;
+    // Generate Firmware, after the build `build`.
+    virtual void ShowGenerateFirmware(const DeviceBuild& build) = 0;
     virtual void ShowAbout() = 0;
     // Closes the main window, which ends the program.
     virtual void CloseMainWindow() = 0;
+    // Repaints the main window now, showing its logic's state, and handles
+    // no other event.
+    virtual void RepaintMainWindow() = 0;
 };
 
 class MainLogic {
@@ -39,6 +50,8 @@ public:
     MainLogic(ProgramState& state, UiServices services, MainViews& views);
 
     std::string caption; // the window title
+    // The status label's text; the label itself is never visible.
+    std::string statusText = kStatusInForm;
 
     // Start-up: the workspace beside `exeDir`, then the open project's
     // communication settings.
@@ -49,8 +62,10 @@ public:
     void OpenProject();
     void SetCommunication();
     void SetCobIdAccess();
-    // "Update Device": bank files and bankg.c, then Generate Firmware. An
-    // Error from the build ends it (the window shows the error report).
+    // "Update Device": the status "Wait..", one repaint of the window, the
+    // bank files and bankg.c (nothing repaints meanwhile), the status "--",
+    // then Generate Firmware. An Error from the build ends it with the
+    // status left at "Wait.." (the window shows the error report).
     void UpdateDevice();
     void About();
     // The "X" button.

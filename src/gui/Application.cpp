@@ -57,8 +57,10 @@ void Application::ShowCobIdAccess()
     cobIdAccessWindow_->exec();
 }
 
-void Application::ShowGenerateFirmware()
+void Application::ShowGenerateFirmware(const DeviceBuild& build)
 {
+    mainWindow_->Refresh(); // its status is "--" now, behind the dialog
+    generateFirmware_.TellBuild(build);
     generateFirmwareWindow_->exec();
 }
 
@@ -70,6 +72,11 @@ void Application::ShowAbout()
 void Application::CloseMainWindow()
 {
     mainWindow_->close();
+}
+
+void Application::RepaintMainWindow()
+{
+    mainWindow_->RepaintNow();
 }
 
 } // namespace c2c

@@ -41,9 +41,10 @@ public:
     bool ShowNewProject(const std::string& destinationDir) override;
     void ShowCommSettings() override;
     void ShowCobIdAccess() override;
-    void ShowGenerateFirmware() override;
+    void ShowGenerateFirmware(const DeviceBuild& build) override;
     void ShowAbout() override;
     void CloseMainWindow() override;
+    void RepaintMainWindow() override;
 
 private:
     UiServices services_;

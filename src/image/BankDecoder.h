@@ -50,6 +50,10 @@ struct DecodedImage {
     std::array<std::vector<Translation>, 2> translations;
     // Where the image is not what a build writes, in words.
     std::vector<std::string> warnings;
+    // Banks 1 and 2 hold only 0xFF (an erased firmware, or windows without
+    // records): no configuration at all. InspectConfiguration sets it and
+    // then decodes nothing; the values above stay those of no image.
+    bool erased = false;
 
     const DecodedPort& Port(int port) const { return port == 1 ? can1 : can0; }
     bool IsPositive() const { return positive != 0; }

@@ -206,6 +206,17 @@ DecodedImage InspectConfiguration(const std::string& path)
                                    " of its 16384 bytes are in no record and are taken as 0xFF");
         banks = windows.banks;
     }
+    const auto erased = [](const BankBytes& bank) {
+        return std::all_of(bank.begin(), bank.end(), [](std::uint8_t byte) { return byte == 0xFF; });
+    };
+    // Decoded, such banks would read as two lists of 2000 entries
+    // 0xFFFFFFFF -> 0xFFFFFFFF with settings no build writes.
+    if (erased(banks[0]) && erased(banks[1])) {
+        DecodedImage nothing;
+        nothing.erased = true;
+        nothing.warnings = std::move(warnings);
+        return nothing;
+    }
     DecodedImage image = DecodeBankImage(banks[0], banks[1]);
     image.warnings.insert(image.warnings.begin(), warnings.begin(), warnings.end());
     return image;

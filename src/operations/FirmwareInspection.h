@@ -14,7 +14,9 @@ class ProjectLayout;
 // read from the data records in their windows), a bin folder, or a
 // bank1.bin with bank2.bin beside it. Warnings also tell of records left
 // out, windows that are not complete and bank files that are not 16384
-// bytes long. Throws Error when the files cannot be read.
+// bytes long. When banks 1 and 2 hold only 0xFF (erased, or no records
+// in their windows) nothing is decoded: the result is `erased`, with the
+// warnings of the reading alone. Throws Error when the files cannot be read.
 DecodedImage InspectConfiguration(const std::string& path);
 
 struct FirmwareVerdict {

@@ -3,8 +3,10 @@
 #include "documents/CobIdTables.h"
 #include "documents/CommSettings.h"
 #include "documents/CompanionDocuments.h"
+#include "image/BankDecoder.h"
 #include "image/BankImage.h"
 #include "image/BankOutputs.h"
+#include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/UiServices.h"
 #include "platform/WindowsPrograms.h"
@@ -49,17 +51,33 @@ std::optional<CobIdCellError> SaveCobIdTables(const ProjectLayout& project, cons
     return std::nullopt;
 }
 
-std::vector<CobIdWarning> UpdateDevice(const ProjectLayout& project)
+std::string CobIdDocumentMissingText(const std::string& path)
+{
+    return "File \"" + path + "\" not found: open Set CobID Access and press OK, or drevanta-c2c-cli cobid import";
+}
+
+DeviceBuild UpdateDevice(const ProjectLayout& project)
 {
     ProjectLock lock(project);
     const CommSettings settings = ReadPargenStrictly(project.PargenFile());
+    // A new project has no tables until they are saved once.
+    if (!PathExists(project.CobIdFile()))
+        throw Error(CobIdDocumentMissingText(project.CobIdFile()));
     const CobIdTables tables = ReadCobIdStrictly(project.CobIdFile());
     auto image = std::make_unique<BankImage>(); // 80 KiB: kept off the stack
     BuildBankImage(settings, tables, *image);
     WriteBankFiles(project, *image);
+
+    // Counted from the bytes written, as the device will read them.
+    const DecodedImage written = DecodeBankImage(image->Bank(1), image->Bank(2));
+    DeviceBuild build;
+    build.binDir = project.BinDir();
+    for (std::size_t bank = 0; bank < build.rows.size(); ++bank)
+        build.rows[bank] = written.translations[bank].size();
     // The layout as the build chose it, from the low bytes of the formats.
-    return FindCobIdWarnings(tables, IsExtendedLayout(static_cast<std::uint8_t>(settings.format0),
-                                                      static_cast<std::uint8_t>(settings.format1)));
+    build.warnings = FindCobIdWarnings(tables, IsExtendedLayout(static_cast<std::uint8_t>(settings.format0),
+                                                                static_cast<std::uint8_t>(settings.format1)));
+    return build;
 }
 
 ComposerSettings ComposerSettingsFor(const ProjectLayout& project, const std::string& masterPath,

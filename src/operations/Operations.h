@@ -61,12 +61,28 @@ std::optional<CobIdCellError> SaveCobIdTables(const ProjectLayout& project, cons
 
 // ---------------------------------------------------------------- update device
 
+// What a build wrote: the bin folder, and how many rows of each table went
+// into its bank: index 0 is bank 1 (CAN0 to CAN1), 1 bank 2 (CAN1 to CAN0).
+// A row counts once it has an entry of the bank: in the standard layout one
+// per identifier (a later row of the same identifier replaces the earlier),
+// in the extended layout the list's entries (at most 2000).
+struct DeviceBuild {
+    std::string binDir;
+    std::array<std::size_t, 2> rows{};
+    std::vector<CobIdWarning> warnings; // what was built otherwise than the tables seem to say
+};
+
+// "File "PATH" not found: open Set CobID Access and press OK, or
+// drevanta-c2c-cli cobid import": a build without the tables says how to
+// make them.
+std::string CobIdDocumentMissingText(const std::string& path);
+
 // "Update Device" without the window: reads both documents as the build
 // reads them, builds the configuration image and writes bank1.bin ..
 // bank5.bin and bankg.c into the project's bin folder. Throws Error.
-// Returns the tables' warnings (FindCobIdWarnings): what was built
-// otherwise than the tables seem to say.
-std::vector<CobIdWarning> UpdateDevice(const ProjectLayout& project);
+// Returns what was written and the tables' warnings (FindCobIdWarnings):
+// what was built otherwise than the tables seem to say.
+DeviceBuild UpdateDevice(const ProjectLayout& project);
 
 // ---------------------------------------------------------------- firmware
 

@@ -11,7 +11,7 @@ FirmwareUpdateOutcome UpdateFirmware(const ProjectLayout& project, const Firmwar
     // Held for the whole run; the operations below share it.
     ProjectLock lock(project);
     FirmwareUpdateOutcome outcome;
-    outcome.tableWarnings = UpdateDevice(project);
+    outcome.build = UpdateDevice(project);
     const ComposerSettings settings = ComposerSettingsFor(project, update.masterPath, update.newFileName);
     outcome.chain = ComposeFirmware(settings, update.banks, messages, progress);
     if (update.flasherPort && outcome.chain.AllInserted())

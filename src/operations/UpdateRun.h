@@ -21,7 +21,7 @@ struct FirmwareUpdate {
 };
 
 struct FirmwareUpdateOutcome {
-    std::vector<CobIdWarning> tableWarnings; // of the build, see UpdateDevice
+    DeviceBuild build; // what the build wrote
     ChainOutcome chain;
     std::optional<FlasherStart> flasher; // when it was tried
 

@@ -55,7 +55,20 @@ public:
                                                   const std::string& initialSelection) = 0;
 };
 
+// The one filter a file chooser shows: the description followed by the
+// pattern in parentheses, unless the description ends with that already
+// ("File Sx (*.Sx)" stays as it is, "CSV files" becomes "CSV files (*.csv)").
+inline std::string FileFilterShown(const std::string& description, const std::string& pattern)
+{
+    const std::string suffix = "(" + pattern + ")";
+    if (description.size() >= suffix.size() &&
+        description.compare(description.size() - suffix.size(), suffix.size(), suffix) == 0)
+        return description;
+    return description.empty() ? suffix : description + " " + suffix;
+}
+
 // Modal file choosers with one filter: one to open a file, one to save one.
+// The filter shows as FileFilterShown(filterDescription, pattern).
 class FilePicker {
 public:
     virtual ~FilePicker() = default;

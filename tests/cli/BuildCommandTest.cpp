@@ -42,7 +42,10 @@ TEST_F(BuildCommandTest, WritesTheBankFilesAndTheSource)
     WriteProject(project.path(), PargenXml({"5", "8", "0", "1", "1", "0", "0"}), CobIdXml({{"0x001", "0x002"}}, {}));
     const CliResult result = Cli(BuildProject());
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err + result.out, "");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, "bank1.bin .. bank5.bin and bankg.c written to " + project.path() +
+                              "/bin: 1 row in bank 1, 0 rows in bank 2\n");
+    EXPECT_EQ(Cli(BuildProject() + " --quiet").out, "");
     const std::string bank1 = ReadText(project / "bin/bank1.bin");
     ASSERT_EQ(bank1.size(), 16384u);
     EXPECT_EQ(bank1.substr(4, 4), std::string("\x01\x00\x02\x00", 4));
@@ -62,7 +65,9 @@ TEST_F(BuildCommandTest, ErrorsGoToStandardErrorAndNothingIsWritten)
     std::filesystem::remove(project / "CanCanCobID.xml");
     result = Cli(BuildProject());
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "File \"" + project.path() + "/CanCanCobID.xml\" not found.\n");
+    EXPECT_EQ(result.err, "File \"" + project.path() +
+                              "/CanCanCobID.xml\" not found: open Set CobID Access and press OK, or drevanta-c2c-cli "
+                              "cobid import.\n");
     EXPECT_FALSE(std::filesystem::exists(project / "bin/bank1.bin"));
     EXPECT_FALSE(std::filesystem::exists(project / "bin/bankg.c"));
 

@@ -127,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"can0-to-can1", 10, "$7ff", "", ""},
                    {"can0-to-can1", 5, "", "", "a note alone"},
                    {"can1-to-can0", 0, "5", "6", ""}},
-                  "{\"layout\": \"standard\",\n"
+                  "{\"configured\": true,\n \"layout\": \"standard\",\n"
                   " \"can0\": {\"bitrate_kbps\": 125, \"bitrate_from_dip_switch\": false, \"format\": \"2.0A\"},\n"
                   " \"can1\": {\"bitrate_kbps\": 250, \"bitrate_from_dip_switch\": true, \"format\": \"2.0A\"},\n"
                   " \"positive\": true",
@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"can0-to-can1", 0, "0x700", "0x1ABCDEF", ""},
                    {"can0-to-can1", 1, "256", "", "\"\"quoted\"\""},
                    {"can1-to-can0", 1999, "0x1FFFFFFF", "0x7FF", ""}},
-                  "{\"layout\": \"extended\",\n"
+                  "{\"configured\": true,\n \"layout\": \"extended\",\n"
                   " \"can0\": {\"bitrate_kbps\": 1000, \"bitrate_from_dip_switch\": false, \"format\": \"2.0A\"},\n"
                   " \"can1\": {\"bitrate_kbps\": 250, \"bitrate_from_dip_switch\": false, \"format\": \"2.0B\"},\n"
                   " \"positive\": true",
@@ -150,6 +150,59 @@ INSTANTIATE_TEST_SUITE_P(
                   "Table CAN0 to CAN1, row N\u00B0 2 (0x050 -> 0x060): entry 0 of the firmware's list holds "
                   "0x100 -> 0x100"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- success lines
+
+// Each command that writes says on one line of standard output what it
+// wrote, where; --quiet silences that and nothing else.
+TEST(CommandLineSuccessLines, SayWhatWasWrittenWhere)
+{
+    TempDir dir;
+    WriteMaster(dir / "SX40517.sx");
+    const std::string master = " --master " + Quote(dir / "SX40517.sx");
+    for (const std::string quiet : {"", " --quiet"}) {
+        const std::string project = dir / ("Line 3" + quiet);
+        const std::string built =
+            "bank1.bin .. bank5.bin and bankg.c written to " + project + "/bin: 1 row in bank 1, 0 rows in bank 2";
+        const std::string composed = "New_SX40517.sx written to " + project + ", banks 1 and 2 inserted";
+        const std::pair<std::string, std::string> cases[] = {
+            {"new " + Quote(project),
+             "New project written to " + project + ": pargen.xml, the five companion documents and an empty bin folder"},
+            {"build " + Quote(project), built},
+            {"compose " + Quote(project) + master, composed},
+            {"update " + Quote(project) + master, built + "; " + composed},
+        };
+        for (const auto& [arguments, line] : cases) {
+            const CliResult result = RunCli(arguments + quiet);
+            EXPECT_EQ(result.status, 0) << arguments << "\n" << result.err;
+            EXPECT_EQ(result.err, "") << arguments;
+            EXPECT_EQ(result.out, quiet.empty() ? line + "\n" : "") << arguments;
+            if (arguments.starts_with("new "))
+                WriteText(project + "/CanCanCobID.xml", CobIdXml({{"0x181", ""}}, {}));
+        }
+    }
+}
+
+// A master whose bank windows are erased is said to hold no configuration,
+// not decoded into 4000 entries of 0xFFFFFFFF.
+TEST(CommandLineInspect, ErasedWindowsHoldNoConfiguration)
+{
+    TempDir dir;
+    std::vector<std::string> lines = {S0()};
+    for (std::uint32_t address = 0x388000; address < 0x39C000; address += 32)
+        lines.push_back(S2(address, Bytes(32, 0xFF)));
+    lines.push_back(S9());
+    WriteText(dir / "SX40517.sx", Join(lines));
+
+    const CliResult text = RunCli("inspect " + Quote(dir / "SX40517.sx"));
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.out, "the firmware holds no configuration in banks 1 and 2 (all bytes 0xFF)\n");
+    const CliResult json = RunCli("inspect --json " + Quote(dir / "SX40517.sx"));
+    EXPECT_EQ(json.out, "{\"configured\": false,\n"
+                        " \"note\": \"the firmware holds no configuration in banks 1 and 2 (all bytes 0xFF)\",\n"
+                        " \"layout\": null,\n \"can0\": null,\n \"can1\": null,\n \"positive\": null,\n"
+                        " \"can0_to_can1\": [],\n \"can1_to_can0\": [],\n \"warnings\": []}\n");
+}
 
 // ---------------------------------------------------------------- refusals
 

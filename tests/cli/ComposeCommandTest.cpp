@@ -76,7 +76,8 @@ TEST_F(ComposeCommandTest, ExitStatusTellsWhetherTheChainCompleted)
 {
     RemoveFile(project + "/bin/bank2.bin");
     EXPECT_EQ(Compose(Quote(project) + " --master " + Quote(master)), 1);
-    EXPECT_EQ(errors, "File bank2.bin Not Found,Abort Procedure\n");
+    EXPECT_EQ(errors, "File bank2.bin Not Found,Abort Procedure: \"" + project + "/bin/bank2.bin\"\n")
+        << "the message, then the file it is about";
     EXPECT_FALSE(FileExists(project + "/New_SX40517.sx"));
 
     WriteText(master, Join({S0(), S8()}));
@@ -87,7 +88,7 @@ TEST_F(ComposeCommandTest, ExitStatusTellsWhetherTheChainCompleted)
     // firmware without a bank asked for is no success.
     WriteText(master, Join({S0(), S2(0x388000, {1}), S9()}));
     EXPECT_EQ(Compose(Quote(project) + " --master " + Quote(master) + " --banks 1,3"), 1);
-    EXPECT_EQ(errors, "Bank 3 Not Found,Bank Not Inserted\n");
+    EXPECT_EQ(errors, "Bank 3 Not Found,Bank Not Inserted: \"" + master + "\"\n");
     EXPECT_TRUE(FileExists(project + "/New_SX40517.sx"));
 }
 

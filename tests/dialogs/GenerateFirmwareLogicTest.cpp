@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <utility>
 
 namespace c2c {
 namespace {
@@ -144,6 +145,7 @@ TEST_F(GenerateFirmwareTest, OpenFirmwareTakesAnotherMaster)
     EXPECT_EQ(files.calls[0].folder, master());
     EXPECT_EQ(files.calls[0].filterDescription, "File Sx (*.Sx)");
     EXPECT_EQ(files.calls[0].pattern, "*.Sx");
+    EXPECT_EQ(files.calls[0].shownFilter, "File Sx (*.Sx)");
 
     files.result = dir / "other/Fw 2.sx";
     dialog.OpenFirmware();
@@ -259,6 +261,73 @@ TEST_F(GenerateFirmwareTest, MasterWithoutS9IsReportedByTheExecuteButton)
     EXPECT_FALSE(FileExists(project() + Native("/B1.sx")));
     EXPECT_TRUE(shell.started.empty());
 }
+
+// The status line after a showing that follows a build and one click of
+// "Execute update firmware", as the user meets them; the message boxes are
+// those of the tests above.
+struct StatusCase {
+    const char* name;
+    std::function<void(GenerateFirmwareTest&)> arrange;
+    // After the showing and after the run; PROJECT, EXE and MASTER stand
+    // for those folders.
+    std::string shown, afterRun;
+};
+
+void PrintTo(const StatusCase& c, std::ostream* out) { *out << c.name; }
+
+class GenerateFirmwareStatusTest : public GenerateFirmwareTest, public ::testing::WithParamInterface<StatusCase> {
+protected:
+    std::string Expected(std::string text) const
+    {
+        for (const auto& [name, path] : {std::pair<std::string, std::string>{"PROJECT", project()},
+                                         {"EXE", exe()}, {"MASTER", master()}})
+            for (auto at = text.find(name); at != std::string::npos; at = text.find(name, at + path.size()))
+                text.replace(at, name.size(), path);
+        return text;
+    }
+};
+
+TEST_P(GenerateFirmwareStatusTest, SaysWhatHappened)
+{
+    dialog.TellBuild({project() + Native("/bin"), {3, 1}, {}});
+    GetParam().arrange(*this);
+    Show();
+    EXPECT_EQ(dialog.status, Expected(GetParam().shown));
+    if (dialog.executeEnabled) {
+        dialog.port = 2;
+        dialog.ExecuteUpdateFirmware(progress);
+        EXPECT_EQ(dialog.status, Expected(GetParam().shown + "\n" + GetParam().afterRun));
+    }
+    Show();
+    EXPECT_EQ(dialog.status.find("bank1.bin"), std::string::npos) << "the next showing tells of no build";
+}
+
+const std::string kBuilt = Native("bank1.bin .. bank5.bin and bankg.c written to PROJECT/bin: 3 rows in bank 1, 1 row in bank 2");
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, GenerateFirmwareStatusTest,
+    ::testing::Values(
+        StatusCase{"Flashed", [](GenerateFirmwareTest&) {}, kBuilt,
+                   "New_SX40517.sx written to PROJECT, banks 1 and 2 inserted; flasher started on COM3"},
+        StatusCase{"BankLeftOut",
+                   [](GenerateFirmwareTest& t) { WriteText(t.MasterFile(), Join({S0(), S2(0x388000, {1, 2}), S9()})); },
+                   kBuilt,
+                   "New_SX40517.sx written to PROJECT, bank 1 inserted, bank 2 left out: its window is not in the "
+                   "master; flasher not started: bank 2 is not in the new firmware"},
+        StatusCase{"Stopped", [](GenerateFirmwareTest& t) { RemoveFile(t.project() + Native("/bin/bank2.bin")); },
+                   kBuilt, "No new firmware: File bank2.bin Not Found,Abort Procedure; flasher not started"},
+        StatusCase{"NoEndRecord",
+                   [](GenerateFirmwareTest& t) {
+                       WriteText(t.MasterFile(), Join({S0(), S2(0x388000, {1}), S2(0x398000, {1}), S8()}));
+                   },
+                   kBuilt, "No new firmware: the master has no S9 record; flasher not started"},
+        StatusCase{"NoFlasher", [](GenerateFirmwareTest& t) { RemoveFile(t.exe() + Native("/Tessimor.exe")); }, kBuilt,
+                   "New_SX40517.sx written to PROJECT, banks 1 and 2 inserted; flasher not started: no Tessimor.exe "
+                   "in EXE"},
+        // The button stays disabled; the line says where the master was looked for.
+        StatusCase{"NoMaster", [](GenerateFirmwareTest& t) { RemoveFile(t.MasterFile()); },
+                   kBuilt + "\nNo master firmware: SX40517.sx was looked for in MASTER", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace c2c

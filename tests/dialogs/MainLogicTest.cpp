@@ -31,12 +31,24 @@ public:
     }
     void ShowCommSettings() override { shown.push_back("SET COMMUNICATION"); }
     void ShowCobIdAccess() override { shown.push_back("Set CobID Access"); }
-    void ShowGenerateFirmware() override { shown.push_back("Generate Firmware"); }
+    void ShowGenerateFirmware(const DeviceBuild& build) override
+    {
+        shown.push_back("Generate Firmware");
+        builds.push_back(build);
+    }
     void ShowAbout() override { shown.push_back("About..."); }
     void CloseMainWindow() override { shown.push_back("close"); }
+    // What the window would show at the repaint, and whether the build ran already.
+    void RepaintMainWindow() override
+    {
+        shown.push_back("repaint: " + main->statusText +
+                        (FileExists(workspace_.layout.BankFile(1)) ? ", after the build" : ", before the build"));
+    }
 
     std::vector<std::string> shown;
+    std::vector<DeviceBuild> builds;
     std::string newProjectName;
+    const MainLogic* main = nullptr;
 
 private:
     Workspace& workspace_;
@@ -56,6 +68,8 @@ protected:
     testing::RecordingShell& shell = services.shell;
     RecordingViews views{workspace};
     MainLogic window{state, services.all(), views};
+
+    MainLogicTest() { views.main = &window; }
 };
 
 TEST_F(MainLogicTest, StartWithoutLastProjectKeepsTheInitialCaptionAndProjectsWorks)
@@ -122,24 +136,45 @@ TEST_F(MainLogicTest, OpenProjectConfirmedShowsTheOpenedName)
     EXPECT_EQ(views.shown, std::vector<std::string>{"Set CobID Access"});
 }
 
-TEST_F(MainLogicTest, UpdateDeviceWritesTheBankFilesThenShowsGenerateFirmware)
+TEST_F(MainLogicTest, UpdateDeviceRepaintsOnceThenWritesTheBankFilesThenShowsGenerateFirmware)
 {
     window.Start(dir.path());
+    EXPECT_EQ(window.statusText, "---");
     CreateDirectories(projects() + "/bin");
     WriteText(projects() + "/pargen.xml", "<ParametriGenerali><a>5</a><a>5</a><a>0</a><a>1</a><a>0</a><a>0</a>"
                                           "<a>0</a></ParametriGenerali>");
-    WriteText(projects() + "/CanCanCobID.xml", "<CanCanCobID><Can0_to_Can1/><Can1_to_Can0/></CanCanCobID>");
+    WriteText(projects() + "/CanCanCobID.xml", "<CanCanCobID><Can0_to_Can1/><Can1_to_Can0>"
+                                               "<row Orig_CobID=\"5\" Mod_CobID=\"\"/></Can1_to_Can0></CanCanCobID>");
     window.UpdateDevice();
-    EXPECT_EQ(views.shown, std::vector<std::string>{"Generate Firmware"});
+    EXPECT_EQ(views.shown, (std::vector<std::string>{"repaint: Wait.., before the build", "Generate Firmware"}));
+    EXPECT_EQ(window.statusText, "--");
     EXPECT_TRUE(FileExists(projects() + "/bin/bank5.bin"));
     EXPECT_TRUE(FileExists(projects() + "/bin/bankg.c"));
+    ASSERT_EQ(views.builds.size(), 1u);
+    EXPECT_EQ(views.builds[0].binDir, projects() + kSep + "bin");
+    EXPECT_EQ(views.builds[0].rows, (std::array<std::size_t, 2>{0, 1}));
 }
 
-TEST_F(MainLogicTest, FailedBuildEndsUpdateDevice)
+TEST_F(MainLogicTest, FailedBuildEndsUpdateDeviceWaiting)
 {
     window.Start(dir.path());
     EXPECT_THROW(window.UpdateDevice(), Error) << "no documents";
-    EXPECT_TRUE(views.shown.empty());
+    EXPECT_EQ(views.shown, std::vector<std::string>{"repaint: Wait.., before the build"});
+    EXPECT_EQ(window.statusText, "Wait..");
+}
+
+TEST_F(MainLogicTest, OpenProjectChoosingProjectsItselfShowsThePrefixAlone)
+{
+    CreateDirectories(projects() + "/Line3");
+    WriteText(dir / "Drevanta_C2CCOBID.ini", "[lastproj]\nprojectname=Line3\n");
+    window.Start(dir.path());
+    picker.result = projects();
+    window.OpenProject();
+    EXPECT_EQ(window.caption, kTitlePrefix);
+    EXPECT_EQ(workspace.ProjectName, "");
+    EXPECT_EQ(workspace.layout.PargenFile(), projects() + kSep + "pargen.xml");
+    window.SetCommunication();
+    EXPECT_EQ(views.shown, std::vector<std::string>{"SET COMMUNICATION"}) << "the steps work";
 }
 
 TEST_F(MainLogicTest, CloseWritesTheSettingsFileAndReportsAFailure)

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -153,16 +154,27 @@ private slots:
         // Step 4: Update Device, port COM3, Execute update firmware, then "X".
         int progress = -1;
         int progressMaximum = 0;
+        QString statusShown, statusAfterRun, labelstate;
         WhenModalOpens("FModifyFileSx", [&](QWidget* dialog) {
+            labelstate = Child<QLabel>(&program.mainWindow(), "Labelstate")->text();
+            statusShown = Child<QLabel>(dialog, "StatusLine")->text().remove(QChar(0x200B));
             QVERIFY(Child<QPushButton>(dialog, "LbButton2")->isEnabled());
             Child<QComboBox>(dialog, "cbport")->setCurrentIndex(2);
             Click(dialog, "LbButton2");
             progress = Child<QProgressBar>(dialog, "Avanzamento")->value();
             progressMaximum = Child<QProgressBar>(dialog, "Avanzamento")->maximum();
+            statusAfterRun = Child<QLabel>(dialog, "StatusLine")->text().remove(QChar(0x200B));
             Click(dialog, "LbButton1");
         });
         Click(&program.mainWindow(), "CreateBin");
         QCOMPARE(Title(program), kPrefix + "Line3");
+        QCOMPARE(labelstate, QStringLiteral("--"));
+        QVERIFY(!Child<QLabel>(&program.mainWindow(), "Labelstate")->isVisible());
+        const std::string built =
+            "bank1.bin .. bank5.bin and bankg.c written to " + exe / "PROJECTS/Line3/bin" + ": 1 row in bank 1, 0 rows in bank 2";
+        QCOMPARE(statusShown, QString::fromStdString(built));
+        QCOMPARE(statusAfterRun, QString::fromStdString(built + "\nNew_SX40517.sx written to " + exe / "PROJECTS/Line3" +
+                                                        ", banks 1 and 2 inserted; flasher started on COM3"));
         QVERIFY(progressMaximum > 512);
         QCOMPARE(progress, progressMaximum);
 

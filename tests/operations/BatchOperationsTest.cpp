@@ -261,6 +261,37 @@ TEST_F(ProjectTest, VerifyRefusesAFirmwareWithAnIncompleteWindow)
                                               "\" is not complete: 16352 of its 16384 bytes are in no record"));
 }
 
+// ---------------------------------------------------------------- inspect
+
+// Windows that hold only 0xFF, written so or not written at all, hold no
+// configuration: nothing is decoded, and only what the reading met is said.
+TEST_F(ProjectTest, InspectOfErasedWindowsDecodesNothing)
+{
+    std::vector<std::string> full = {S0()};
+    for (std::uint32_t address = 0x388000; address < 0x39C000; address += 32)
+        full.push_back(S2(address, Bytes(32, 0xFF)));
+    full.push_back(S9());
+    const struct {
+        const char* name;
+        std::vector<std::string> lines;
+        bool erased;
+        std::size_t warnings;
+    } cases[] = {
+        {"all 0xFF", full, true, 0},
+        {"no records in the windows", {S0(), S2(0x380000, {1, 2}), S9()}, true, 2},
+        {"one byte set", [&] { auto lines = full; lines[1] = S2(0x388000, Bytes(32, 0x00)); return lines; }(), false, 0},
+    };
+    for (const auto& c : cases) {
+        WriteText(dir / "fw.sx", Join(c.lines));
+        const DecodedImage image = InspectConfiguration(dir / "fw.sx");
+        EXPECT_EQ(image.erased, c.erased) << c.name;
+        if (c.erased) {
+            EXPECT_TRUE(image.translations[0].empty() && image.translations[1].empty()) << c.name;
+            EXPECT_EQ(image.warnings.size(), c.warnings) << c.name;
+        }
+    }
+}
+
 // ---------------------------------------------------------------- update
 
 TEST_F(ProjectTest, UpdateStartsTheFlasherOnlyWithEveryBankInPlace)

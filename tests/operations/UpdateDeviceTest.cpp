@@ -55,6 +55,27 @@ TEST_P(UpdateDeviceErrorTest, StopsTheBuildAndWritesNothing)
     EXPECT_LT(std::string(GetParam().expected).size(), 200u);
 }
 
+// The build counts the rows each bank holds as the device reads them: a
+// later row of the same identifier replaces the earlier in the direct
+// table, and the list holds at most 2000.
+TEST(UpdateDeviceTest, TellsHowManyRowsWentIntoEachBank)
+{
+    TempDir dir;
+    ProjectLayout project;
+    project.SetProjectDir(dir.path());
+    WriteProject(dir.path(), PargenXml(kStandardPargen), CobIdXml({{"1", "2"}, {"", "7"}, {"1", "3"}, {"0x7FF", ""}}, {}));
+    DeviceBuild build = UpdateDevice(project);
+    EXPECT_EQ(build.binDir, project.BinDir());
+    EXPECT_EQ(build.rows, (std::array<std::size_t, 2>{2, 0}));
+
+    CobIdRows many;
+    for (int id = 0; id < 2001; ++id)
+        many.push_back({std::to_string(id), ""});
+    WriteProject(dir.path(), PargenXml(kExtendedPargen), CobIdXml({{"1", "2"}, {"1", "3"}}, many));
+    build = UpdateDevice(project);
+    EXPECT_EQ(build.rows, (std::array<std::size_t, 2>{2, 2000}));
+}
+
 // A settings document that is no regular file is refused at once, never
 // waited on; one that cannot be read says why instead of "not found".
 TEST(UpdateDeviceTest, UnreadableDocumentsSayWhy)
@@ -84,7 +105,9 @@ INSTANTIATE_TEST_SUITE_P(
     Errors, UpdateDeviceErrorTest,
     ::testing::Values(
         ErrorCase{"NoPargen", "", kTables, "File \"DIR/pargen.xml\" not found"},
-        ErrorCase{"NoTables", kPargen, "", "File \"DIR/CanCanCobID.xml\" not found"},
+        ErrorCase{"NoTables", kPargen, "",
+                  "File \"DIR/CanCanCobID.xml\" not found: open Set CobID Access and press OK, or drevanta-c2c-cli "
+                  "cobid import"},
         ErrorCase{"BrokenPargen", "<ParametriGenerali>", kTables, "Error in file \"DIR/pargen.xml\" at byte"},
         // The settings element is the first top-level node, whatever it is.
         ErrorCase{"DeclarationAhead", "<?xml version=\"1.0\"?>" + kPargen, kTables,

@@ -1,6 +1,7 @@
 #include "project/ProjectLayout.h"
 
 #include "platform/Error.h"
+#include "platform/FileSystem.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
 
@@ -31,6 +32,23 @@ TEST(ProjectLayoutTest, EveryPathOfAProgramAndItsProject)
     };
     for (const auto& [actual, expected] : paths)
         EXPECT_EQ(actual, expected);
+}
+
+// A program in a root folder: the folder's name without its separator
+// (the drive letter and colon on Windows), then the separator and PROJECTS.
+TEST(ProjectLayoutTest, ProgramInARootFolder)
+{
+#ifdef _WIN32
+    const std::string root = "C:\\", exeDir = "C:";
+#else
+    const std::string root = "/", exeDir = "";
+#endif
+    const ProjectLayout layout(root);
+    EXPECT_EQ(layout.ExeDir(), exeDir);
+    EXPECT_EQ(layout.ProjectsDir(), exeDir + kSep + "PROJECTS");
+    EXPECT_EQ(layout.MasterFile(), exeDir + kSep + "MASTER" + kSep + "SX40517.sx");
+    EXPECT_EQ(layout.SettingsFile(), exeDir + kSep + "Drevanta_C2CCOBID.ini");
+    EXPECT_EQ(layout.FlasherFile(), exeDir + kSep + "Tessimor.exe");
 }
 
 TEST(ProjectLayoutTest, WithoutAProjectStepsAreRefused)

@@ -89,26 +89,29 @@ public:
     std::vector<Call> calls;
 };
 
-// Answers the file pickers with scripted results and records the calls.
+// Answers the file pickers with scripted results and records the calls,
+// with the filter as the real chooser would show it.
 class ScriptedFilePicker final : public FilePicker {
 public:
     std::optional<std::string> pickFile(const std::string& title, const std::string& folder,
                                         const std::string& filterDescription, const std::string& pattern) override
     {
-        calls.push_back({title, folder, filterDescription, pattern, ""});
+        calls.push_back({title, folder, filterDescription, pattern, "", FileFilterShown(filterDescription, pattern)});
         return result;
     }
     std::optional<std::string> pickSaveFile(const std::string& title, const std::string& folder,
                                             const std::string& suggestedName, const std::string& filterDescription,
                                             const std::string& pattern) override
     {
-        saveCalls.push_back({title, folder, filterDescription, pattern, suggestedName});
+        saveCalls.push_back(
+            {title, folder, filterDescription, pattern, suggestedName, FileFilterShown(filterDescription, pattern)});
         return saveResult;
     }
 
     struct Call {
         std::string title, folder, filterDescription, pattern;
         std::string suggestedName; // save chooser only
+        std::string shownFilter;   // the filter as the real chooser shows it
     };
     std::optional<std::string> result;
     std::vector<Call> calls;

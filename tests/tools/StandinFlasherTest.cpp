@@ -77,7 +77,8 @@ TEST(StandinFlasher, DecodesTheSettingsBlockOfAStandardImage)
     EXPECT_NE(text.find("CAN 0: 250 kbit/s, CAN 2.0A"), std::string::npos) << text;
     EXPECT_NE(text.find("CAN 1: bit rate from the dip switch, CAN 2.0A"), std::string::npos) << text;
     EXPECT_NE(text.find("Positive Implementation: set"), std::string::npos) << text;
-    EXPECT_NE(text.find("CAN0 to CAN1: direct table, 1 identifiers listed"), std::string::npos) << text;
+    EXPECT_NE(text.find("CAN0 to CAN1: direct table, 1 identifier listed\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("CAN1 to CAN0: direct table, 0 identifiers listed\n"), std::string::npos) << text;
 }
 
 TEST(StandinFlasher, RefusesBrokenFiles)

@@ -167,8 +167,9 @@ std::string DescribeUpdate(const std::string& path, int portIndex, const Firmwar
     for (int direction : {0, 1}) {
         const std::size_t entries = image.translations[static_cast<std::size_t>(direction)].size();
         text << "  " << (direction == 0 ? "CAN0 to CAN1" : "CAN1 to CAN0") << ": "
-             << (image.extended ? std::to_string(entries) + " translations"
-                                : "direct table, " + std::to_string(entries) + " identifiers listed")
+             << (image.extended ? std::to_string(entries) + (entries == 1 ? " translation" : " translations")
+                                : "direct table, " + std::to_string(entries) +
+                                      (entries == 1 ? " identifier listed" : " identifiers listed"))
              << "\n";
     }
     for (const std::string& warning : image.warnings)

@@ -27,6 +27,16 @@ Widget* Place(Widget* widget, const char* name, int left, int top, int width, in
     return widget;
 }
 
+// The status text with a break allowed after every path separator, so a
+// long folder wraps instead of running out of the window.
+QString Wrappable(const std::string& text)
+{
+    QString shown = ToQString(text);
+    shown.replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
+    shown.replace(QLatin1Char('\\'), QStringLiteral("\\\u200B"));
+    return shown;
+}
+
 // A colour value 0x00BBGGRR as Qt's colour.
 QColor ColorOf(std::uint32_t value)
 {
@@ -68,6 +78,10 @@ GenerateFirmwareWindow::GenerateFirmwareWindow(GenerateFirmwareLogic& logic, QWi
     Avanzamento->setTextVisible(false);
     Shape1 = Place(new QFrame(this), "Shape1", 8, 208, 417, 10);
     Shape1->setStyleSheet(QStringLiteral("background-color: rgb(166, 202, 240); border: 1px solid rgb(128, 128, 128);"));
+    StatusLine = Place(new QLabel(this), "StatusLine", 8, 24, 414, 110);
+    StatusLine->setWordWrap(true);
+    StatusLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    StatusLine->setTextFormat(Qt::PlainText);
 
     // Controls of the form that no visible control shows; they work when used.
     Label3 = Place(new QLabel(QStringLiteral("Name new Firmware:"), this), "Label3", 8, 8, 120, 16);
@@ -145,6 +159,9 @@ void GenerateFirmwareWindow::Refresh()
         QSignalBlocker block(NewFileSx);
         NewFileSx->setText(ToQString(logic_.newFirmwareName));
     }
+    StatusLine->setText(Wrappable(logic_.status));
+    // The bank panel, when the hidden Options button shows it, takes the area.
+    StatusLine->setVisible(!logic_.banksVisible);
     Options->setText(ToQString(logic_.optionsCaption));
     GbBank->setVisible(logic_.banksVisible);
     DirFileBin->setVisible(logic_.binFolderButtonVisible);

@@ -46,6 +46,8 @@ private:
     QPushButton* LbButton2;
     QProgressBar* Avanzamento;
     QFrame* Shape1;
+    // What happened, in the upper area that the hidden controls leave empty.
+    QLabel* StatusLine;
     // Hidden controls.
     QLabel* Label3;
     QLineEdit* NewFileSx;

@@ -98,6 +98,12 @@ MainWindow::MainWindow(MainLogic& logic, QWidget* parent)
     Label1->adjustSize();
     Label1->installEventFilter(this);
 
+    // The status label of the form, kept up to date but never shown.
+    Labelstate = new QLabel(this);
+    Labelstate->setObjectName(QStringLiteral("Labelstate"));
+    Labelstate->move(232, 155);
+    Labelstate->hide();
+
     connect(New, &QPushButton::clicked, this, [this] { Run([this] { logic_.NewProject(); }); });
     connect(open, &QPushButton::clicked, this, [this] { Run([this] { logic_.OpenProject(); }); });
     connect(btn_Prm_Gen, &QPushButton::clicked, this, [this] { Run([this] { logic_.SetCommunication(); }); });
@@ -128,6 +134,13 @@ void MainWindow::Run(const std::function<void()>& handler)
 void MainWindow::Refresh()
 {
     setWindowTitle(ToQString(logic_.caption));
+    Labelstate->setText(ToQString(logic_.statusText));
+}
+
+void MainWindow::RepaintNow()
+{
+    Refresh();
+    repaint();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

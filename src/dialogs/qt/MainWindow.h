@@ -19,8 +19,11 @@ class MainWindow : public QWidget {
 public:
     explicit MainWindow(MainLogic& logic, QWidget* parent = nullptr);
 
-    // Shows the logic's caption.
+    // Shows the logic's caption and status.
     void Refresh();
+    // Shows the logic's state and paints the window at once, without
+    // handling any other event.
+    void RepaintNow();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -40,6 +43,7 @@ private:
     QToolButton* about;
     QToolButton* LbButton1;
     QLabel* Label1;
+    QLabel* Labelstate; // never visible
 };
 
 } // namespace c2c

@@ -10,11 +10,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -38,26 +41,49 @@ QWidget* ParentWindow()
     return QApplication::activeWindow();
 }
 
+// Shows a box no narrower than its title needs. QMessageBox fits itself to
+// its text and leaves only a little room for the title, so a window
+// manager that puts an icon and three buttons beside it cut "Firmware
+// Drevanta" to "Fir... nta"; a spacer across the box's grid holds it open.
+int Exec(QMessageBox& box)
+{
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(TitleBarWidth(box.windowTitle(), box.font()), 0, QSizePolicy::Minimum,
+                                      QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    return box.exec();
+}
+
 QMessageBox::StandardButton Ask(const QString& title, const std::string& text)
 {
     QMessageBox box(QMessageBox::Question, title, ToQString(text), QMessageBox::Yes | QMessageBox::No,
                     ParentWindow());
     box.setDefaultButton(QMessageBox::No);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    return static_cast<QMessageBox::StandardButton>(Exec(box));
 }
 
 } // namespace
 
+int TitleBarWidth(const QString& title, const QFont& font)
+{
+    // Title bars often set their text in bold; the window's icon and its
+    // minimise, maximise and close buttons stand beside it.
+    QFont bold(font);
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    return metrics.horizontalAdvance(title) + 8 * metrics.height();
+}
+
 void QtMessageService::showMessage(const std::string& text)
 {
     QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, ToQString(text), QMessageBox::Ok, ParentWindow());
-    box.exec();
+    Exec(box);
 }
 
 void QtMessageService::showError(const std::string& text)
 {
     QMessageBox box(QMessageBox::Critical, kApplicationTitle, ToQString(text), QMessageBox::Ok, ParentWindow());
-    box.exec();
+    Exec(box);
 }
 
 bool QtMessageService::confirm(const std::string& text)
@@ -142,8 +168,7 @@ std::optional<std::string> QtFilePicker::pickFile(const std::string& title, cons
 {
     QFileDialog dialog(ParentWindow(), ToQString(title), ToQString(folder));
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(ToQString(filterDescription) + QStringLiteral(" (") + ToQString(pattern) +
-                         QStringLiteral(")"));
+    dialog.setNameFilter(ToQString(FileFilterShown(filterDescription, pattern)));
     // "*.Sx" must also find "name.sx" on a case-sensitive file system.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     // (name filters match without regard to case unless QDir::CaseSensitive is set).
@@ -160,8 +185,7 @@ std::optional<std::string> QtFilePicker::pickSaveFile(const std::string& title, 
     QFileDialog dialog(ParentWindow(), ToQString(title), ToQString(folder));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(ToQString(filterDescription) + QStringLiteral(" (") + ToQString(pattern) +
-                         QStringLiteral(")"));
+    dialog.setNameFilter(ToQString(FileFilterShown(filterDescription, pattern)));
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     // A name typed without an extension gets the pattern's ("*.csv": csv).
     const QString suffix = ToQString(pattern).section(QLatin1Char('.'), -1);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+class QFont;
 class QWidget;
 
 namespace c2c {
@@ -25,8 +26,13 @@ Widget* Named(Widget* widget, const char* name)
     return widget;
 }
 
+// The width a window needs for its title bar to show `title` whole, in a
+// window whose font is `font`.
+int TitleBarWidth(const QString& title, const QFont& font);
+
 // Message boxes parented to the active window. Every box is titled with the
-// application's title, except the "Alert" question.
+// application's title, except the "Alert" question, and is at least as wide
+// as its title needs.
 class QtMessageService final : public MessageService {
 public:
     void showMessage(const std::string& text) override;

@@ -74,6 +74,34 @@ private slots:
         QVERIFY(state.session.PositiveImpl);
     }
 
+    // The project folder has gone: OK reports why and the window stays open
+    // with the user's choices, so nothing is lost.
+    void failedSaveKeepsTheWindowOpenWithTheEdits()
+    {
+        c2c::testing::TempDir dir;
+        ProgramState state;
+        state.workspace.layout.SetProjectDir(dir / "gone");
+        c2c::testing::FakeServices services;
+        CommSettingsLogic logic(state, services.all());
+        CommSettingsWindow dialog(logic);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        services.messages.messages.clear(); // "File XML not found"
+        QTest::mouseClick(dialog.findChild<QRadioButton*>("RB_C0_TB"), Qt::LeftButton);
+        dialog.findChild<QComboBox*>("ComboBox1")->setCurrentIndex(8);
+
+        QTest::mouseClick(dialog.findChild<QPushButton*>("bitbtn1"), Qt::LeftButton);
+        QCOMPARE(services.messages.messages.size(), std::size_t(1));
+        QCOMPARE(services.messages.messages[0].kind, c2c::testing::RecordedMessage::Error);
+        QVERIFY(services.messages.messages[0].text.find("gone") != std::string::npos);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected)); // not closed with OK
+        QVERIFY(dialog.findChild<QRadioButton*>("RB_C0_TB")->isChecked());
+        QCOMPARE(dialog.findChild<QComboBox*>("ComboBox1")->currentText(), QStringLiteral("1000"));
+        QVERIFY(!QFile::exists(QString::fromStdString(state.workspace.layout.PargenFile())));
+        dialog.reject();
+    }
+
     void cancelWritesNothing()
     {
         c2c::testing::TempDir dir;

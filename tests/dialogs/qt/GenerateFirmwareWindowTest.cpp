@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -104,6 +105,12 @@ private slots:
         QCOMPARE(port->currentText(), QStringLiteral("COM1"));
         QVERIFY(!execute->isEnabled());
         QCOMPARE(messages.Texts(), std::vector<std::string>{"Error file SX40517.sx not found"});
+        // The status line stands in the upper area, clear of the controls below.
+        auto* status = dialog.findChild<QLabel*>("StatusLine");
+        QVERIFY(status && status->isVisible());
+        QCOMPARE(status->text().remove(QChar(0x200B)), QString::fromStdString(setup.logic.status));
+        QVERIFY(status->text().contains(QStringLiteral("was looked for in")));
+        QVERIFY(status->geometry().bottom() < execute->geometry().top());
     }
 
     void executeComposesAndStartsTheFlasher()
@@ -135,6 +142,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(FileExists(setup.exe() + "/Tessimor.exe.cwd"), 10000);
         QCOMPARE(ReadText(setup.exe() + "/Tessimor.exe.cwd"), setup.master() + "\n");
         QVERIFY(dialog.isVisible()); // the dialog stays open
+        QCOMPARE(dialog.findChild<QLabel*>("StatusLine")->text().remove(QChar(0x200B)),
+                 QString::fromStdString("New_SX40517.sx written to " + setup.project() +
+                                        ", banks 1 and 2 inserted; flasher started on COM8"));
     }
 };
 

@@ -9,7 +9,10 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileSystemModel>
+#include <QFontMetrics>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -17,6 +20,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <utility>
 
 using namespace c2c;
 
@@ -86,6 +90,67 @@ private slots:
         QtFolderPicker picker;
         QVERIFY(!picker.pickFolder("Select directory of project", dir / "PROJECTS", "").has_value());
         QVERIFY(!okEnabled); // opened without a selection
+    }
+
+    // Every kind of box, with a short text: wide enough for its title, and
+    // the text exactly as given.
+    void messageBoxesAreAsWideAsTheirTitleNeeds()
+    {
+        QtMessageService messages;
+        const std::function<void()> kinds[] = {
+            [&] { messages.showMessage("Project not valid"); },
+            [&] { messages.showError("Error"); },
+            [&] { messages.confirm("Ok?"); },
+            [&] { messages.askAlert("Bank Not Found.To insert Equally?"); },
+        };
+        for (const auto& show : kinds) {
+            QString title;
+            QString text;
+            int width = 0;
+            int needed = 0;
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                title = box->windowTitle();
+                text = box->text();
+                width = box->width();
+                needed = TitleBarWidth(title, box->font());
+                box->reject();
+            });
+            show();
+            QVERIFY(title == QStringLiteral("Firmware Drevanta") || title == QStringLiteral("Alert"));
+            QVERIFY(!text.isEmpty());
+            QVERIFY2(width >= needed, qPrintable(QStringLiteral("%1: %2 < %3").arg(text).arg(width).arg(needed)));
+        }
+        QVERIFY(TitleBarWidth(QStringLiteral("Firmware Drevanta"), QApplication::font()) >
+                QFontMetrics(QApplication::font()).horizontalAdvance(QStringLiteral("Firmware Drevanta")) + 50);
+    }
+
+    // The chooser shows the filter once, whether or not the description
+    // holds the pattern already.
+    void filePickersShowTheirFilterOnce()
+    {
+        c2c::testing::TempDir dir;
+        for (const auto& [description, pattern] : {std::pair<std::string, std::string>{"File Sx (*.Sx)", "*.Sx"},
+                                                   std::pair<std::string, std::string>{"CSV files", "*.csv"}}) {
+            for (bool save : {false, true}) {
+                QStringList filters;
+                QTimer::singleShot(0, [&] {
+                    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                    QVERIFY(dialog);
+                    filters = dialog->nameFilters();
+                    dialog->reject();
+                });
+                QtFilePicker picker;
+                if (save)
+                    QVERIFY(!picker.pickSaveFile("Export", dir.path(), "t.csv", description, pattern));
+                else
+                    QVERIFY(!picker.pickFile("Open", dir.path(), description, pattern));
+                QCOMPARE(filters, QStringList{QString::fromStdString(FileFilterShown(description, pattern))});
+            }
+        }
+        QCOMPARE(FileFilterShown("File Sx (*.Sx)", "*.Sx"), std::string("File Sx (*.Sx)"));
+        QCOMPARE(FileFilterShown("CSV files", "*.csv"), std::string("CSV files (*.csv)"));
     }
 
     void guardShowsEscapingErrorsAsTheGeneralErrorReport()
