@@ -1,5 +1,6 @@
 #include "operations/ProjectCheck.h"
 
+#include "documents/CanOpenCheck.h"
 #include "documents/CobIdTables.h"
 #include "documents/CommSettings.h"
 #include "documents/IntegerText.h"
@@ -92,6 +93,9 @@ std::vector<std::string> CheckProjectDocuments(const ProjectLayout& project)
         CheckTable(tables->can0ToCan1, kCan0ToCan1, settings, problems);
         CheckTable(tables->can1ToCan0, kCan1ToCan0, settings, problems);
     }
+    if (tables && settings) // the CANopen checks, which the window also shows at OK
+        for (std::string& finding : CheckCanOpenTables(*tables, SessionOf(*settings)))
+            problems.push_back(std::move(finding));
     return problems;
 }
 

@@ -14,7 +14,8 @@ class ProjectLayout;
 // is no integer, lies outside 0x000-0x7FF where both ports run CAN 2.0A, or
 // does not fit the frame format of the port it travels on; a standard-layout
 // identifier given in more than one row (the later row wins); more rows than
-// the 2000 the extended layout holds. Cells are named by table, N° and text.
+// the 2000 the extended layout holds; the CANopen checks (see
+// documents/CanOpenCheck.h). Cells are named by table, N° and text.
 // Empty when there is nothing to say.
 std::vector<std::string> CheckProjectDocuments(const ProjectLayout& project);
 
