@@ -4,7 +4,6 @@
 
 #include "cli/CommandLine.h"
 
-#include "documents/IntegerText.h"
 #include "operations/CobIdAdd.h"
 #include "operations/CobIdSpreadsheet.h"
 #include "platform/Error.h"
@@ -75,35 +74,6 @@ struct AddOptions {
     std::string network, from;               // network
 };
 
-std::optional<std::uint32_t> Identifier(const std::string& text)
-{
-    const std::optional<std::int32_t> value = TryParseInteger(text);
-    if (!value || *value < 0 || static_cast<std::uint32_t>(*value) > kMaxCanIdentifier)
-        return std::nullopt;
-    return static_cast<std::uint32_t>(*value);
-}
-
-std::optional<int> NodeNumber(const std::string& text)
-{
-    const std::optional<std::int32_t> value = TryParseInteger(text);
-    if (!value || *value < kMinNodeId || *value > kMaxNodeId)
-        return std::nullopt;
-    return *value;
-}
-
-// FIRST-LAST: the "-" after the first character (a sign may lead FIRST).
-std::optional<std::pair<std::uint32_t, std::uint32_t>> IdentifierRange(const std::string& text)
-{
-    const std::size_t dash = text.find('-', 1);
-    if (text.empty() || dash == std::string::npos)
-        return std::nullopt;
-    const auto first = Identifier(text.substr(0, dash));
-    const auto last = Identifier(text.substr(dash + 1));
-    if (!first || !last || *first > *last)
-        return std::nullopt;
-    return std::pair{*first, *last};
-}
-
 std::optional<NetworkRule> NetworkServices(const std::string& list)
 {
     NetworkRule rule{false, false, false, 0};
@@ -131,7 +101,7 @@ CLI::Validator Checked(std::function<bool(const std::string&)> good, std::string
 const CLI::Validator& IdentifierText()
 {
     static const CLI::Validator validator =
-        Checked([](const std::string& v) { return Identifier(v).has_value(); },
+        Checked([](const std::string& v) { return ParseRuleIdentifier(v).has_value(); },
                 "an identifier from 0 to 0x1FFFFFFF (decimal, or hexadecimal after 0x, $ or x)");
     return validator;
 }
@@ -139,7 +109,7 @@ const CLI::Validator& IdentifierText()
 const CLI::Validator& NodeText()
 {
     static const CLI::Validator validator =
-        Checked([](const std::string& v) { return NodeNumber(v).has_value(); }, "a node ID from 1 to 127");
+        Checked([](const std::string& v) { return ParseNodeId(v).has_value(); }, "a node ID from 1 to 127");
     return validator;
 }
 
@@ -155,8 +125,8 @@ int PortOf(const std::string& word)
 
 CobIdRule NodeRuleOf(const AddOptions& options)
 {
-    const std::optional<int> node = options.node.empty() ? std::nullopt : NodeNumber(options.node);
-    const std::optional<int> as = options.as.empty() ? std::nullopt : NodeNumber(options.as);
+    const std::optional<int> node = options.node.empty() ? std::nullopt : ParseNodeId(options.node);
+    const std::optional<int> as = options.as.empty() ? std::nullopt : ParseNodeId(options.as);
     if (!options.dcf.empty())
         return DescribedNodeRule{options.dcf, node, PortOf(options.on), as};
     NodeRule rule{*node, PortOf(options.on), as, kAllNodeServices};
@@ -237,7 +207,7 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
     CLI::App* range = add->add_subcommand("range", "One row per identifier of a range");
     range->add_option("FIRST-LAST", options->range, "The range, both ends included")
         ->required()
-        ->check(Checked([](const std::string& v) { return IdentifierRange(v).has_value(); },
+        ->check(Checked([](const std::string& v) { return ParseIdentifierRange(v).has_value(); },
                         "FIRST-LAST, two identifiers from 0 to 0x1FFFFFFF, FIRST not above LAST"));
     range->add_option("--direction", options->direction, "The table")
         ->option_text("can0-to-can1|can1-to-can0")
@@ -248,10 +218,10 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
         ->check(IdentifierText());
     dryRun(range);
     commands.push_back({range, run([options] {
-                            const auto bounds = *IdentifierRange(options->range);
+                            const auto bounds = *ParseIdentifierRange(options->range);
                             RangeRule rule{DirectionOf(options->direction), bounds.first, bounds.second, std::nullopt};
                             if (!options->to.empty())
-                                rule.newFirst = Identifier(options->to);
+                                rule.newFirst = ParseRuleIdentifier(options->to);
                             return CobIdRule(rule);
                         })});
 
@@ -264,9 +234,9 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
     id->add_option("--to", options->to, "The new identifier (by default unchanged)")->option_text("MOD")->check(IdentifierText());
     dryRun(id);
     commands.push_back({id, run([options] {
-                            IdentifierRule rule{DirectionOf(options->direction), *Identifier(options->id), std::nullopt};
+                            IdentifierRule rule{DirectionOf(options->direction), *ParseRuleIdentifier(options->id), std::nullopt};
                             if (!options->to.empty())
-                                rule.modified = Identifier(options->to);
+                                rule.modified = ParseRuleIdentifier(options->to);
                             return CobIdRule(rule);
                         })});
 

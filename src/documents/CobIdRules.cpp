@@ -199,6 +199,34 @@ std::string CobIdText(std::uint32_t identifier)
     return "0x" + digits;
 }
 
+std::optional<std::uint32_t> ParseRuleIdentifier(std::string_view text)
+{
+    const std::optional<std::int32_t> value = TryParseInteger(text);
+    if (!value || *value < 0 || static_cast<std::uint32_t>(*value) > kMaxCanIdentifier)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(*value);
+}
+
+std::optional<int> ParseNodeId(std::string_view text)
+{
+    const std::optional<std::int32_t> value = TryParseInteger(text);
+    if (!value || *value < kMinNodeId || *value > kMaxNodeId)
+        return std::nullopt;
+    return *value;
+}
+
+std::optional<std::pair<std::uint32_t, std::uint32_t>> ParseIdentifierRange(std::string_view text)
+{
+    const std::size_t dash = text.empty() ? std::string_view::npos : text.find('-', 1);
+    if (dash == std::string_view::npos)
+        return std::nullopt;
+    const auto first = ParseRuleIdentifier(text.substr(0, dash));
+    const auto last = ParseRuleIdentifier(text.substr(dash + 1));
+    if (!first || !last || *first > *last)
+        return std::nullopt;
+    return std::pair{*first, *last};
+}
+
 std::optional<NodeServices> ParseNodeServices(std::string_view list)
 {
     static const std::map<std::string_view, NodeServices> kWords = [] {

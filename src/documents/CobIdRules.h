@@ -29,6 +29,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -53,6 +54,13 @@ inline constexpr std::uint32_t kMaxCanIdentifier = 0x1FFFFFFF;
 // An identifier as the rules write it into a cell: "0x" and at least three
 // upper-case hexadecimal digits ("0x185", "0x1ABCDEF").
 std::string CobIdText(std::uint32_t identifier);
+
+// Texts typed for a rule, in the program's integer syntax: an identifier
+// (0 to 0x1FFFFFFF), a node ID (1 to 127), and FIRST-LAST (the "-" after
+// the first character, since a sign may lead FIRST; FIRST not above LAST).
+std::optional<std::uint32_t> ParseRuleIdentifier(std::string_view text);
+std::optional<int> ParseNodeId(std::string_view text);
+std::optional<std::pair<std::uint32_t, std::uint32_t>> ParseIdentifierRange(std::string_view text);
 
 // The services of a node.
 enum NodeService : std::size_t {

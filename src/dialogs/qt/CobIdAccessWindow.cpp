@@ -1,11 +1,13 @@
 #include "dialogs/qt/CobIdAccessWindow.h"
 
 #include "dialogs/CobIdAccessLogic.h"
+#include "dialogs/qt/AddRowsWindow.h"
 #include "dialogs/qt/CobIdCsvMenu.h"
 #include "dialogs/qt/CobIdGrid.h"
 #include "dialogs/qt/CobIdTableModel.h"
 #include "platform/qt/QtServices.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -37,14 +39,21 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     LbButton2 = Named(new QPushButton(QStringLiteral("Cancel")), "LbButton2");
     LbButton3 = Named(new QPushButton(QStringLiteral("Compile All CobID")), "LbButton3");
     LbButton4 = Named(new QPushButton(QStringLiteral("Cancel All CobID")), "LbButton4");
+    addRows_ = Named(new QPushButton(QString::fromLatin1(kAddRowsButtonCaption)), "AddRows");
+    for (CobIdGrid* view : {ASG_C0, ASG_C1}) {
+        auto* action = Named(new QAction(QString::fromLatin1(kAddRowsButtonCaption), view), "AddRowsAction");
+        connect(action, &QAction::triggered, this, &CobIdAccessWindow::AddRows);
+        view->addAction(action);
+    }
     // Enter belongs to the grids; no button is pressed by it from there.
-    for (QPushButton* button : {LbButton1, LbButton2, LbButton3, LbButton4})
+    for (QPushButton* button : {LbButton1, LbButton2, LbButton3, LbButton4, addRows_})
         button->setAutoDefault(false);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(LbButton1);
     buttons->addWidget(LbButton2);
     buttons->addStretch();
+    buttons->addWidget(addRows_);
     buttons->addWidget(LbButton3);
     buttons->addWidget(LbButton4);
     auto* layout = new QVBoxLayout(this);
@@ -60,6 +69,7 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
             [this, &messages] { RunGuarded(messages, [this] { CompileAll(); }); });
     connect(LbButton4, &QPushButton::clicked, this,
             [this, &messages] { RunGuarded(messages, [this] { ClearAll(); }); });
+    connect(addRows_, &QPushButton::clicked, this, &CobIdAccessWindow::AddRows);
 }
 
 CobIdGrid* CobIdAccessWindow::grid(int direction) const
@@ -118,6 +128,22 @@ void CobIdAccessWindow::ClearAll()
     grid(logic_.shownTab)->commitEdit();
     if (logic_.ClearAll())
         models_[logic_.shownTab]->Refresh();
+}
+
+void CobIdAccessWindow::AddRows()
+{
+    for (CobIdGrid* view : {ASG_C0, ASG_C1})
+        view->commitEdit();
+    auto addition = AddRowsWindow::Ask(logic_.tables, logic_.formats, logic_.Services(), this);
+    if (!addition || addition->rows.empty())
+        return;
+    // The one change to the tables: both at once, not yet saved (OK saves them).
+    logic_.tables = std::move(addition->tables);
+    for (CobIdTableModel* model : models_)
+        model->Refresh();
+    const PlacedRow& first = addition->rows.front();
+    PageControl1->setCurrentIndex(first.direction);
+    grid(first.direction)->selectCell(static_cast<int>(first.row), kOriginalColumn);
 }
 
 void CobIdAccessWindow::Refresh()

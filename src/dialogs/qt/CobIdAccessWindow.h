@@ -31,6 +31,7 @@ private:
     void Ok();
     void CompileAll();
     void ClearAll();
+    void AddRows();
     void Refresh();
     void ShowBadCell();
 
@@ -44,6 +45,7 @@ private:
     QPushButton* LbButton2;
     QPushButton* LbButton3;
     QPushButton* LbButton4;
+    QPushButton* addRows_;
 };
 
 } // namespace c2c

@@ -62,7 +62,7 @@ private slots:
         QWidget* viewport = window.grid(kCan0ToCan1)->viewport();
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(200, 40), viewport->mapToGlobal(QPoint(200, 40)));
         QApplication::sendEvent(viewport, &click);
-        QCOMPARE(shown, (QStringList{"Import CSV...", "Export CSV..."}));
+        QCOMPARE(shown, (QStringList{"Import CSV...", "Export CSV...", "Add rows..."}));
 
         WriteText(dir / "in.csv", "direction;row;original;modified;description\r\n"
                                   "can0-to-can1;7;0x7FF;0x1FFFFFFF;\"a;b\"\r\ncan1-to-can0;1999;x10;;\r\n");
