@@ -113,6 +113,16 @@ int main(int argc, char* argv[])
             for (int c = 0; c < 3; ++c)
                 model->setData(model->index(r, c + 1), QString::fromLatin1(rows[r][c]));
         Shoot(dialog, "set-cobid-access");
+        // Add rows: a pump, node 5 on CAN0, known as node 37 on CAN1;
+        // cancelled, so the later screens show the tables above.
+        WhenModalOpens("FAddRows", [](QWidget* addRows) {
+            QTest::qWaitForWindowExposed(addRows);
+            QTest::keyClicks(addRows->findChild<QLineEdit*>("NodeId"), "5");
+            QTest::keyClicks(addRows->findChild<QLineEdit*>("NodeAs"), "0x25");
+            Shoot(addRows, "add-rows");
+            Click(addRows, "CancelButton");
+        });
+        Click(dialog, "AddRows");
         Click(dialog, "LbButton1");
     });
     Click(main, "btn_CobID");

@@ -73,14 +73,20 @@ AddRowsWindow::AddRowsWindow(const CobIdTables& tables, const CommSession& sessi
         auto* box = new QCheckBox(QString::fromLatin1(serviceBoxes[i].caption));
         box->setObjectName(QStringLiteral("Service%1").arg(i));
         box->setChecked(logic_.serviceBoxes[i]);
-        grid->addWidget(box, static_cast<int>(i % 4), static_cast<int>(i / 4));
+        // EMCY, SDO, heartbeat on the first line, then the TPDOs, then the RPDOs.
+        const int row = i >= 1 && i <= 4 ? 1 : i >= 5 && i <= 8 ? 2 : 0;
+        const int column = row == 1 ? static_cast<int>(i) - 1 : row == 2 ? static_cast<int>(i) - 5
+                           : i == 0 ? 0 : static_cast<int>(i) - 8;
+        grid->addWidget(box, row, column);
         services_.push_back(box);
     }
     auto* nodeForm = new QFormLayout(node);
     nodeForm->addRow(QStringLiteral("&Node ID"), nodeId_);
     nodeForm->addRow(QStringLiteral("&On port"), nodePort_);
     nodeForm->addRow(QStringLiteral("&Appears on the other port as node"), nodeAs_);
-    nodeForm->addRow(QStringLiteral("&EDS or DCF file"), file);
+    auto* fileLabel = new QLabel(QStringLiteral("&EDS or DCF file"));
+    fileLabel->setBuddy(nodeFile_);
+    nodeForm->addRow(fileLabel, file);
     nodeForm->addRow(boxes);
 
     // A range of identifiers.
