@@ -94,7 +94,9 @@ std::optional<NetworkRule> NetworkServices(const std::string& list)
 CLI::Validator Checked(std::function<bool(const std::string&)> good, std::string what)
 {
     return CLI::Validator(
-        [good, what](std::string& value) { return good(value) ? std::string() : "takes " + what + ", not " + QuotedValue(value); },
+        [good, what](std::string& value) {
+            return good(value) ? std::string() : "takes " + what + ", not " + QuotedValue(value);
+        },
         "");
 }
 
@@ -160,7 +162,8 @@ int RunAdd(const AddOptions& options, const CobIdRule& rule)
 void AddAddCommand(CLI::App& cobid, Commands& commands)
 {
     auto options = std::make_shared<AddOptions>();
-    CLI::App* add = cobid.add_subcommand("add", "Add rows by rule: a CANopen node, the network services, a range, an identifier");
+    CLI::App* add =
+        cobid.add_subcommand("add", "Add rows by rule: a CANopen node, the network services, a range, an identifier");
     add->add_option("PROJECT_DIR", options->projectDir, "The project's folder")->required()->check(NonEmpty());
     add->require_subcommand(1);
     add->footer("Rows go after the last row in use of their table, ascending by original identifier, and are\n"
@@ -176,14 +179,21 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
         return [options, rule] { return Reporting([&] { return RunAdd(*options, rule()); }); };
     };
 
-    CLI::App* node = add->add_subcommand("node", "A CANopen node's rows (the predefined connection set, or its EDS/DCF)");
+    CLI::App* node =
+        add->add_subcommand("node", "A CANopen node's rows (the predefined connection set, or its EDS/DCF)");
     node->add_option("N", options->node, "The node's ID, 1 to 127 (from the DCF when not given)")->check(NodeText());
-    node->add_option("--on", options->on, "The port the node is on")->option_text("can0|can1")->required()->check(CLI::IsMember(kPorts));
-    node->add_option("--as", options->as, "The node's ID on the other port (by default N)")->option_text("M")->check(NodeText());
-    CLI::Option* services = node->add_option("--services", options->services, std::string("Only these services: ") + kNodeServiceWords)
-        ->option_text("LIST")
-        ->check(Checked([](const std::string& v) { return ParseNodeServices(v).has_value(); },
-                        std::string("a comma-separated list of ") + kNodeServiceWords));
+    node->add_option("--on", options->on, "The port the node is on")
+        ->option_text("can0|can1")
+        ->required()
+        ->check(CLI::IsMember(kPorts));
+    node->add_option("--as", options->as, "The node's ID on the other port (by default N)")
+        ->option_text("M")
+        ->check(NodeText());
+    CLI::Option* services =
+        node->add_option("--services", options->services, std::string("Only these services: ") + kNodeServiceWords)
+            ->option_text("LIST")
+            ->check(Checked([](const std::string& v) { return ParseNodeServices(v).has_value(); },
+                            std::string("a comma-separated list of ") + kNodeServiceWords));
     node->add_option("--dcf", options->dcf, "The node's EDS or DCF: its own identifiers")
         ->option_text("FILE")
         ->check(NonEmpty())
@@ -231,14 +241,17 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
         ->option_text("can0-to-can1|can1-to-can0")
         ->required()
         ->check(CLI::IsMember(kDirections));
-    id->add_option("--to", options->to, "The new identifier (by default unchanged)")->option_text("MOD")->check(IdentifierText());
+    id->add_option("--to", options->to, "The new identifier (by default unchanged)")
+        ->option_text("MOD")
+        ->check(IdentifierText());
     dryRun(id);
-    commands.push_back({id, run([options] {
-                            IdentifierRule rule{DirectionOf(options->direction), *ParseRuleIdentifier(options->id), std::nullopt};
-                            if (!options->to.empty())
-                                rule.modified = ParseRuleIdentifier(options->to);
-                            return CobIdRule(rule);
-                        })});
+    commands.push_back(
+        {id, run([options] {
+             IdentifierRule rule{DirectionOf(options->direction), *ParseRuleIdentifier(options->id), std::nullopt};
+             if (!options->to.empty())
+                 rule.modified = ParseRuleIdentifier(options->to);
+             return CobIdRule(rule);
+         })});
 
     CLI::App* network = add->add_subcommand("network", "NMT, SYNC and TIME, unchanged, from one port to the other");
     network->add_option("SERVICES", options->network, "Any of nmt, sync, time, separated by commas")
@@ -261,7 +274,8 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
 
 void AddCobIdCommands(CLI::App& app, Commands& commands)
 {
-    CLI::App* cobid = app.add_subcommand("cobid", "The CobID tables to and from a spreadsheet file (CSV), and rows added by rule");
+    CLI::App* cobid =
+        app.add_subcommand("cobid", "The CobID tables to and from a spreadsheet file (CSV), and rows added by rule");
     cobid->require_subcommand(1);
     cobid->footer(std::string("The file's header is ") + kCobIdCsvHeader +
                   "; direction is can0-to-can1 or\n"

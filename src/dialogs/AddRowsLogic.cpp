@@ -36,16 +36,11 @@ std::string Quoted(const std::string& text)
 const std::vector<AddRowsServiceBox>& AddRowsServiceBoxes()
 {
     static const std::vector<AddRowsServiceBox> boxes = {
-        {"EMCY", Services({kEmcy})},
-        {"TPDO1", Services({kTpdo1})},
-        {"TPDO2", Services({kTpdo2})},
-        {"TPDO3", Services({kTpdo3})},
-        {"TPDO4", Services({kTpdo4})},
-        {"RPDO1", Services({kRpdo1})},
-        {"RPDO2", Services({kRpdo2})},
-        {"RPDO3", Services({kRpdo3})},
-        {"RPDO4", Services({kRpdo4})},
-        {"SDO", Services({kSdoRequest, kSdoResponse})},
+        {"EMCY", Services({kEmcy})},           {"TPDO1", Services({kTpdo1})},
+        {"TPDO2", Services({kTpdo2})},         {"TPDO3", Services({kTpdo3})},
+        {"TPDO4", Services({kTpdo4})},         {"RPDO1", Services({kRpdo1})},
+        {"RPDO2", Services({kRpdo2})},         {"RPDO3", Services({kRpdo3})},
+        {"RPDO4", Services({kRpdo4})},         {"SDO", Services({kSdoRequest, kSdoResponse})},
         {"Heartbeat", Services({kHeartbeat})},
     };
     return boxes;
@@ -117,8 +112,8 @@ AddRowsLogic::Preview AddRowsLogic::Refresh()
 
 bool AddRowsLogic::BrowseFile()
 {
-    const auto path = services_.files.pickFile(kPickDescriptionCaption, folder_, kDescriptionFilter,
-                                               kDescriptionPattern);
+    const auto path =
+        services_.files.pickFile(kPickDescriptionCaption, folder_, kDescriptionFilter, kDescriptionPattern);
     if (!path)
         return false;
     nodeFile = *path;

@@ -22,8 +22,8 @@ inline constexpr const char* kAddRowsCaption = "Add rows";
 inline constexpr const char* kAddRowsButtonCaption = "Add rows...";
 
 enum AddRowsKind : int { kAddNode, kAddRange, kAddIdentifier, kAddNetwork };
-inline constexpr std::array<const char*, 4> kAddRowsKindCaptions = {"CANopen node", "Range of identifiers",
-                                                                    "One identifier", "Network services (NMT, SYNC, TIME)"};
+inline constexpr std::array<const char*, 4> kAddRowsKindCaptions = {
+    "CANopen node", "Range of identifiers", "One identifier", "Network services (NMT, SYNC, TIME)"};
 
 // The services the dialog offers, one check box each ("SDO" is request and
 // response together), with the services each stands for.
@@ -46,14 +46,14 @@ public:
     // The fields, as typed. Ports are 0 (CAN0) and 1 (CAN1); tables are
     // kCan0ToCan1 and kCan1ToCan0.
     int kind = kAddNode;
-    std::string node;       // N; empty: from the DCF
+    std::string node; // N; empty: from the DCF
     int nodePort = 0;
-    std::string nodeAs;     // M; empty: N
-    std::string nodeFile;   // the node's EDS or DCF; empty: the predefined set
+    std::string nodeAs;   // M; empty: N
+    std::string nodeFile; // the node's EDS or DCF; empty: the predefined set
     std::vector<bool> serviceBoxes = std::vector<bool>(AddRowsServiceBoxes().size(), true);
-    std::string range;      // FIRST-LAST
+    std::string range; // FIRST-LAST
     int rangeTable = kCan0ToCan1;
-    std::string rangeTo;    // NEW_FIRST; empty: unchanged
+    std::string rangeTo; // NEW_FIRST; empty: unchanged
     std::string identifier;
     int identifierTable = kCan0ToCan1;
     std::string identifierTo; // MOD; empty: unchanged

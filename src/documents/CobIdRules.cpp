@@ -76,8 +76,7 @@ std::string NmtNote(int node, int as, int port)
 {
     return "NMT commands name their node in the data byte, which the device does not translate: NMT commands for "
            "node " +
-           std::to_string(as) + " on " + PortName(OtherPort(port)) + " do not reach node " + std::to_string(node) +
-           ".";
+           std::to_string(as) + " on " + PortName(OtherPort(port)) + " do not reach node " + std::to_string(node) + ".";
 }
 
 std::optional<std::string> NodeRefusal(int node, const std::optional<int>& as)
@@ -92,8 +91,9 @@ std::optional<std::string> NodeRefusal(int node, const std::optional<int>& as)
 RuleExpansion ExpandIdentifier(const IdentifierRule& rule)
 {
     RuleExpansion expansion;
-    const std::string name = "Identifier " + CobIdText(rule.original) +
-                             (rule.modified && *rule.modified != rule.original ? " as " + CobIdText(*rule.modified) : "");
+    const std::string name =
+        "Identifier " + CobIdText(rule.original) +
+        (rule.modified && *rule.modified != rule.original ? " as " + CobIdText(*rule.modified) : "");
     expansion.rows.push_back(Row(rule.direction, rule.original, rule.modified, name));
     return expansion;
 }
@@ -109,17 +109,16 @@ RuleExpansion ExpandRange(const RangeRule& rule)
     const std::uint64_t count = std::uint64_t{rule.last} - rule.first + 1;
     // Checked before any row is made: a range may span every identifier.
     if (count > kStandardTableLength) {
-        expansion.refusal = "The range " + range + " holds " + std::to_string(count) +
-                            " identifiers, more than the " + std::to_string(kStandardTableLength) +
-                            " rows a table has";
+        expansion.refusal = "The range " + range + " holds " + std::to_string(count) + " identifiers, more than the " +
+                            std::to_string(kStandardTableLength) + " rows a table has";
         return expansion;
     }
     std::string name = "Range " + range;
     if (rule.newFirst) {
         const std::uint64_t newLast = std::uint64_t{*rule.newFirst} + count - 1;
         if (newLast > kMaxCanIdentifier) {
-            expansion.refusal = "The range " + range + " as " + CobIdText(*rule.newFirst) +
-                                " would end beyond " + CobIdText(kMaxCanIdentifier) + ", the largest identifier";
+            expansion.refusal = "The range " + range + " as " + CobIdText(*rule.newFirst) + " would end beyond " +
+                                CobIdText(kMaxCanIdentifier) + ", the largest identifier";
             return expansion;
         }
         name += " as " + CobIdText(*rule.newFirst) + "-" + CobIdText(static_cast<std::uint32_t>(newLast));
@@ -241,8 +240,8 @@ std::optional<NodeServices> ParseNodeServices(std::string_view list)
         words["rpdo2"] = one(kRpdo2);
         words["rpdo3"] = one(kRpdo3);
         words["rpdo4"] = one(kRpdo4);
-        words["pdo"] = one(kTpdo1) | one(kTpdo2) | one(kTpdo3) | one(kTpdo4) | one(kRpdo1) | one(kRpdo2) |
-                       one(kRpdo3) | one(kRpdo4);
+        words["pdo"] = one(kTpdo1) | one(kTpdo2) | one(kTpdo3) | one(kTpdo4) | one(kRpdo1) | one(kRpdo2) | one(kRpdo3) |
+                       one(kRpdo4);
         words["sdo"] = one(kSdoResponse) | one(kSdoRequest);
         words["heartbeat"] = one(kHeartbeat);
         return words;
@@ -423,8 +422,8 @@ std::optional<std::string> FindRefusal(const CobIdTables& tables, const CommSess
             }
         }
         if (firstListed) {
-            std::string reason = TableName(direction) + " has a row for " + CobIdText(firstListed->original) +
-                                 " (" + firstListed->description + ") already: N\u00B0 " +
+            std::string reason = TableName(direction) + " has a row for " + CobIdText(firstListed->original) + " (" +
+                                 firstListed->description + ") already: N\u00B0 " +
                                  std::to_string(listed[firstListed->original]);
             if (alsoListed)
                 reason += "; " + std::to_string(alsoListed) + " more of the new identifiers have rows too";
@@ -435,8 +434,9 @@ std::optional<std::string> FindRefusal(const CobIdTables& tables, const CommSess
             if (used == 0)
                 return TableName(direction) + " has " + std::to_string(table.size()) + " rows; " +
                        std::to_string(needed) + " are needed";
-            return TableName(direction) + " has room for " + std::to_string(room) + " rows after its last row in use (N\u00B0 " +
-                   std::to_string(used - 1) + "); " + std::to_string(needed) + " are needed";
+            return TableName(direction) + " has room for " + std::to_string(room) +
+                   " rows after its last row in use (N\u00B0 " + std::to_string(used - 1) + "); " +
+                   std::to_string(needed) + " are needed";
         }
     }
     return std::nullopt;
@@ -451,8 +451,7 @@ std::string Padded(std::string text, std::size_t width)
 
 } // namespace
 
-CobIdAddition PlanCobIdAddition(const CobIdTables& tables, const CommSession& session,
-                                const RuleExpansion& expansion)
+CobIdAddition PlanCobIdAddition(const CobIdTables& tables, const CommSession& session, const RuleExpansion& expansion)
 {
     CobIdAddition addition;
     addition.tables = tables;

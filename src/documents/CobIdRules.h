@@ -181,8 +181,7 @@ struct CobIdAddition {
 // is clear (listed identifiers are then blocked), an original identifier
 // asked twice or already in a row of its table, or more rows than the table
 // has free after its last row in use (a row with any cell filled).
-CobIdAddition PlanCobIdAddition(const CobIdTables& tables, const CommSession& session,
-                                const RuleExpansion& expansion);
+CobIdAddition PlanCobIdAddition(const CobIdTables& tables, const CommSession& session, const RuleExpansion& expansion);
 
 // The preview: one line per new row ("CAN0 to CAN1  N° 12  0x185 -> 0x1A5
 // TPDO1 node 5 as node 37"), then the notes; or the refusal.

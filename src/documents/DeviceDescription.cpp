@@ -190,8 +190,7 @@ std::string NodeObjectName(NodeObject object, int number)
     return "";
 }
 
-DeviceDescription ParseDeviceDescription(std::string_view text, const std::string& fileName,
-                                         std::optional<int> node)
+DeviceDescription ParseDeviceDescription(std::string_view text, const std::string& fileName, std::optional<int> node)
 {
     const Reader reader(fileName);
     std::map<std::pair<NodeObject, int>, ObjectSection> objects; // ordered as the description lists them
@@ -203,7 +202,8 @@ DeviceDescription ParseDeviceDescription(std::string_view text, const std::strin
         case ProfileLineKind::Other:
             reader.Fail(line.number, "neither a [section], a key=value line nor a comment");
         case ProfileLineKind::UnclosedSection:
-            reader.Fail(line.number, "the section name " + QuotedValue("[" + line.section) + " lacks its closing \"]\"");
+            reader.Fail(line.number,
+                        "the section name " + QuotedValue("[" + line.section) + " lacks its closing \"]\"");
         case ProfileLineKind::Section:
             if (auto address = AddressOf(line.section)) {
                 sdoServer = sdoServer || (address->index == 0x1200 && address->subIndex);
@@ -242,16 +242,15 @@ DeviceDescription ParseDeviceDescription(std::string_view text, const std::strin
     if (fileNode) {
         const auto value = FileValue(fileNode->text, 0);
         if (!value || *value < kMinNodeId || *value > kMaxNodeId)
-            reader.Fail(fileNode->line, "[DeviceComissioning] NodeID " + QuotedValue(fileNode->text) +
-                                            " is not a node ID (1 to 127)");
+            reader.Fail(fileNode->line,
+                        "[DeviceComissioning] NodeID " + QuotedValue(fileNode->text) + " is not a node ID (1 to 127)");
         commissioned = static_cast<int>(*value);
     }
     if (node) {
         description.node = *node;
         if (commissioned && *commissioned != *node)
             description.notes.push_back("The file's [DeviceComissioning] NodeID is " + std::to_string(*commissioned) +
-                                        "; its identifiers are read for node " + std::to_string(*node) +
-                                        " as given.");
+                                        "; its identifiers are read for node " + std::to_string(*node) + " as given.");
     } else if (commissioned) {
         description.node = *commissioned;
     } else {
@@ -271,7 +270,8 @@ DeviceDescription ParseDeviceDescription(std::string_view text, const std::strin
             reader.Fail(entry->line, "[" + section.name + "] " + valueName + " " + QuotedValue(entry->text) +
                                          " is neither a number nor a $NODEID formula of 32 bits");
         if (*value & kNotValidBit) {
-            description.notes.push_back(name + " ([" + section.name + "]) is not valid (bit 31 of its COB-ID is set): "
+            description.notes.push_back(name + " ([" + section.name +
+                                        "]) is not valid (bit 31 of its COB-ID is set): "
                                         "left out.");
             continue;
         }

@@ -68,8 +68,7 @@ struct DeviceDescription {
 // Error("FILE:LINE: reason") for a file that is not INI text or whose
 // values used here are not numbers, and Error naming the file when no node
 // ID is known.
-DeviceDescription ParseDeviceDescription(std::string_view text, const std::string& fileName,
-                                         std::optional<int> node);
+DeviceDescription ParseDeviceDescription(std::string_view text, const std::string& fileName, std::optional<int> node);
 
 // The same for a file (a regular file of at most kMaxDescriptionSize
 // bytes). Throws Error naming the file.

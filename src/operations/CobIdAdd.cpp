@@ -61,8 +61,8 @@ CobIdAddition AddCobIdRows(const ProjectLayout& project, const CobIdRule& rule, 
     if (!beyond.empty()) {
         refused.refusal = "CanCanCobID.xml holds rows in use beyond N\u00B0 " + std::to_string(length - 1) +
                           ", the last row the tables have for these frame formats (" + beyond +
-                          "); adding would drop them. Move them into rows up to N\u00B0 " +
-                          std::to_string(length - 1) + " first";
+                          "); adding would drop them. Move them into rows up to N\u00B0 " + std::to_string(length - 1) +
+                          " first";
         return refused;
     }
     if (auto bad = FindCobIdError(tables, session)) {

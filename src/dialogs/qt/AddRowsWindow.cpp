@@ -75,8 +75,10 @@ AddRowsWindow::AddRowsWindow(const CobIdTables& tables, const CommSession& sessi
         box->setChecked(logic_.serviceBoxes[i]);
         // EMCY, SDO, heartbeat on the first line, then the TPDOs, then the RPDOs.
         const int row = i >= 1 && i <= 4 ? 1 : i >= 5 && i <= 8 ? 2 : 0;
-        const int column = row == 1 ? static_cast<int>(i) - 1 : row == 2 ? static_cast<int>(i) - 5
-                           : i == 0 ? 0 : static_cast<int>(i) - 8;
+        const int column = row == 1   ? static_cast<int>(i) - 1
+                           : row == 2 ? static_cast<int>(i) - 5
+                           : i == 0   ? 0
+                                      : static_cast<int>(i) - 8;
         grid->addWidget(box, row, column);
         services_.push_back(box);
     }

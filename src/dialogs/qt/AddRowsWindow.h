@@ -31,8 +31,8 @@ public:
 
     // Shows the dialog modally over `parent`; what Add accepted, nothing when
     // the user cancelled.
-    static std::optional<CobIdAddition> Ask(const CobIdTables& tables, const CommSession& session,
-                                            UiServices services, QWidget* parent);
+    static std::optional<CobIdAddition> Ask(const CobIdTables& tables, const CommSession& session, UiServices services,
+                                            QWidget* parent);
 
 private:
     void Refresh();
