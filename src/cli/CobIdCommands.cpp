@@ -1,8 +1,12 @@
-// cobid export and cobid import: the CobID tables to and from a spreadsheet.
+// cobid export and cobid import: the CobID tables to and from a spreadsheet;
+// cobid add: rows added by rule (an identifier, a range, a CANopen node, the
+// network services).
 
 #include "cli/CommandLine.h"
 
+#include "operations/CobIdAdd.h"
 #include "operations/CobIdSpreadsheet.h"
+#include "platform/Error.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -57,11 +61,221 @@ int RunImport(const ImportOptions& options)
     return kExitSuccess;
 }
 
+// ---------------------------------------------------------------- cobid add
+
+const std::vector<std::string> kPorts = {"can0", "can1"};
+const std::vector<std::string> kDirections = {"can0-to-can1", "can1-to-can0"};
+
+struct AddOptions {
+    std::string projectDir;
+    bool dryRun = false;
+    std::string node, on, as, services, dcf; // node
+    std::string range, id, direction, to;    // range, id
+    std::string network, from;               // network
+};
+
+std::optional<NetworkRule> NetworkServices(const std::string& list)
+{
+    NetworkRule rule{false, false, false, 0};
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = list.find(',', start);
+        const std::string word = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        bool& chosen = word == "nmt" ? rule.nmt : word == "sync" ? rule.sync : rule.time;
+        if (word != "nmt" && word != "sync" && word != "time")
+            return std::nullopt;
+        chosen = true;
+        if (comma == std::string::npos)
+            return rule;
+        start = comma + 1;
+    }
+}
+
+CLI::Validator Checked(std::function<bool(const std::string&)> good, std::string what)
+{
+    return CLI::Validator(
+        [good, what](std::string& value) {
+            return good(value) ? std::string() : "takes " + what + ", not " + QuotedValue(value);
+        },
+        "");
+}
+
+const CLI::Validator& IdentifierText()
+{
+    static const CLI::Validator validator =
+        Checked([](const std::string& v) { return ParseRuleIdentifier(v).has_value(); },
+                "an identifier from 0 to 0x1FFFFFFF (decimal, or hexadecimal after 0x, $ or x)");
+    return validator;
+}
+
+const CLI::Validator& NodeText()
+{
+    static const CLI::Validator validator =
+        Checked([](const std::string& v) { return ParseNodeId(v).has_value(); }, "a node ID from 1 to 127");
+    return validator;
+}
+
+int DirectionOf(const std::string& word)
+{
+    return word == kDirections[1] ? kCan1ToCan0 : kCan0ToCan1;
+}
+
+int PortOf(const std::string& word)
+{
+    return word == kPorts[1] ? 1 : 0;
+}
+
+CobIdRule NodeRuleOf(const AddOptions& options)
+{
+    const std::optional<int> node = options.node.empty() ? std::nullopt : ParseNodeId(options.node);
+    const std::optional<int> as = options.as.empty() ? std::nullopt : ParseNodeId(options.as);
+    if (!options.dcf.empty())
+        return DescribedNodeRule{options.dcf, node, PortOf(options.on), as};
+    NodeRule rule{*node, PortOf(options.on), as, kAllNodeServices};
+    if (!options.services.empty())
+        rule.services = *ParseNodeServices(options.services);
+    return rule;
+}
+
+std::string Rows(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " row" : " rows");
+}
+
+int RunAdd(const AddOptions& options, const CobIdRule& rule)
+{
+    const ProjectLayout project = ExistingProject(options.projectDir);
+    const CobIdAddition addition = AddCobIdRows(project, rule, !options.dryRun);
+    if (!addition.Accepted()) {
+        std::cerr << *addition.refusal << ". Nothing was added.\n";
+        return kExitFailed;
+    }
+    for (const std::string& line : CobIdAdditionLines(addition))
+        std::cout << line << "\n";
+    if (options.dryRun)
+        std::cout << "Dry run: " << Rows(addition.rows.size()) << " would be added; nothing was written.\n";
+    else
+        std::cout << "Added " << Rows(addition.rows.size()) << " to " << project.CobIdFile() << ".\n";
+    return kExitSuccess;
+}
+
+void AddAddCommand(CLI::App& cobid, Commands& commands)
+{
+    auto options = std::make_shared<AddOptions>();
+    CLI::App* add =
+        cobid.add_subcommand("add", "Add rows by rule: a CANopen node, the network services, a range, an identifier");
+    add->add_option("PROJECT_DIR", options->projectDir, "The project's folder")->required()->check(NonEmpty());
+    add->require_subcommand(1);
+    add->footer("Rows go after the last row in use of their table, ascending by original identifier, and are\n"
+                "listed first. Adding is all or nothing: refused (exit status 1, the reason on standard error,\n"
+                "nothing written) when an original identifier has a row in its table already, when one does\n"
+                "not fit the frame format of its port, when a new identifier is asked while Positive\n"
+                "Implementation is clear (listed identifiers are then blocked; adding rows that block them\n"
+                "is allowed), or when the table has no room. Saved as the OK of Set CobID Access saves.");
+    auto dryRun = [&options](CLI::App* kind) {
+        kind->add_flag("--dry-run", options->dryRun, "List the rows that would be added; write nothing");
+    };
+    auto run = [options](std::function<CobIdRule()> rule) {
+        return [options, rule] { return Reporting([&] { return RunAdd(*options, rule()); }); };
+    };
+
+    CLI::App* node =
+        add->add_subcommand("node", "A CANopen node's rows (the predefined connection set, or its EDS/DCF)");
+    node->add_option("N", options->node, "The node's ID, 1 to 127 (from the DCF when not given)")->check(NodeText());
+    node->add_option("--on", options->on, "The port the node is on")
+        ->option_text("can0|can1")
+        ->required()
+        ->check(CLI::IsMember(kPorts));
+    node->add_option("--as", options->as, "The node's ID on the other port (by default N)")
+        ->option_text("M")
+        ->check(NodeText());
+    CLI::Option* services =
+        node->add_option("--services", options->services, std::string("Only these services: ") + kNodeServiceWords)
+            ->option_text("LIST")
+            ->check(Checked([](const std::string& v) { return ParseNodeServices(v).has_value(); },
+                            std::string("a comma-separated list of ") + kNodeServiceWords));
+    node->add_option("--dcf", options->dcf, "The node's EDS or DCF: its own identifiers")
+        ->option_text("FILE")
+        ->check(NonEmpty())
+        ->excludes(services);
+    dryRun(node);
+    node->footer("Sent by the node, from its port to the other, N -> M: EMCY 0x080+N, TPDO1..4\n"
+                 "0x180/0x280/0x380/0x480+N, SDO response 0x580+N, heartbeat 0x700+N. Addressed to it, from\n"
+                 "the other port to its own, M -> N: RPDO1..4 0x200/0x300/0x400/0x500+M, SDO request 0x600+M.\n"
+                 "With --dcf the PDO, EMCY and SDO identifiers are the file's (ParameterValue, else\n"
+                 "DefaultValue; $NODEID formulas; PDOs with bit 31 set are left out), identifiers ending in N\n"
+                 "become the same function code + M, others stay as they are.");
+    commands.push_back({node, [options, run] {
+                            if (options->node.empty() && options->dcf.empty()) {
+                                std::cerr << "cobid add node: N is required unless --dcf names the node's file\n"
+                                             "Run with --help for more information.\n";
+                                return kExitUsage;
+                            }
+                            return run([options] { return NodeRuleOf(*options); })();
+                        }});
+
+    CLI::App* range = add->add_subcommand("range", "One row per identifier of a range");
+    range->add_option("FIRST-LAST", options->range, "The range, both ends included")
+        ->required()
+        ->check(Checked([](const std::string& v) { return ParseIdentifierRange(v).has_value(); },
+                        "FIRST-LAST, two identifiers from 0 to 0x1FFFFFFF, FIRST not above LAST"));
+    range->add_option("--direction", options->direction, "The table")
+        ->option_text("can0-to-can1|can1-to-can0")
+        ->required()
+        ->check(CLI::IsMember(kDirections));
+    range->add_option("--to", options->to, "The new identifier of FIRST; the others follow (by default unchanged)")
+        ->option_text("NEW_FIRST")
+        ->check(IdentifierText());
+    dryRun(range);
+    commands.push_back({range, run([options] {
+                            const auto bounds = *ParseIdentifierRange(options->range);
+                            RangeRule rule{DirectionOf(options->direction), bounds.first, bounds.second, std::nullopt};
+                            if (!options->to.empty())
+                                rule.newFirst = ParseRuleIdentifier(options->to);
+                            return CobIdRule(rule);
+                        })});
+
+    CLI::App* id = add->add_subcommand("id", "One row for one identifier");
+    id->add_option("ORIG", options->id, "The original identifier")->required()->check(IdentifierText());
+    id->add_option("--direction", options->direction, "The table")
+        ->option_text("can0-to-can1|can1-to-can0")
+        ->required()
+        ->check(CLI::IsMember(kDirections));
+    id->add_option("--to", options->to, "The new identifier (by default unchanged)")
+        ->option_text("MOD")
+        ->check(IdentifierText());
+    dryRun(id);
+    commands.push_back(
+        {id, run([options] {
+             IdentifierRule rule{DirectionOf(options->direction), *ParseRuleIdentifier(options->id), std::nullopt};
+             if (!options->to.empty())
+                 rule.modified = ParseRuleIdentifier(options->to);
+             return CobIdRule(rule);
+         })});
+
+    CLI::App* network = add->add_subcommand("network", "NMT, SYNC and TIME, unchanged, from one port to the other");
+    network->add_option("SERVICES", options->network, "Any of nmt, sync, time, separated by commas")
+        ->required()
+        ->check(Checked([](const std::string& v) { return NetworkServices(v).has_value(); },
+                        "a comma-separated list of nmt, sync, time"));
+    network->add_option("--from", options->from, "The port of the NMT master / SYNC and TIME producer")
+        ->option_text("can0|can1")
+        ->required()
+        ->check(CLI::IsMember(kPorts));
+    dryRun(network);
+    commands.push_back({network, run([options] {
+                            NetworkRule rule = *NetworkServices(options->network);
+                            rule.fromPort = PortOf(options->from);
+                            return CobIdRule(rule);
+                        })});
+}
+
 } // namespace
 
 void AddCobIdCommands(CLI::App& app, Commands& commands)
 {
-    CLI::App* cobid = app.add_subcommand("cobid", "The CobID tables to and from a spreadsheet file (CSV)");
+    CLI::App* cobid =
+        app.add_subcommand("cobid", "The CobID tables to and from a spreadsheet file (CSV), and rows added by rule");
     cobid->require_subcommand(1);
     cobid->footer(std::string("The file's header is ") + kCobIdCsvHeader +
                   "; direction is can0-to-can1 or\n"
@@ -86,6 +300,8 @@ void AddCobIdCommands(CLI::App& app, Commands& commands)
                "cells, for the project's current frame formats; every bad line is reported as\n"
                "FILE:LINE: reason, and then nothing is written. Saved as the window's OK saves.");
     commands.push_back({in, [imported] { return Reporting([&] { return RunImport(*imported); }); }});
+
+    AddAddCommand(*cobid, commands);
 }
 
 } // namespace c2c::cli

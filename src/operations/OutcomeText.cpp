@@ -75,7 +75,7 @@ std::string FirmwareText(const ComposerSettings& settings, const ChainOutcome& o
     return text;
 }
 
-std::string PortName(int port)
+std::string SerialPortName(int port)
 {
     return "COM" + std::to_string(port + 1);
 }
@@ -84,7 +84,7 @@ std::string FlasherText(const ProjectLayout& project, const std::string& firmwar
 {
     switch (start) {
     case FlasherStart::Started:
-        return "flasher started on " + PortName(port);
+        return "flasher started on " + SerialPortName(port);
     case FlasherStart::FirmwareNotFound:
         return "flasher not started: " + firmware + " not found";
     case FlasherStart::FlasherNotFound:

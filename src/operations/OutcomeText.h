@@ -29,7 +29,7 @@ std::string FlasherText(const ProjectLayout& project, const std::string& firmwar
 std::string FlasherNotTriedText(const ChainOutcome& outcome);
 
 // "COM1" for port 0 .. "COM8" for port 7.
-std::string PortName(int port);
+std::string SerialPortName(int port);
 
 // The file a message of the composer or of the flasher start is about:
 // the master, a bank file, the bin folder, the new firmware or the

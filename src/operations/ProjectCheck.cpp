@@ -1,5 +1,6 @@
 #include "operations/ProjectCheck.h"
 
+#include "documents/CanOpenCheck.h"
 #include "documents/CobIdTables.h"
 #include "documents/CommSettings.h"
 #include "documents/IntegerText.h"
@@ -81,6 +82,9 @@ std::vector<std::string> CheckProjectDocuments(const ProjectLayout& project)
                     problems.push_back(warning.text);
         }
     }
+    if (tables && settings) // the CANopen checks, which the window also shows at OK
+        for (std::string& finding : CheckCanOpenTables(*tables, SessionOf(*settings)))
+            problems.push_back(std::move(finding));
     return problems;
 }
 

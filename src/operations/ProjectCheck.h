@@ -16,7 +16,8 @@ class ProjectLayout;
 // does not fit the frame format of the port it travels on (cells named by
 // table, N° and text); then, table by table, the warnings of
 // FindCobIdWarnings (an identifier in several rows, rows the build ignores,
-// rows beyond the device's list). Empty when there is nothing to say.
+// rows beyond the device's list); then the CANopen checks (see
+// documents/CanOpenCheck.h). Empty when there is nothing to say.
 std::vector<std::string> CheckProjectDocuments(const ProjectLayout& project);
 
 } // namespace c2c

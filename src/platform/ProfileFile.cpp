@@ -119,6 +119,30 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
     return defaultValue;
 }
 
+std::vector<ProfileLine> ReadProfileLines(std::string_view content)
+{
+    std::vector<ProfileLine> result;
+    std::string section;
+    std::size_t number = 0;
+    for (const Line& line : SplitLines(std::string(content))) {
+        ++number;
+        const std::string trimmed = Trim(line.text);
+        if (trimmed.empty() || trimmed.front() == ';')
+            continue;
+        if (auto name = SectionName(line.text)) {
+            section = *name;
+            const bool closed = trimmed.find(']') != std::string::npos;
+            result.push_back({closed ? ProfileLineKind::Section : ProfileLineKind::UnclosedSection, number, section,
+                              "", ""});
+        } else if (auto key = KeyName(line.text)) {
+            result.push_back({ProfileLineKind::Entry, number, section, *key, ValueOf(line.text)});
+        } else {
+            result.push_back({ProfileLineKind::Other, number, section, "", ""});
+        }
+    }
+    return result;
+}
+
 void WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value)
 {

@@ -101,5 +101,24 @@ TEST(ProfileFile, UnwritableFileReportsItsPath)
     }
 }
 
+TEST(ProfileFile, ListsAWholeFileLineByLineWithNumbers)
+{
+    const std::vector<ProfileLine> lines =
+        ReadProfileLines("; head\r\nkey=before\r\n\r\n[ One ]\nA = \"x\" \n[two\njunk\nB=" + std::string(3000, 'b'));
+    ASSERT_EQ(lines.size(), 6u);
+    const ProfileLineKind kinds[] = {ProfileLineKind::Entry, ProfileLineKind::Section, ProfileLineKind::Entry,
+                                     ProfileLineKind::UnclosedSection, ProfileLineKind::Other, ProfileLineKind::Entry};
+    const std::size_t numbers[] = {2, 4, 5, 6, 7, 8};
+    const char* sections[] = {"", "One", "One", "two", "two", "two"};
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].kind, kinds[i]) << i;
+        EXPECT_EQ(lines[i].number, numbers[i]) << i;
+        EXPECT_EQ(lines[i].section, sections[i]) << i;
+    }
+    EXPECT_EQ(lines[2].key, "A");
+    EXPECT_EQ(lines[2].value, "x");
+    EXPECT_EQ(lines[5].value.size(), 3000u); // whole, not cut as a single read cuts it
+}
+
 } // namespace
 } // namespace c2c

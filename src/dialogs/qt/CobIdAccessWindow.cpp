@@ -1,5 +1,7 @@
 #include "dialogs/qt/CobIdAccessWindow.h"
 
+#include "dialogs/CobIdAccessLogic.h"
+#include "dialogs/qt/AddRowsWindow.h"
 #include "dialogs/qt/CobIdCsvMenu.h"
 #include "dialogs/qt/CobIdGrid.h"
 #include "dialogs/qt/CobIdTableModel.h"
@@ -103,8 +105,9 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     LbButton2 = Named(new QPushButton(QStringLiteral("Cancel")), "LbButton2");
     LbButton3 = Named(new QPushButton(QStringLiteral("Compile All CobID")), "LbButton3");
     LbButton4 = Named(new QPushButton(QStringLiteral("Cancel All CobID")), "LbButton4");
+    addRows_ = Named(new QPushButton(QString::fromLatin1(kAddRowsButtonCaption)), "AddRows");
     // Enter belongs to the grids; no button is pressed by it from there.
-    for (QPushButton* button : {LbButton1, LbButton2, LbButton3, LbButton4})
+    for (QPushButton* button : {LbButton1, LbButton2, LbButton3, LbButton4, addRows_})
         button->setAutoDefault(false);
 
     auto* tools = new QHBoxLayout;
@@ -121,6 +124,7 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     buttons->addWidget(LbButton1);
     buttons->addWidget(LbButton2);
     buttons->addStretch();
+    buttons->addWidget(addRows_);
     buttons->addWidget(LbButton3);
     buttons->addWidget(LbButton4);
     auto* layout = new QVBoxLayout(this);
@@ -131,6 +135,12 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
 
     AddWindowActions();
     AddCsvMenu(logic_, {ASG_C0, ASG_C1}, [this](CobIdEdit edit) { submitEdit(std::move(edit)); });
+    // Last in each grid's context menu, after the spreadsheet files.
+    for (CobIdGrid* view : {ASG_C0, ASG_C1}) {
+        auto* action = Named(new QAction(QString::fromLatin1(kAddRowsButtonCaption), view), "AddRowsAction");
+        connect(action, &QAction::triggered, this, &CobIdAccessWindow::AddRows);
+        view->addAction(action);
+    }
 
     MessageService& messages = logic_.Services().messages;
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) { logic_.shownTab = index; });
@@ -151,6 +161,7 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     connect(findNext_, &QToolButton::clicked, this, [this] { FindNext(true); });
     connect(findPrevious_, &QToolButton::clicked, this, [this] { FindNext(false); });
     connect(goToNumber_, &QLineEdit::returnPressed, this, &CobIdAccessWindow::GoToNumber);
+    connect(addRows_, &QPushButton::clicked, this, &CobIdAccessWindow::AddRows);
 }
 
 void CobIdAccessWindow::AddWindowActions()
@@ -406,6 +417,21 @@ void CobIdAccessWindow::GoToNumber()
     CobIdGrid* view = grid(logic_.shownTab);
     view->selectCell(static_cast<int>(*row), kOriginalColumn);
     view->setFocus();
+}
+
+void CobIdAccessWindow::AddRows()
+{
+    for (CobIdGrid* view : {ASG_C0, ASG_C1})
+        view->commitEdit();
+    auto addition = AddRowsWindow::Ask(logic_.tables, logic_.formats, logic_.Services(), this);
+    if (!addition || addition->rows.empty())
+        return;
+    // The one change to the tables, both at once, as one step to undo; not
+    // yet saved (OK saves them).
+    applyTablesChange(QString::fromLatin1(kAddRowsButtonCaption).remove(QStringLiteral("...")), addition->tables);
+    const PlacedRow& first = addition->rows.front();
+    PageControl1->setCurrentIndex(first.direction);
+    grid(first.direction)->selectCell(static_cast<int>(first.row), kOriginalColumn);
 }
 
 void CobIdAccessWindow::Refresh()

@@ -55,6 +55,7 @@ private:
     void Ok();
     void CompileAll();
     void ClearAll();
+    void AddRows();
     void Refresh();
     void ShowBadCell();
     void CommitEdits();
@@ -86,6 +87,7 @@ private:
     QToolButton* findNext_;
     QLabel* findStatus_;
     QLineEdit* goToNumber_;
+    QPushButton* addRows_;
 };
 
 } // namespace c2c

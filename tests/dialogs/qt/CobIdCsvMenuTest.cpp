@@ -68,7 +68,7 @@ private slots:
         QCOMPARE(shown, (QStringList{"Undo Ctrl+Z", "Redo Ctrl+Shift+Z", "-", "Cut Ctrl+X", "Copy Ctrl+C",
                                      "Paste Ctrl+V", "Delete Del", "Select All Ctrl+A", "-", "Find... Ctrl+F",
                                      "Find Next F3", "Find Previous Shift+F3", QString::fromUtf8("Go to N\u00B0... Ctrl+G"),
-                                     "-", "Import CSV... ", "Export CSV... "}));
+                                     "-", "Import CSV... ", "Export CSV... ", "Add rows... "}));
 
         WriteText(dir / "in.csv", "direction;row;original;modified;description\r\n"
                                   "can0-to-can1;7;0x7FF;0x1FFFFFFF;\"a;b\"\r\ncan1-to-can0;1999;x10;;\r\n");

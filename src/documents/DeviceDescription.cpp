@@ -1,0 +1,293 @@
+#include "documents/DeviceDescription.h"
+
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+#include "platform/HexDigits.h"
+#include "platform/ProfileFile.h"
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+namespace c2c {
+
+namespace {
+
+constexpr std::uint32_t kNotValidBit = 0x80000000u;
+constexpr std::uint32_t kExtendedFrameBit = 0x20000000u;
+constexpr std::uint32_t kExtendedIdentifierMask = 0x1FFFFFFFu;
+constexpr std::uint32_t kStandardIdentifierMask = 0x7FFu;
+
+constexpr const char* kCommissioningSection = "devicecomissioning";
+constexpr const char* kNodeIdKey = "nodeid";
+
+std::string Lower(std::string_view text)
+{
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return lower;
+}
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// A number as the file writes it: hexadecimal after "0x", octal after a
+// leading "0", decimal otherwise; nothing when it is none or exceeds 32 bits.
+std::optional<std::uint64_t> FileNumber(std::string_view text)
+{
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    } else if (text.size() > 1 && text[0] == '0') {
+        base = 8;
+        text.remove_prefix(1);
+    }
+    if (text.empty())
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : text) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0 || digit >= base)
+            return std::nullopt;
+        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+        if (value > 0xFFFFFFFFu)
+            return std::nullopt;
+    }
+    return value;
+}
+
+// A value: numbers and $NODEID joined by "+". Nothing when it is none.
+std::optional<std::uint32_t> FileValue(std::string_view text, int node)
+{
+    std::uint64_t sum = 0;
+    for (;;) {
+        const std::size_t plus = text.find('+');
+        const std::string_view term = Trimmed(text.substr(0, plus));
+        if (Lower(term) == "$nodeid") {
+            sum += static_cast<std::uint64_t>(node);
+        } else if (auto number = FileNumber(term)) {
+            sum += *number;
+        } else {
+            return std::nullopt;
+        }
+        if (sum > 0xFFFFFFFFu)
+            return std::nullopt;
+        if (plus == std::string_view::npos)
+            return static_cast<std::uint32_t>(sum);
+        text.remove_prefix(plus + 1);
+    }
+}
+
+// A section that may describe one of the objects: [IIII] or [IIIIsubS].
+struct ObjectAddress {
+    unsigned index = 0;
+    std::optional<unsigned> subIndex;
+};
+
+std::optional<ObjectAddress> AddressOf(const std::string& section)
+{
+    if (section.size() < 4)
+        return std::nullopt;
+    ObjectAddress address;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const int digit = HexDigitValue(section[i]);
+        if (digit < 0)
+            return std::nullopt;
+        address.index = address.index * 16 + static_cast<unsigned>(digit);
+    }
+    if (section.size() == 4)
+        return address;
+    const std::string rest = Lower(std::string_view(section).substr(4));
+    if (rest.size() < 4 || rest.size() > 5 || rest.compare(0, 3, "sub") != 0)
+        return std::nullopt;
+    unsigned sub = 0;
+    for (std::size_t i = 3; i < rest.size(); ++i) {
+        const int digit = HexDigitValue(rest[i]);
+        if (digit < 0)
+            return std::nullopt;
+        sub = sub * 16 + static_cast<unsigned>(digit);
+    }
+    address.subIndex = sub;
+    return address;
+}
+
+// Which object a section describes the COB-ID of, if any.
+std::optional<std::pair<NodeObject, int>> ObjectOf(const ObjectAddress& address)
+{
+    if (address.index == 0x1014 && !address.subIndex)
+        return std::pair{NodeObject::Emcy, 1};
+    if (address.index == 0x1200 && address.subIndex == 1u)
+        return std::pair{NodeObject::SdoRequest, 1};
+    if (address.index == 0x1200 && address.subIndex == 2u)
+        return std::pair{NodeObject::SdoResponse, 1};
+    if (address.subIndex != 1u)
+        return std::nullopt;
+    if (address.index >= 0x1400 && address.index <= 0x15FF)
+        return std::pair{NodeObject::Rpdo, static_cast<int>(address.index - 0x1400 + 1)};
+    if (address.index >= 0x1800 && address.index <= 0x19FF)
+        return std::pair{NodeObject::Tpdo, static_cast<int>(address.index - 0x1800 + 1)};
+    return std::nullopt;
+}
+
+struct Entry {
+    std::string text;
+    std::size_t line = 0;
+};
+
+// What the file says of one object.
+struct ObjectSection {
+    std::string name; // as written
+    std::size_t line = 0;
+    std::optional<Entry> parameterValue, defaultValue;
+};
+
+class Reader {
+public:
+    explicit Reader(const std::string& fileName) : fileName_(fileName) {}
+
+    [[noreturn]] void Fail(std::size_t line, const std::string& reason) const
+    {
+        throw Error(fileName_ + ":" + std::to_string(line) + ": " + reason);
+    }
+
+    // A key of a section read here, which must not be given twice.
+    void Keep(std::optional<Entry>& slot, const ProfileLine& line) const
+    {
+        if (slot)
+            Fail(line.number, "[" + line.section + "] " + line.key + " is given a second time (first on line " +
+                                  std::to_string(slot->line) + ")");
+        slot = Entry{line.value, line.number};
+    }
+
+private:
+    const std::string& fileName_;
+};
+
+} // namespace
+
+std::string NodeObjectName(NodeObject object, int number)
+{
+    switch (object) {
+    case NodeObject::Emcy:
+        return "EMCY";
+    case NodeObject::SdoRequest:
+        return "SDO request";
+    case NodeObject::SdoResponse:
+        return "SDO response";
+    case NodeObject::Rpdo:
+        return "RPDO" + std::to_string(number);
+    case NodeObject::Tpdo:
+        return "TPDO" + std::to_string(number);
+    }
+    return "";
+}
+
+DeviceDescription ParseDeviceDescription(std::string_view text, const std::string& fileName, std::optional<int> node)
+{
+    const Reader reader(fileName);
+    std::map<std::pair<NodeObject, int>, ObjectSection> objects; // ordered as the description lists them
+    std::optional<Entry> fileNode;
+    bool sdoServer = false;
+
+    for (const ProfileLine& line : ReadProfileLines(text)) {
+        switch (line.kind) {
+        case ProfileLineKind::Other:
+            reader.Fail(line.number, "neither a [section], a key=value line nor a comment");
+        case ProfileLineKind::UnclosedSection:
+            reader.Fail(line.number,
+                        "the section name " + QuotedValue("[" + line.section) + " lacks its closing \"]\"");
+        case ProfileLineKind::Section:
+            if (auto address = AddressOf(line.section)) {
+                sdoServer = sdoServer || (address->index == 0x1200 && address->subIndex);
+                if (auto object = ObjectOf(*address)) {
+                    ObjectSection& section = objects[*object];
+                    if (section.line == 0)
+                        section = ObjectSection{line.section, line.number, std::nullopt, std::nullopt};
+                }
+            }
+            break;
+        case ProfileLineKind::Entry: {
+            const std::string key = Lower(line.key);
+            if (Lower(line.section) == kCommissioningSection) {
+                if (key == kNodeIdKey)
+                    reader.Keep(fileNode, line);
+                break;
+            }
+            const auto address = AddressOf(line.section);
+            const auto object = address ? ObjectOf(*address) : std::nullopt;
+            if (!object)
+                break;
+            ObjectSection& section = objects[*object];
+            // An empty ParameterValue configures nothing: the default stands.
+            if (key == "parametervalue" && !line.value.empty())
+                reader.Keep(section.parameterValue, line);
+            else if (key == "defaultvalue")
+                reader.Keep(section.defaultValue, line);
+            break;
+        }
+        }
+    }
+
+    DeviceDescription description;
+    description.describesSdoServer = sdoServer;
+    std::optional<int> commissioned;
+    if (fileNode) {
+        const auto value = FileValue(fileNode->text, 0);
+        if (!value || *value < kMinNodeId || *value > kMaxNodeId)
+            reader.Fail(fileNode->line,
+                        "[DeviceComissioning] NodeID " + QuotedValue(fileNode->text) + " is not a node ID (1 to 127)");
+        commissioned = static_cast<int>(*value);
+    }
+    if (node) {
+        description.node = *node;
+        if (commissioned && *commissioned != *node)
+            description.notes.push_back("The file's [DeviceComissioning] NodeID is " + std::to_string(*commissioned) +
+                                        "; its identifiers are read for node " + std::to_string(*node) + " as given.");
+    } else if (commissioned) {
+        description.node = *commissioned;
+    } else {
+        throw Error(fileName + " names no node ID ([DeviceComissioning] NodeID): give the node's number");
+    }
+
+    for (const auto& [key, section] : objects) {
+        const std::string name = NodeObjectName(key.first, key.second);
+        const std::optional<Entry>& entry = section.parameterValue ? section.parameterValue : section.defaultValue;
+        if (!entry || entry->text.empty()) {
+            description.notes.push_back(name + " ([" + section.name + "]) gives no COB-ID: left out.");
+            continue;
+        }
+        const std::string valueName = section.parameterValue ? "ParameterValue" : "DefaultValue";
+        const auto value = FileValue(entry->text, description.node);
+        if (!value)
+            reader.Fail(entry->line, "[" + section.name + "] " + valueName + " " + QuotedValue(entry->text) +
+                                         " is neither a number nor a $NODEID formula of 32 bits");
+        if (*value & kNotValidBit) {
+            description.notes.push_back(name + " ([" + section.name +
+                                        "]) is not valid (bit 31 of its COB-ID is set): "
+                                        "left out.");
+            continue;
+        }
+        DescribedIdentifier identifier{key.first, key.second, *value & kExtendedIdentifierMask,
+                                       (*value & kExtendedFrameBit) != 0};
+        if (!identifier.extendedFrame && identifier.identifier > kStandardIdentifierMask)
+            reader.Fail(entry->line, "[" + section.name + "] " + valueName + " " + QuotedValue(entry->text) +
+                                         " is above 0x7FF without bit 29, which marks a 29-bit identifier");
+        description.identifiers.push_back(identifier);
+    }
+    return description;
+}
+
+DeviceDescription ReadDeviceDescription(const std::string& path, std::optional<int> node)
+{
+    return ParseDeviceDescription(ReadWholeFile(path, kMaxDescriptionSize), path, node);
+}
+
+} // namespace c2c

@@ -1,0 +1,77 @@
+#pragma once
+// A CANopen node's own description, its EDS or DCF (INI text): the
+// identifiers of the node's communication objects as the file gives them.
+//
+// The objects read, each a section named by its index in hexadecimal,
+// "sub" and its sub-index in hexadecimal (letter case ignored):
+// - EMCY: [1014];
+// - the SDO server: [1200sub1], the request the node receives, and
+//   [1200sub2], the response it sends;
+// - RPDO1..512: [1400sub1] .. [15FFsub1]; TPDO1..512: [1800sub1] .. [19FFsub1].
+// A value is the section's ParameterValue (the value a DCF configures) when
+// it has one, else its DefaultValue. It is a number (decimal, hexadecimal
+// after "0x", octal after a leading "0") or a sum of numbers and $NODEID,
+// the node's ID (letter case ignored): "$NODEID+0x180". In a COB-ID, bit 31
+// set means the object is not valid (it is left out, and said so), bit 29
+// set a 29-bit identifier.
+//
+// The node's ID is the caller's, or else the DCF's [DeviceComissioning]
+// NodeID (the section is spelled so).
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace c2c {
+
+inline constexpr int kMinNodeId = 1;
+inline constexpr int kMaxNodeId = 127;
+
+// The largest description read: far beyond any real one.
+inline constexpr std::size_t kMaxDescriptionSize = 16 * 1024 * 1024;
+
+enum class NodeObject { Emcy, SdoRequest, SdoResponse, Rpdo, Tpdo };
+
+// Whether the node sends the object's frames (EMCY, TPDOs, SDO responses)
+// rather than receives them.
+constexpr bool IsSentByNode(NodeObject object)
+{
+    return object == NodeObject::Emcy || object == NodeObject::SdoResponse || object == NodeObject::Tpdo;
+}
+
+struct DescribedIdentifier {
+    NodeObject object;
+    int number = 1; // the PDO's number (RPDO1 is 0x1400); 1 for the others
+    std::uint32_t identifier = 0;
+    bool extendedFrame = false; // bit 29: a 29-bit identifier
+    bool operator==(const DescribedIdentifier&) const = default;
+};
+
+// "EMCY", "SDO request", "SDO response", "RPDO1", "TPDO12".
+std::string NodeObjectName(NodeObject object, int number);
+
+struct DeviceDescription {
+    int node = 0; // the ID $NODEID stands for
+    // EMCY, the SDO request and response, the RPDOs and the TPDOs by
+    // number: the valid ones the file describes.
+    std::vector<DescribedIdentifier> identifiers;
+    bool describesSdoServer = false; // the file has a [1200subN] section
+    // What was left out and why, and what else the engineer should know.
+    std::vector<std::string> notes;
+};
+
+// Reads the description in `text`, with $NODEID standing for `node` when
+// given (1 to 127), else for the file's [DeviceComissioning] NodeID. Throws
+// Error("FILE:LINE: reason") for a file that is not INI text or whose
+// values used here are not numbers, and Error naming the file when no node
+// ID is known.
+DeviceDescription ParseDeviceDescription(std::string_view text, const std::string& fileName, std::optional<int> node);
+
+// The same for a file (a regular file of at most kMaxDescriptionSize
+// bytes). Throws Error naming the file.
+DeviceDescription ReadDeviceDescription(const std::string& path, std::optional<int> node);
+
+} // namespace c2c

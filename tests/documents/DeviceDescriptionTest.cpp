@@ -1,0 +1,124 @@
+// A node's EDS or DCF: the identifiers it gives, the values and formulas as
+// such files write them, what is left out and said so, and broken files
+// named by file, line and reason.
+
+#include "documents/DeviceDescription.h"
+
+#include "platform/Error.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace c2c {
+
+void PrintTo(const DescribedIdentifier& d, std::ostream* out)
+{
+    *out << NodeObjectName(d.object, d.number) << " " << std::hex << d.identifier << (d.extendedFrame ? " 29-bit" : "");
+}
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using Id = DescribedIdentifier;
+
+const std::string kData = C2C_TEST_DATA "/canopen/";
+
+TEST(DeviceDescriptionTest, ReadsAnEdsForTheGivenNode)
+{
+    const DeviceDescription pump = ReadDeviceDescription(kData + "pump.eds", 5);
+    EXPECT_EQ(pump.node, 5);
+    EXPECT_TRUE(pump.describesSdoServer);
+    EXPECT_THAT(pump.identifiers, ElementsAre(Id{NodeObject::Emcy, 1, 0x085, false},
+                                              Id{NodeObject::SdoRequest, 1, 0x605, false},
+                                              Id{NodeObject::SdoResponse, 1, 0x585, false},
+                                              Id{NodeObject::Rpdo, 1, 0x205, false},
+                                              Id{NodeObject::Tpdo, 1, 0x185, false},
+                                              Id{NodeObject::Tpdo, 2, 0x285, false}, // bit 30 is no part of it
+                                              Id{NodeObject::Tpdo, 4, 0xABC005, true}));
+    EXPECT_THAT(pump.notes, ElementsAre("TPDO3 ([1802SUB1]) is not valid (bit 31 of its COB-ID is set): left out."));
+    EXPECT_THAT([] { ReadDeviceDescription(kData + "pump.eds", std::nullopt); },
+                ::testing::ThrowsMessage<Error>(HasSubstr("pump.eds names no node ID ([DeviceComissioning] NodeID)")));
+}
+
+TEST(DeviceDescriptionTest, ReadsADcfWithItsNodeAndConfiguredValues)
+{
+    const DeviceDescription valve = ReadDeviceDescription(kData + "valve.dcf", std::nullopt);
+    EXPECT_EQ(valve.node, 11);
+    EXPECT_FALSE(valve.describesSdoServer);
+    // ParameterValue wins; an empty one leaves the DefaultValue.
+    EXPECT_THAT(valve.identifiers, ElementsAre(Id{NodeObject::Emcy, 1, 0x08B, false},
+                                               Id{NodeObject::Rpdo, 1, 0x181, false},
+                                               Id{NodeObject::Rpdo, 2, 0x30B, false},
+                                               Id{NodeObject::Tpdo, 1, 0x310, false}));
+    EXPECT_TRUE(valve.notes.empty());
+
+    const DeviceDescription asGiven = ReadDeviceDescription(kData + "valve.dcf", 12);
+    EXPECT_EQ(asGiven.identifiers[2].identifier, 0x30Cu);
+    EXPECT_THAT(asGiven.notes, ElementsAre("The file's [DeviceComissioning] NodeID is 11; its identifiers are read "
+                                           "for node 12 as given."));
+}
+
+TEST(DeviceDescriptionTest, ValuesAreNumbersOrNodeIdFormulas)
+{
+    const struct {
+        const char* value;
+        std::uint32_t identifier; // 0: not a value
+    } cases[] = {
+        {"0x185", 0x185},           {"0X185", 0x185},         {"389", 0x185},
+        {"0605", 0x185},            {"0", 0},                 {"$NODEID+0x180", 0x185},
+        {"$nodeid+0x180", 0x185},   {"0x180 + $NodeID", 0x185}, {"$NODEID+256+128", 0x185},
+        {"0x20000000+$NODEID", 5},  {"0x185h", 0},            {"09", 0},
+        {"$NODE+0x180", 0},         {"0x180+", 0},            {"0x1FFFFFFFF", 0},
+        {"0xFFFFFFFF+$NODEID", 0},  {"-5", 0},                {"0x", 0},
+    };
+    for (const auto& c : cases) {
+        const std::string text = std::string("[1800sub1]\nDefaultValue=") + c.value + "\n";
+        if (c.identifier == 0 && std::string(c.value) != "0") {
+            EXPECT_THROW(ParseDeviceDescription(text, "x.eds", 5), Error) << c.value;
+            continue;
+        }
+        const DeviceDescription description = ParseDeviceDescription(text, "x.eds", 5);
+        ASSERT_EQ(description.identifiers.size(), 1u) << c.value;
+        EXPECT_EQ(description.identifiers[0].identifier, c.identifier) << c.value;
+    }
+}
+
+TEST(DeviceDescriptionTest, BrokenFilesAreNamedByFileLineAndReason)
+{
+    const struct {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"[FileInfo]\nFileName=x\n[1800sub1\nDefaultValue=1\n", "x.dcf:3: the section name '[1800sub1' lacks"},
+        {"; fine\n\n[1800sub1]\nDefaultValue=0x181\nthis is no entry\n", "x.dcf:5: neither a [section]"},
+        {"[1800sub1]\nDefaultValue=$NODEID+0x18G\n",
+         "x.dcf:2: [1800sub1] DefaultValue '$NODEID+0x18G' is neither a number nor a $NODEID formula"},
+        {"[1400sub1]\nParameterValue=0x201\nDefaultValue=x\nParameterValue=0x202\n",
+         "x.dcf:4: [1400sub1] ParameterValue is given a second time (first on line 2)"},
+        {"[1800sub1]\nDefaultValue=0x12345\n", "x.dcf:2: [1800sub1] DefaultValue '0x12345' is above 0x7FF without bit 29"},
+        {"[DeviceComissioning]\nNodeID=128\n", "x.dcf:2: [DeviceComissioning] NodeID '128' is not a node ID (1 to 127)"},
+        {"[DeviceComissioning]\nNodeID=\n", "x.dcf:2: [DeviceComissioning] NodeID '' is not a node ID"},
+        {"\x01\x02\x03\n", "x.dcf:1: neither"},
+    };
+    for (const auto& c : cases)
+        EXPECT_THAT([&] { ParseDeviceDescription(c.text, "x.dcf", 5); },
+                    ::testing::ThrowsMessage<Error>(HasSubstr(c.error)))
+            << c.text;
+}
+
+TEST(DeviceDescriptionTest, OtherSectionsAndKeysAreLeftAlone)
+{
+    // Values that are no numbers elsewhere, a second [1800sub1] header, a PDO
+    // mapping's sub-index 1, and a COB-ID section without a value.
+    const DeviceDescription description =
+        ParseDeviceDescription("[1018sub1]\nDefaultValue=not a number\n[1A00sub1]\nDefaultValue=0x60000108\n"
+                               "[1800sub1]\nParameterName=x\n[1800SUB01]\nDefaultValue=0x190\n"
+                               "[1801sub1]\nParameterName=no value\n[1801sub2]\nDefaultValue=x\n",
+                               "x.eds", 16);
+    EXPECT_THAT(description.identifiers, ElementsAre(Id{NodeObject::Tpdo, 1, 0x190, false}));
+    EXPECT_THAT(description.notes, ElementsAre("TPDO2 ([1801sub1]) gives no COB-ID: left out."));
+}
+
+} // namespace
+} // namespace c2c
