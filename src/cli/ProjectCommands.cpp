@@ -87,11 +87,19 @@ int RunComm(const CommOptions& options)
 
 int RunCheck(const std::string& argument)
 {
-    const std::vector<std::string> problems = CheckProjectDocuments(ExistingProject(argument));
+    const ProjectLayout project = ExistingProject(argument);
+    const std::vector<std::string> problems = CheckProjectDocuments(project);
     for (const std::string& problem : problems)
         std::cout << problem << "\n";
+    // Advice about the CANopen network is printed, but does not fail the check.
+    const std::vector<std::string> advice = CheckProjectCanOpen(project);
+    for (const std::string& line : advice)
+        std::cout << "Warning: " << line << "\n";
     if (problems.empty()) {
-        std::cout << "No problem found.\n";
+        std::cout << "No problem found";
+        if (!advice.empty())
+            std::cout << "; " << advice.size() << (advice.size() == 1 ? " warning" : " warnings");
+        std::cout << ".\n";
         return kExitSuccess;
     }
     std::cerr << problems.size() << (problems.size() == 1 ? " problem" : " problems") << " found.\n";
@@ -144,7 +152,10 @@ void AddProjectCommands(CLI::App& app, Commands& commands)
     CLI::App* check = app.add_subcommand("check", "List every problem a build of the project would meet");
     check->add_option("PROJECT_DIR", *checked, "The project's folder")->required()->check(NonEmpty());
     check->footer("Reads pargen.xml and CanCanCobID.xml as the build does and lists every problem, naming the\n"
-                  "table, the row's N\u00B0 and the value. Exit status 1 when there is any.");
+                  "table, the row's N\u00B0 and the value. Exit status 1 when there is any. With Positive\n"
+                  "Implementation set it also warns of CANopen rows that look forgotten (a node's TPDOs pass\n"
+                  "but its heartbeat or SDO response does not; no NMT or SYNC row): \"Warning: \" lines that\n"
+                  "leave the exit status as it is.");
     commands.push_back({check, [checked] { return Reporting([&] { return RunCheck(*checked); }); }});
 }
 

@@ -1,6 +1,7 @@
 #include "dialogs/CobIdAccessLogic.h"
 
 #include "dialogs/ProgramState.h"
+#include "documents/CanOpenCheck.h"
 #include "documents/IntegerText.h"
 #include "operations/CobIdWarnings.h"
 #include "operations/Operations.h"
@@ -275,7 +276,10 @@ bool CobIdAccessLogic::Ok()
 std::vector<std::string> CobIdAccessLogic::WarningsAtOk() const
 {
     const bool extended = CobIdTableLength(formats) != kStandardTableLength;
-    return CobIdWarningLines(FindCobIdWarnings(tables, extended));
+    std::vector<std::string> lines = CobIdWarningLines(FindCobIdWarnings(tables, extended));
+    for (std::string& advice : CheckCanOpenTables(tables, formats))
+        lines.push_back(std::move(advice));
+    return lines;
 }
 
 bool CobIdAccessLogic::Cancel()

@@ -82,10 +82,18 @@ std::vector<std::string> CheckProjectDocuments(const ProjectLayout& project)
                     problems.push_back(warning.text);
         }
     }
-    if (tables && settings) // the CANopen checks, which the window also shows at OK
-        for (std::string& finding : CheckCanOpenTables(*tables, SessionOf(*settings)))
-            problems.push_back(std::move(finding));
     return problems;
+}
+
+std::vector<std::string> CheckProjectCanOpen(const ProjectLayout& project)
+{
+    project.RequireProject();
+    try {
+        const CommSettings settings = ReadPargenStrictly(project.PargenFile());
+        return CheckCanOpenTables(ReadCobIdStrictly(project.CobIdFile()), SessionOf(settings));
+    } catch (const Error&) {
+        return {};
+    }
 }
 
 } // namespace c2c

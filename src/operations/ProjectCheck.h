@@ -16,8 +16,15 @@ class ProjectLayout;
 // does not fit the frame format of the port it travels on (cells named by
 // table, N° and text); then, table by table, the warnings of
 // FindCobIdWarnings (an identifier in several rows, rows the build ignores,
-// rows beyond the device's list); then the CANopen checks (see
-// documents/CanOpenCheck.h). Empty when there is nothing to say.
+// rows beyond the device's list). Empty when there is nothing to say.
 std::vector<std::string> CheckProjectDocuments(const ProjectLayout& project);
+
+// The CANopen checks (documents/CanOpenCheck.h) of the project's documents as
+// the build reads them: advice about the network, not problems of the
+// tables. A heuristic may name a row that is right (a TPDO that is only
+// consumed across the device), so it never fails a check. Empty when the
+// documents cannot be read (CheckProjectDocuments names that) or when there
+// is nothing to say.
+std::vector<std::string> CheckProjectCanOpen(const ProjectLayout& project);
 
 } // namespace c2c

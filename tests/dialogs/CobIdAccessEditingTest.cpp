@@ -334,13 +334,17 @@ TEST_F(CobIdAccessEditingTest, OkSavesAndThenNamesWhatTheBuildTakesOtherwise)
     Show(k2A);
     Type(kCan0ToCan1, 0, kOriginalColumn, "0x181");
     Type(kCan0ToCan1, 2, kOriginalColumn, "385");
+    Type(kCan0ToCan1, 3, kOriginalColumn, "0x701");
+    Type(kCan0ToCan1, 4, kOriginalColumn, "0x581");
+    Type(kCan0ToCan1, 6, kOriginalColumn, "0");
     Type(kCan1ToCan0, 7, kModifyColumn, "0x12");
     ASSERT_TRUE(dialog.Ok());
     const testing::RecordedMessage warning{
         testing::RecordedMessage::Plain,
         "The tables were saved, with these warnings:\nTable CAN0 to CAN1, " + kN + "0 and " + kN +
             "2 both list 0x181; the later row wins\nTable CAN1 to CAN0, " + kN +
-            "7 has a Modify CobID but no Original CobID; the build ignores it"};
+            "7 has a Modify CobID but no Original CobID; the build ignores it\nNo table lists SYNC (0x080): with "
+            "Positive Implementation set, SYNC does not cross the device"};
     EXPECT_EQ(messages.messages, std::vector<testing::RecordedMessage>{warning});
     EXPECT_EQ(ReadCobIdStrictly(file()).can0ToCan1[2].Orig_CobID, "385");
     const std::string many = CobIdOkWarningText(std::vector<std::string>(14, "w"));
