@@ -14,6 +14,7 @@ PACKAGES="
     xvfb xauth imagemagick fonts-dejavu-core
     gcc-mingw-w64-x86-64-posix wine
     help2man desktop-file-utils
+    can-utils python3-can
 $*"
 
 missing=""
