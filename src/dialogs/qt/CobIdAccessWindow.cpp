@@ -1,9 +1,11 @@
 #include "dialogs/qt/CobIdAccessWindow.h"
 
 #include "dialogs/CobIdAccessLogic.h"
+#include "dialogs/RoutingLogic.h"
 #include "dialogs/qt/CobIdCsvMenu.h"
 #include "dialogs/qt/CobIdGrid.h"
 #include "dialogs/qt/CobIdTableModel.h"
+#include "dialogs/qt/RoutingWindow.h"
 #include "platform/qt/QtServices.h"
 
 #include <QHBoxLayout>
@@ -37,13 +39,15 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     LbButton2 = Named(new QPushButton(QStringLiteral("Cancel")), "LbButton2");
     LbButton3 = Named(new QPushButton(QStringLiteral("Compile All CobID")), "LbButton3");
     LbButton4 = Named(new QPushButton(QStringLiteral("Cancel All CobID")), "LbButton4");
+    CheckRoutingButton = Named(new QPushButton(QString::fromLatin1(kCheckRoutingCaption)), "CheckRouting");
     // Enter belongs to the grids; no button is pressed by it from there.
-    for (QPushButton* button : {LbButton1, LbButton2, LbButton3, LbButton4})
+    for (QPushButton* button : {LbButton1, LbButton2, LbButton3, LbButton4, CheckRoutingButton})
         button->setAutoDefault(false);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(LbButton1);
     buttons->addWidget(LbButton2);
+    buttons->addWidget(CheckRoutingButton);
     buttons->addStretch();
     buttons->addWidget(LbButton3);
     buttons->addWidget(LbButton4);
@@ -60,6 +64,8 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
             [this, &messages] { RunGuarded(messages, [this] { CompileAll(); }); });
     connect(LbButton4, &QPushButton::clicked, this,
             [this, &messages] { RunGuarded(messages, [this] { ClearAll(); }); });
+    connect(CheckRoutingButton, &QPushButton::clicked, this,
+            [this, &messages] { RunGuarded(messages, [this] { CheckRouting(); }); });
 }
 
 CobIdGrid* CobIdAccessWindow::grid(int direction) const
@@ -118,6 +124,16 @@ void CobIdAccessWindow::ClearAll()
     grid(logic_.shownTab)->commitEdit();
     if (logic_.ClearAll())
         models_[logic_.shownTab]->Refresh();
+}
+
+// The routing of the tables as they are now, cell edits included; nothing
+// in them changes.
+void CobIdAccessWindow::CheckRouting()
+{
+    for (CobIdGrid* view : {ASG_C0, ASG_C1})
+        view->commitEdit();
+    RoutingWindow window(logic_.tables, logic_.formats, logic_.shownTab, this);
+    window.exec();
 }
 
 void CobIdAccessWindow::Refresh()

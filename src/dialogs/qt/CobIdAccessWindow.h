@@ -33,6 +33,7 @@ private:
     void ClearAll();
     void Refresh();
     void ShowBadCell();
+    void CheckRouting();
 
     CobIdAccessLogic& logic_;
 
@@ -44,6 +45,7 @@ private:
     QPushButton* LbButton2;
     QPushButton* LbButton3;
     QPushButton* LbButton4;
+    QPushButton* CheckRoutingButton;
 };
 
 } // namespace c2c
