@@ -13,6 +13,20 @@ constexpr std::uint32_t kErrorFlag = 0x20000000; // can-utils' CAN_ERR_FLAG in a
 constexpr std::uint32_t kMaxExtendedId = 0x1FFFFFFF;
 constexpr std::uint32_t kMaxStandardId = 0x7FF;
 
+// Hexadecimal digit values by character, -1 for any other: the data bytes
+// of millions of lines go through this.
+constexpr std::array<std::int8_t, 256> kHexValues = [] {
+    std::array<std::int8_t, 256> values{};
+    for (int c = 0; c < 256; ++c)
+        values[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(HexDigitValue(static_cast<char>(c)));
+    return values;
+}();
+
+int Hex(char c)
+{
+    return kHexValues[static_cast<unsigned char>(c)];
+}
+
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -28,7 +42,7 @@ std::int64_t HexValue(const char* text, std::size_t count)
 {
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        const int digit = HexDigitValue(text[i]);
+        const int digit = Hex(text[i]);
         if (digit < 0)
             return -1;
         value = (value << 4) | static_cast<std::uint32_t>(digit);
@@ -36,11 +50,10 @@ std::int64_t HexValue(const char* text, std::size_t count)
     return value;
 }
 
-CandumpLine Malformed(CandumpLine line, const char* problem)
+void Malformed(CandumpLine& line, const char* problem)
 {
     line.kind = CandumpLineKind::Malformed;
     line.problem = problem;
-    return line;
 }
 
 // "R", "R5", "R8_F": what follows the "#" of a remote frame, after the R.
@@ -62,36 +75,49 @@ bool ParseRemote(std::string_view rest, CandumpFrame& frame)
 }
 
 // The data bytes after the "#", "." allowed before each byte, and the raw
-// data length code after "_".
+// data length code after "_". Digits first: they are nearly every character.
 const char* ParseData(std::string_view rest, CandumpFrame& frame)
 {
-    std::size_t i = 0;
-    while (i < rest.size()) {
-        if (rest[i] == '.' && ++i == rest.size())
-            break;
-        if (rest[i] == '_') {
-            const int dlc = rest.size() == i + 2 ? HexDigitValue(rest[i + 1]) : -1;
-            if (frame.length != 8 || dlc < 9)
-                return "a \"_\" and the data length code 9 to F may follow eight data bytes only";
-            frame.rawDlc = static_cast<std::uint8_t>(dlc);
-            return nullptr;
+    const char* at = rest.data();
+    const char* const end = at + rest.size();
+    bool separated = false;
+    while (at < end) {
+        const int high = Hex(at[0]);
+        if (high < 0) {
+            if (at[0] == '.' && !separated) {
+                separated = true;
+                ++at;
+                continue;
+            }
+            if (at[0] == '_') {
+                const int dlc = end - at == 2 ? Hex(at[1]) : -1;
+                if (frame.length != 8 || dlc < 9)
+                    return "a \"_\" and the data length code 9 to F may follow eight data bytes only";
+                frame.rawDlc = static_cast<std::uint8_t>(dlc);
+                return nullptr;
+            }
+            return "the data are not pairs of hexadecimal digits";
         }
         if (frame.length == 8)
             return "more than 8 data bytes in a classic CAN frame";
-        const int high = HexDigitValue(rest[i]);
-        const int low = i + 1 < rest.size() ? HexDigitValue(rest[i + 1]) : -1;
-        if (high < 0 || low < 0)
+        const int low = at + 1 < end ? Hex(at[1]) : -1;
+        if (low < 0)
             return "the data are not pairs of hexadecimal digits";
         frame.data[frame.length++] = static_cast<std::uint8_t>(high << 4 | low);
-        i += 2;
+        at += 2;
+        separated = false;
     }
     return nullptr;
 }
 
 // The frame field: "181#11223344", "18FF0701#R", "123##1AABB".
-CandumpLine ParseFrame(std::string_view text, CandumpLine line)
+void ParseFrame(std::string_view text, CandumpLine& line)
 {
-    const std::size_t hash = text.find('#');
+    // As can-utils reads it: the "#" after three, eight (or five) digits.
+    const std::size_t hash = text.size() > 3 && text[3] == '#'   ? 3
+                             : text.size() > 8 && text[8] == '#' ? 8
+                             : text.size() > 5 && text[5] == '#' ? 5
+                                                                 : std::string_view::npos;
     CandumpFrame& frame = line.frame;
     if (hash == 3 || hash == 8) {
         const std::int64_t id = HexValue(text.data(), hash);
@@ -101,14 +127,14 @@ CandumpLine ParseFrame(std::string_view text, CandumpLine line)
         frame.extended = hash == 8;
         if (frame.extended && (frame.id & kErrorFlag)) {
             line.kind = CandumpLineKind::ErrorFrame;
-            return line;
+            return;
         }
         if (frame.id > (frame.extended ? kMaxExtendedId : kMaxStandardId))
             return Malformed(line, frame.extended ? "the identifier is above 1FFFFFFF"
                                                   : "a three-digit identifier above 7FF");
     } else if (hash == 5 && HexValue(text.data(), 5) >= 0) {
         line.kind = CandumpLineKind::CanXl;
-        return line;
+        return;
     } else {
         return Malformed(line, "no identifier of 3 or 8 hexadecimal digits and \"#\"");
     }
@@ -116,7 +142,7 @@ CandumpLine ParseFrame(std::string_view text, CandumpLine line)
     const std::string_view rest = text.substr(hash + 1);
     if (!rest.empty() && rest[0] == '#') {
         line.kind = CandumpLineKind::CanFd;
-        return line;
+        return;
     }
     if (!rest.empty() && (rest[0] == 'R' || rest[0] == 'r')) {
         if (!ParseRemote(rest.substr(1), frame))
@@ -125,33 +151,89 @@ CandumpLine ParseFrame(std::string_view text, CandumpLine line)
         return Malformed(line, problem);
     }
     line.kind = CandumpLineKind::Frame;
-    return line;
+    return;
 }
 
-// The next field from `at`: the characters up to a blank or the end.
-std::string_view Field(std::string_view line, std::size_t& at)
+// Pointers past the blanks from `at`, or to the next blank (or `end`).
+const char* SkipBlanks(const char* at, const char* end)
 {
-    const std::size_t start = at;
-    while (at < line.size() && !IsBlank(line[at]))
-        ++at;
-    return line.substr(start, at - start);
-}
-
-std::size_t SkipBlanks(std::string_view line, std::size_t at)
-{
-    while (at < line.size() && IsBlank(line[at]))
+    while (at < end && IsBlank(*at))
         ++at;
     return at;
 }
 
-void AppendHex(std::string& out, std::uint32_t value, int digits)
+const char* FieldEnd(const char* at, const char* end)
 {
-    char text[8];
-    for (int i = digits - 1; i >= 0; --i) {
-        text[i] = kUpperHexDigits[value & 0xF];
-        value >>= 4;
+    while (at < end && !IsBlank(*at))
+        ++at;
+    return at;
+}
+
+std::string_view View(const char* from, const char* to)
+{
+    return {from, static_cast<std::size_t>(to - from)};
+}
+
+// Takes `text` apart into `line`, which starts as a default CandumpLine.
+// Pointers rather than views: millions of lines a second go through here.
+void ParseLine(std::string_view text, CandumpLine& line)
+{
+    const char* at = text.data();
+    const char* end = at + text.size();
+    while (end > at && (IsBlank(end[-1]) || end[-1] == '\r'))
+        --end;
+    at = SkipBlanks(at, end);
+    if (at == end) {
+        line.kind = CandumpLineKind::Empty;
+        return;
     }
-    out.append(text, static_cast<std::size_t>(digits));
+    if (*at == 'D' && View(at, end).substr(0, 10) == "DROPCOUNT:") {
+        line.kind = CandumpLineKind::DropNote;
+        return;
+    }
+
+    // (SECONDS.FRACTION), as candump and python-can write it.
+    const char* open = at;
+    if (*at != '(')
+        return Malformed(line, "no timestamp in parentheses at the start");
+    const char* digits = ++at;
+    while (at < end && IsDigit(*at))
+        ++at;
+    if (at > digits && at < end && *at == '.') {
+        digits = ++at;
+        while (at < end && IsDigit(*at))
+            ++at;
+    }
+    if (at == digits || at == end || *at != ')')
+        return Malformed(line, "the timestamp is not (SECONDS.FRACTION)");
+    line.timestamp = View(open, ++at);
+
+    if (at == end || !IsBlank(*at))
+        return Malformed(line, "no blank after the timestamp");
+    at = SkipBlanks(at, end);
+    const char* field = at;
+    at = FieldEnd(at, end);
+    line.interface = View(field, at);
+    // The frame runs to the end of the line, or to a last field R or T;
+    // found from the end, so the frame's characters are read once, by its parse.
+    at = SkipBlanks(at, end);
+    const char* frameEnd = end;
+    const char d = end[-1];
+    if (end - at >= 3 && IsBlank(end[-2]) && (d == 'R' || d == 'T' || d == 'r' || d == 't')) {
+        line.direction = View(end - 1, end);
+        frameEnd = end - 2;
+        while (IsBlank(frameEnd[-1]))
+            --frameEnd;
+    }
+    const std::string_view frame = View(at, frameEnd);
+    if (frame.empty())
+        return Malformed(line, "no frame after the interface name");
+    ParseFrame(frame, line);
+    // A blank inside: more fields than the frame and R or T.
+    if (line.kind != CandumpLineKind::Frame && std::memchr(at, ' ', frame.size()) != nullptr)
+        Malformed(line, "more than R or T after the frame");
+    else if (line.kind != CandumpLineKind::Frame && std::memchr(at, '\t', frame.size()) != nullptr)
+        Malformed(line, "more than R or T after the frame");
 }
 
 } // namespace
@@ -159,52 +241,8 @@ void AppendHex(std::string& out, std::uint32_t value, int digits)
 CandumpLine ParseCandumpLine(std::string_view text) noexcept
 {
     CandumpLine line;
-    std::size_t end = text.size();
-    while (end > 0 && (IsBlank(text[end - 1]) || text[end - 1] == '\r'))
-        --end;
-    text = text.substr(0, end);
-    std::size_t at = SkipBlanks(text, 0);
-    if (at == text.size()) {
-        line.kind = CandumpLineKind::Empty;
-        return line;
-    }
-    if (text.substr(at, 10) == "DROPCOUNT:") {
-        line.kind = CandumpLineKind::DropNote;
-        return line;
-    }
-
-    // (SECONDS.FRACTION), as candump and python-can write it.
-    const std::size_t open = at;
-    if (text[at] != '(')
-        return Malformed(line, "no timestamp in parentheses at the start");
-    std::size_t digits = 0;
-    for (++at; at < text.size() && IsDigit(text[at]); ++at)
-        ++digits;
-    if (digits > 0 && at < text.size() && text[at] == '.') {
-        digits = 0;
-        for (++at; at < text.size() && IsDigit(text[at]); ++at)
-            ++digits;
-    }
-    if (digits == 0 || at == text.size() || text[at] != ')')
-        return Malformed(line, "the timestamp is not (SECONDS.FRACTION)");
-    line.timestamp = text.substr(open, ++at - open);
-
-    if (at == text.size() || !IsBlank(text[at]))
-        return Malformed(line, "no blank after the timestamp");
-    at = SkipBlanks(text, at);
-    line.interface = Field(text, at);
-    at = SkipBlanks(text, at);
-    const std::string_view frame = Field(text, at);
-    if (frame.empty())
-        return Malformed(line, "no frame after the interface name");
-    at = SkipBlanks(text, at);
-    if (at < text.size()) {
-        line.direction = Field(text, at);
-        const char d = line.direction[0];
-        if (line.direction.size() != 1 || (d != 'R' && d != 'T' && d != 'r' && d != 't') || at < text.size())
-            return Malformed(line, "more than R or T after the frame");
-    }
-    return ParseFrame(frame, line);
+    ParseLine(text, line);
+    return line;
 }
 
 void AppendCandumpLine(std::string& out, std::string_view timestamp, std::string_view interface,
@@ -213,31 +251,35 @@ void AppendCandumpLine(std::string& out, std::string_view timestamp, std::string
     out.append(timestamp);
     out += ' ';
     out.append(interface);
-    out += ' ';
-    AppendHex(out, frame.id, frame.extended ? 8 : 3);
-    out += '#';
-    const bool rawDlc = frame.length == 8 && frame.rawDlc > 8 && frame.rawDlc <= 15;
+    // The frame and direction are at most 8 + 1 + 16 + 2 + 1 + 2 + 1 characters.
+    char text[40];
+    char* at = text;
+    *at++ = ' ';
+    const int digits = frame.extended ? 8 : 3;
+    for (int i = digits - 1; i >= 0; --i)
+        at[i] = kUpperHexDigits[(frame.id >> (4 * (digits - 1 - i))) & 0xF];
+    at += digits;
+    *at++ = '#';
     if (frame.remote) {
-        out += 'R';
+        *at++ = 'R';
         // candump writes the length of a remote frame only when it is not 0.
         if (frame.length > 0 && frame.length <= 8)
-            out += static_cast<char>('0' + frame.length);
+            *at++ = static_cast<char>('0' + frame.length);
     } else {
-        char bytes[16];
         const std::size_t length = std::min<std::size_t>(frame.length, 8);
-        for (std::size_t i = 0; i < length; ++i)
-            PutHexByte(bytes + 2 * i, frame.data[i]);
-        out.append(bytes, 2 * length);
+        for (std::size_t i = 0; i < length; ++i, at += 2)
+            PutHexByte(at, frame.data[i]);
     }
-    if (rawDlc) {
-        out += '_';
-        out += kUpperHexDigits[frame.rawDlc];
+    if (frame.length == 8 && frame.rawDlc > 8 && frame.rawDlc <= 15) {
+        *at++ = '_';
+        *at++ = kUpperHexDigits[frame.rawDlc];
     }
-    if (!direction.empty()) {
-        out += ' ';
-        out.append(direction);
+    if (direction.size() == 1) {
+        *at++ = ' ';
+        *at++ = direction[0];
     }
-    out += '\n';
+    *at++ = '\n';
+    out.append(text, static_cast<std::size_t>(at - text));
 }
 
 CandumpLineReader::CandumpLineReader(Source source, std::size_t bufferSize)
