@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <set>
 
 namespace c2c::cli {
 
