@@ -15,6 +15,7 @@ PACKAGES="
     gcc-mingw-w64-x86-64-posix wine
     help2man desktop-file-utils
     lintian appstream
+    can-utils python3-can
 $*"
 
 missing=""

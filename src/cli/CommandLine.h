@@ -32,6 +32,7 @@ void AddProjectCommands(CLI::App& app, Commands& commands); // new, comm, check
 void AddCobIdCommands(CLI::App& app, Commands& commands);   // cobid export, cobid import
 void AddFirmwareCommands(CLI::App& app, Commands& commands); // build, compose, update
 void AddImageCommands(CLI::App& app, Commands& commands);   // inspect, verify
+void AddTrafficCommands(CLI::App& app, Commands& commands); // route, replay
 
 // The project folder as the command line names it: without trailing
 // separators and made absolute, so the flasher, started in another folder,

@@ -30,7 +30,7 @@ std::string PortText(const DecodedPort& port)
            FormatName(port);
 }
 
-constexpr const char* kNoConfiguration = "the firmware holds no configuration in banks 1 and 2 (all bytes 0xFF)";
+constexpr const char* kNoConfiguration = kNoConfigurationText;
 
 void PrintWarnings(const DecodedImage& image, std::ostream& out)
 {

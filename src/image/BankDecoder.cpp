@@ -4,6 +4,7 @@
 #include "documents/CommSettings.h"
 #include "platform/HexDigits.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace c2c {
@@ -98,6 +99,8 @@ void DecodeStandard(const BankBytes& bank, int direction, bool positive, Decoded
     const std::string table = kCobIdTableNames[static_cast<std::size_t>(direction)];
     std::vector<std::uint32_t> misplaced, wideModified, bitmapDisagrees;
     auto& translations = image.translations[static_cast<std::size_t>(direction)];
+    auto& filter = image.filters[static_cast<std::size_t>(direction)];
+    std::copy(bank.begin() + kFilterOffset, bank.begin() + kFilterOffset + kFilterSize, filter.begin());
     for (std::uint32_t id = 0; id < kStandardEntries; ++id) {
         const std::uint32_t entry = LittleEndian(bank, 4 * id, 4);
         const bool listed = entry != kNoEntry;

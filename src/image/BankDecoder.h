@@ -48,6 +48,9 @@ struct DecodedImage {
     // layout: the stored entries in stored order, as many as the stored
     // size says (at most 2000).
     std::array<std::vector<Translation>, 2> translations;
+    // Standard layout only: the filter bitmap of each direction as stored
+    // (bank offset 9000), bit id % 8 of byte id / 8.
+    std::array<std::array<std::uint8_t, kFilterSize>, 2> filters{};
     // Where the image is not what a build writes, in words.
     std::vector<std::string> warnings;
     // Banks 1 and 2 hold only 0xFF (an erased firmware, or windows without

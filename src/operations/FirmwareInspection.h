@@ -8,6 +8,10 @@
 
 namespace c2c {
 
+// What inspect says of banks 1 and 2 that hold only 0xFF.
+inline constexpr const char* kNoConfigurationText =
+    "the firmware holds no configuration in banks 1 and 2 (all bytes 0xFF)";
+
 class ProjectLayout;
 
 // The configuration in `path`: a firmware (S-record file; banks 1 and 2 are

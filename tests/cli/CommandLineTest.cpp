@@ -202,6 +202,15 @@ TEST(CommandLineInspect, ErasedWindowsHoldNoConfiguration)
                         " \"note\": \"the firmware holds no configuration in banks 1 and 2 (all bytes 0xFF)\",\n"
                         " \"layout\": null,\n \"can0\": null,\n \"can1\": null,\n \"positive\": null,\n"
                         " \"can0_to_can1\": [],\n \"can1_to_can0\": [],\n \"warnings\": []}\n");
+    // Nothing to route either: an answer would be made up.
+    WriteText(dir / "trace.log", "(1.000000) can0 181#\n");
+    for (const std::string& command : {"route " + Quote(dir / "SX40517.sx") + " --from can0 0x181",
+                                       "replay " + Quote(dir / "SX40517.sx") + " " + Quote(dir / "trace.log")}) {
+        const CliResult refused = RunCli(command);
+        EXPECT_EQ(refused.status, 1) << command;
+        EXPECT_THAT(refused.err, HasSubstr("holds no configuration in banks 1 and 2")) << command;
+        EXPECT_EQ(refused.out, "") << command;
+    }
 }
 
 // ---------------------------------------------------------------- refusals

@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QScreen>
@@ -143,6 +144,42 @@ int main(int argc, char* argv[])
         Click(dialog, "LbButton1");
     });
     Click(main, "CreateBin");
+
+    // Check routing, on the README's Line7 tables: both ports CAN 2.0A,
+    // Positive Implementation set.
+    WhenModalOpens("Fpargen", [](QWidget* dialog) {
+        Click(dialog, "RB_C0_TA");
+        Click(dialog, "RB_C1_TA");
+        dialog->findChild<QCheckBox*>("EwCheckBox2")->setChecked(true);
+        Click(dialog, "bitbtn1");
+    });
+    Click(main, "btn_Prm_Gen");
+    WhenModalOpens("FCanCobID", [](QWidget* dialog) {
+        const char* rows[2][4][3] = {{{"0x181", "0x1C1", "TPDO1 of node 1, seen as node 0x41"},
+                                      {"0x201", "", "RPDO1 of node 1 passes unchanged"},
+                                      {"", "", ""},
+                                      {"", "", ""}},
+                                     {{"0x1C1", "0x181", "the answer, back"}, {"", "", ""}, {"", "", ""}, {"", "", ""}}};
+        for (int table = 0; table < 2; ++table) {
+            QAbstractItemModel* model = dialog->findChild<QTableView*>(table == 0 ? "ASG_C0" : "ASG_C1")->model();
+            for (int r = 0; r < 4; ++r)
+                for (int c = 0; c < 3; ++c)
+                    model->setData(model->index(r, c + 1), QString::fromLatin1(rows[table][r][c]));
+        }
+        WhenModalOpens("FCheckRouting", [](QWidget* routing) {
+            QTest::keyClicks(routing->findChild<QLineEdit*>("Identifier"), "0x701");
+            QWidget* map = routing->findChild<QWidget*>("FilterMap");
+            map->setFocus();
+            for (int i = 0; i < 6; ++i)
+                QTest::keyClick(map, Qt::Key_Down);
+            QTest::keyClick(map, Qt::Key_Right);
+            Shoot(routing, "check-routing");
+            routing->close();
+        });
+        Click(dialog, "CheckRouting");
+        Click(dialog, "LbButton1");
+    });
+    Click(main, "btn_CobID");
 
     main->close();
     return 0;

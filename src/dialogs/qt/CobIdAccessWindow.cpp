@@ -1,10 +1,12 @@
 #include "dialogs/qt/CobIdAccessWindow.h"
 
 #include "dialogs/CobIdAccessLogic.h"
+#include "dialogs/RoutingLogic.h"
 #include "dialogs/qt/AddRowsWindow.h"
 #include "dialogs/qt/CobIdCsvMenu.h"
 #include "dialogs/qt/CobIdGrid.h"
 #include "dialogs/qt/CobIdTableModel.h"
+#include "dialogs/qt/RoutingWindow.h"
 #include "platform/qt/QtServices.h"
 
 #include <QAction>
@@ -105,9 +107,10 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     LbButton2 = Named(new QPushButton(QStringLiteral("Cancel")), "LbButton2");
     LbButton3 = Named(new QPushButton(QStringLiteral("Compile All CobID")), "LbButton3");
     LbButton4 = Named(new QPushButton(QStringLiteral("Cancel All CobID")), "LbButton4");
+    checkRouting_ = Named(new QPushButton(QString::fromLatin1(kCheckRoutingCaption)), "CheckRouting");
     addRows_ = Named(new QPushButton(QString::fromLatin1(kAddRowsButtonCaption)), "AddRows");
     // Enter belongs to the grids; no button is pressed by it from there.
-    for (QPushButton* button : {LbButton1, LbButton2, LbButton3, LbButton4, addRows_})
+    for (QPushButton* button : {LbButton1, LbButton2, LbButton3, LbButton4, checkRouting_, addRows_})
         button->setAutoDefault(false);
 
     auto* tools = new QHBoxLayout;
@@ -124,6 +127,7 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     buttons->addWidget(LbButton1);
     buttons->addWidget(LbButton2);
     buttons->addStretch();
+    buttons->addWidget(checkRouting_);
     buttons->addWidget(addRows_);
     buttons->addWidget(LbButton3);
     buttons->addWidget(LbButton4);
@@ -162,6 +166,8 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     connect(findPrevious_, &QToolButton::clicked, this, [this] { FindNext(false); });
     connect(goToNumber_, &QLineEdit::returnPressed, this, &CobIdAccessWindow::GoToNumber);
     connect(addRows_, &QPushButton::clicked, this, &CobIdAccessWindow::AddRows);
+    connect(checkRouting_, &QPushButton::clicked, this,
+            [this, &messages] { RunGuarded(messages, [this] { CheckRouting(); }); });
 }
 
 void CobIdAccessWindow::AddWindowActions()
@@ -421,8 +427,7 @@ void CobIdAccessWindow::GoToNumber()
 
 void CobIdAccessWindow::AddRows()
 {
-    for (CobIdGrid* view : {ASG_C0, ASG_C1})
-        view->commitEdit();
+    CommitEdits();
     auto addition = AddRowsWindow::Ask(logic_.tables, logic_.formats, logic_.Services(), this);
     if (!addition || addition->rows.empty())
         return;
@@ -432,6 +437,15 @@ void CobIdAccessWindow::AddRows()
     const PlacedRow& first = addition->rows.front();
     PageControl1->setCurrentIndex(first.direction);
     grid(first.direction)->selectCell(static_cast<int>(first.row), kOriginalColumn);
+}
+
+// The routing of the tables as they are now, cell edits included; nothing
+// in them changes.
+void CobIdAccessWindow::CheckRouting()
+{
+    CommitEdits();
+    RoutingWindow window(logic_.tables, logic_.formats, logic_.shownTab, this);
+    window.exec();
 }
 
 void CobIdAccessWindow::Refresh()

@@ -69,6 +69,7 @@ private:
     void FindNext(bool forward);
     void GoToNumber();
     void AddWindowActions();
+    void CheckRouting();
 
     CobIdAccessLogic& logic_;
 
@@ -88,6 +89,7 @@ private:
     QLabel* findStatus_;
     QLineEdit* goToNumber_;
     QPushButton* addRows_;
+    QPushButton* checkRouting_;
 };
 
 } // namespace c2c

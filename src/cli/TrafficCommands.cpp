@@ -1,0 +1,394 @@
+// route and replay: what the device will do with frames, before it is
+// flashed. Both answer from the image of a firmware, of bank files or of a
+// project built in memory, through the one forwarding model.
+
+#include "cli/CommandLine.h"
+
+#include "documents/IntegerText.h"
+#include "image/Forwarding.h"
+#include "operations/ForwardingSource.h"
+#include "operations/TraceReplay.h"
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+#include "platform/HexDigits.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+namespace c2c::cli {
+
+namespace {
+
+const std::vector<std::string> kPortNames = {"can0", "can1"};
+
+int PortNumber(const std::string& name)
+{
+    return name == "can1" ? 1 : 0;
+}
+
+std::string JsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            out += "\\u00";
+            out += kUpperHexDigits[(c >> 4) & 0xF];
+            out += kUpperHexDigits[c & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+const char* OutcomeName(RouteOutcome outcome)
+{
+    switch (outcome) {
+    case RouteOutcome::Passed:
+        return "passed";
+    case RouteOutcome::Blocked:
+        return "blocked";
+    case RouteOutcome::NotReceived:
+        return "not_received";
+    }
+    return "";
+}
+
+// {"from":"can0","id":385,"outcome":"passed","new_id":449,"reason":"...",...}
+std::string RouteJson(const ForwardingModel& model, int port, const CanFrameId& frame, const Route& route,
+                      const std::string& extra = "")
+{
+    std::string text = std::string("{\"from\":\"") + PortInterfaceName(port) + "\",\"id\":" + std::to_string(frame.id) +
+                       ",\"outcome\":\"" + OutcomeName(route.outcome) + "\"";
+    if (route.Passed())
+        text += ",\"new_id\":" + std::to_string(route.leaves.id);
+    text += ",\"reason\":" + JsonString(model.ReasonText(port, frame, route)) +
+            ",\"extended\":" + (frame.extended ? "true" : "false");
+    if (route.Passed())
+        text += std::string(",\"leaves_extended\":") + (route.leaves.extended ? "true" : "false");
+    return text + extra + "}";
+}
+
+// The image's oddities go to standard error: the answers rest on them.
+void PrintImageWarnings(const DecodedImage& image)
+{
+    for (const std::string& warning : image.warnings)
+        std::cerr << "Warning: " << warning << "\n";
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+// A CAN identifier in the program's integer syntax: 0 to 0x1FFFFFFF.
+const CLI::Validator& CanIdentifier()
+{
+    static const CLI::Validator validator(
+        [](std::string& value) {
+            const auto number = TryParseInteger(value);
+            if (!number)
+                return QuotedValue(value) + " is not a valid integer value";
+            if (*number < 0 || static_cast<std::uint32_t>(*number) > kMaxExtendedCobId)
+                return QuotedValue(value) + " is no CAN identifier (0 to 0x1FFFFFFF)";
+            return std::string();
+        },
+        "");
+    return validator;
+}
+
+// IFACE=can0 or IFACE=can1.
+const CLI::Validator& InterfaceMapping()
+{
+    static const CLI::Validator validator(
+        [](std::string& value) {
+            const std::size_t equals = value.rfind('=');
+            if (equals == 0 || equals == std::string::npos ||
+                value.find_first_of(" \t") != std::string::npos ||
+                (value.substr(equals + 1) != "can0" && value.substr(equals + 1) != "can1"))
+                return "takes IFACE=can0 or IFACE=can1, not " + QuotedValue(value);
+            return std::string();
+        },
+        "");
+    return validator;
+}
+
+// Bank files of a bin folder: a trace never takes their place.
+const CLI::Validator& NoBankFileName()
+{
+    static const CLI::Validator validator(
+        [](std::string& value) {
+            const std::string name = FileNameOf(value);
+            for (int bank = 1; bank <= kBankCount; ++bank)
+                if (name == BankFileName(bank))
+                    return "cannot be " + name + ", a bank file";
+            return name == "bankg.c" ? std::string("cannot be bankg.c, the bank source file") : std::string();
+        },
+        "");
+    return validator;
+}
+
+// ---------------------------------------------------------------- route
+
+struct RouteOptions {
+    std::string source;
+    std::string from;
+    std::vector<std::string> ids;
+    bool extended = false;
+    bool json = false;
+};
+
+int RunRoute(const RouteOptions& options)
+{
+    const DecodedImage image = LoadForwardingImage(options.source);
+    PrintImageWarnings(image);
+    const auto model = std::make_unique<ForwardingModel>(image);
+    const int port = PortNumber(options.from);
+    std::string json = "[";
+    for (const std::string& text : options.ids) {
+        const auto id = static_cast<std::uint32_t>(ParseInteger(text));
+        const CanFrameId frame{id, options.extended || id > kMaxStandardCobId};
+        const Route route = model->RouteFrame(port, frame);
+        if (options.json)
+            json += (json.size() > 1 ? ",\n " : "") + RouteJson(*model, port, frame, route);
+        else
+            std::cout << model->RouteText(port, frame, route) << "\n";
+    }
+    if (options.json)
+        std::cout << json << "]\n";
+    return kExitSuccess;
+}
+
+// ---------------------------------------------------------------- replay
+
+struct ReplayOptions {
+    std::string source;
+    std::string log;
+    std::string out; // empty: standard output
+    std::vector<std::string> map;
+    bool stats = false;
+    bool json = false;
+};
+
+class StandardOutput final : public TraceSink {
+public:
+    void Write(std::string_view text) override
+    {
+        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
+            throw Error("Cannot write the trace to standard output");
+    }
+};
+
+std::string Plural(std::uint64_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string LineList(const std::vector<std::uint64_t>& lines, std::uint64_t count)
+{
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == lines.size() && count == lines.size() ? " and " : ", ") +
+                std::to_string(lines[i]);
+    return text + (count > lines.size() ? ", ..." : "");
+}
+
+// One warning per kind of line that was skipped, after the malformed lines
+// named one by one.
+void PrintSkippedKinds(const std::string& log, const ReplaySummary& summary)
+{
+    if (summary.malformed > kListedMalformedLines)
+        std::cerr << log << ": " << Plural(summary.malformed - kListedMalformedLines, "more malformed line", "more malformed lines")
+                  << " skipped\n";
+    auto kind = [&](std::uint64_t count, std::uint64_t first, const char* one, const char* many,
+                    const std::string& detail, const char* why) {
+        if (count > 0)
+            std::cerr << log << ": " << Plural(count, one, many) << " skipped (" << detail << "the first at line "
+                      << first << ")" << why << "\n";
+    };
+    const char* classicOnly = ": only classic CAN frames are replayed";
+    kind(summary.canFd, summary.firstCanFd, "CAN FD frame", "CAN FD frames", "", classicOnly);
+    kind(summary.canXl, summary.firstCanXl, "CAN XL frame", "CAN XL frames", "", classicOnly);
+    kind(summary.errorFrames, summary.firstErrorFrame, "error frame", "error frames", "", "");
+    kind(summary.dropNotes, summary.firstDropNote, "note of frames candump dropped", "notes of frames candump dropped",
+         "", ": the trace misses frames");
+    std::string names;
+    for (const std::string& name : summary.otherInterfaceNames)
+        names += name + ", ";
+    kind(summary.otherInterfaces, summary.firstOtherInterface, "frame of an interface on neither port",
+         "frames of interfaces on neither port", names, ": --map IFACE=can0|can1 says which port an interface is");
+}
+
+void PrintSummaryText(const ForwardingModel& model, const ReplaySummary& s, bool stats, std::ostream& out)
+{
+    out << "Frames read: " << s.frames << "\n"
+        << "Passed unchanged: " << s.passed << "\n"
+        << "Translated: " << s.translated << "\n"
+        << "Blocked: " << s.blocked << "\n"
+        << "Not received: " << s.notReceived << "\n"
+        << "Skipped lines: " << s.Skipped();
+    std::string parts;
+    auto part = [&](std::uint64_t count, const std::string& text) {
+        if (count > 0)
+            parts += (parts.empty() ? "" : "; ") + text;
+    };
+    part(s.malformed, Plural(s.malformed, "malformed", "malformed") + " at line" + (s.malformed == 1 ? " " : "s ") +
+                          LineList(s.malformedLines, s.malformed));
+    part(s.canFd, Plural(s.canFd, "CAN FD frame", "CAN FD frames"));
+    part(s.canXl, Plural(s.canXl, "CAN XL frame", "CAN XL frames"));
+    part(s.errorFrames, Plural(s.errorFrames, "error frame", "error frames"));
+    part(s.otherInterfaces, Plural(s.otherInterfaces, "frame of other interfaces", "frames of other interfaces"));
+    part(s.dropNotes, Plural(s.dropNotes, "DROPCOUNT note", "DROPCOUNT notes"));
+    part(s.empty, Plural(s.empty, "empty line", "empty lines"));
+    out << (parts.empty() ? "" : " (" + parts + ")") << "\n";
+    if (!stats)
+        return;
+    out << "Per identifier:\n";
+    for (const IdentifierCount& c : s.identifiers)
+        out << "  " << PortInterfaceName(c.port) << " " << model.RouteText(c.port, c.frame, c.route) << ": "
+            << Plural(c.frames, "frame", "frames") << "\n";
+    if (s.uncountedFrames > 0)
+        out << "  and " << Plural(s.uncountedFrames, "frame", "frames") << " of further identifiers, not counted one by one\n";
+}
+
+void PrintSummaryJson(const ForwardingModel& model, const ReplaySummary& s, bool stats, std::ostream& out)
+{
+    out << "{\"frames\": " << s.frames << ", \"passed\": " << s.passed << ", \"translated\": " << s.translated
+        << ", \"blocked\": " << s.blocked << ", \"not_received\": " << s.notReceived << ", \"skipped\": " << s.Skipped()
+        << ",\n \"skipped_lines\": {\"malformed\": " << s.malformed << ", \"can_fd\": " << s.canFd
+        << ", \"can_xl\": " << s.canXl << ", \"error_frames\": " << s.errorFrames
+        << ", \"other_interfaces\": " << s.otherInterfaces << ", \"drop_notes\": " << s.dropNotes
+        << ", \"empty\": " << s.empty << "},\n \"malformed_lines\": [";
+    for (std::size_t i = 0; i < s.malformedLines.size(); ++i)
+        out << (i ? ", " : "") << s.malformedLines[i];
+    out << "]";
+    if (stats) {
+        out << ",\n \"identifiers\": [";
+        for (std::size_t i = 0; i < s.identifiers.size(); ++i) {
+            const IdentifierCount& c = s.identifiers[i];
+            out << (i ? ",\n  " : "") << RouteJson(model, c.port, c.frame, c.route, ",\"frames\":" + std::to_string(c.frames));
+        }
+        out << "],\n \"uncounted_frames\": " << s.uncountedFrames;
+    }
+    out << "}\n";
+}
+
+int RunReplay(const ReplayOptions& options)
+{
+    // Refused before anything is read or written.
+    std::vector<std::pair<std::string, int>> named;
+    for (const std::string& mapping : options.map) {
+        const std::size_t equals = mapping.rfind('=');
+        const std::string name = mapping.substr(0, equals);
+        for (const auto& [known, port] : named)
+            if (known == name) {
+                std::cerr << "--map: " << QuotedValue(name) << " is mapped twice\n";
+                return kExitUsage;
+            }
+        named.emplace_back(name, PortNumber(mapping.substr(equals + 1)));
+    }
+    if (!options.out.empty()) {
+        const char* refusal = SameFile(options.out, options.log)      ? "cannot be the trace it reads"
+                              : SameFile(options.out, options.source) ? "cannot be the SOURCE it reads"
+                                                                      : nullptr;
+        if (refusal) {
+            std::cerr << "--out: " << refusal << "\n";
+            return kExitUsage;
+        }
+    }
+
+    const DecodedImage image = LoadForwardingImage(options.source);
+    PrintImageWarnings(image);
+    const auto model = std::make_unique<ForwardingModel>(image);
+    const InterfacePorts ports(named);
+    std::size_t shown = 0;
+    auto malformed = [&](std::uint64_t line, const char* problem) {
+        if (shown++ < kListedMalformedLines)
+            std::cerr << options.log << ":" << line << ": " << problem << "\n";
+    };
+
+    ReplaySummary summary;
+    if (options.out.empty()) {
+        StandardOutput out;
+        summary = ReplayTrace(*model, options.log, ports, options.stats, out, malformed);
+        if (std::fflush(stdout) != 0 || std::ferror(stdout))
+            throw Error("Cannot write the trace to standard output");
+    } else {
+        StagedTraceFile out(options.out);
+        summary = ReplayTrace(*model, options.log, ports, options.stats, out, malformed);
+        out.Install();
+    }
+    PrintSkippedKinds(options.log, summary);
+    if (options.json)
+        PrintSummaryJson(*model, summary, options.stats, std::cout);
+    else
+        PrintSummaryText(*model, summary, options.stats, options.out.empty() ? std::cerr : std::cout);
+    return kExitSuccess;
+}
+
+} // namespace
+
+void AddTrafficCommands(CLI::App& app, Commands& commands)
+{
+    auto routed = std::make_shared<RouteOptions>();
+    CLI::App* route = app.add_subcommand("route", "Show what the device does with frames of given identifiers");
+    route->add_option("SOURCE", routed->source,
+                      "A firmware (S-record file), a bin folder, a bank1.bin, or a project folder")
+        ->required()
+        ->check(NonEmpty());
+    route->add_option("--from", routed->from, "The port the frames arrive on")
+        ->option_text("can0|can1 REQUIRED")
+        ->required()
+        ->check(CLI::IsMember(kPortNames));
+    route->add_option("ID", routed->ids, "Identifiers, decimal or hexadecimal (0x181, $181)")
+        ->required()
+        ->check(CanIdentifier());
+    route->add_flag("--extended", routed->extended, "Ask every identifier as a 29-bit (extended) frame")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    route->add_flag("--json", routed->json, "Print JSON instead of text")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    route->footer("Prints one line per identifier: \"0x181 -> 0x1C1 (...)\", \"0x701 blocked (...)\" or \"not\n"
+                  "received\", with the reason. An identifier up to 0x7FF is asked as a standard frame, a larger\n"
+                  "one as an extended frame. A project folder's image is built in memory, nothing written.\n"
+                  "JSON: [{\"from\",\"id\",\"outcome\" (passed, blocked, not_received),\"new_id\" (when passed),\n"
+                  "\"reason\",\"extended\",\"leaves_extended\"}]. docs/forwarding.md gives the rules.");
+    commands.push_back({route, [routed] { return Reporting([&] { return RunRoute(*routed); }); }});
+
+    auto replayed = std::make_shared<ReplayOptions>();
+    CLI::App* replay = app.add_subcommand("replay", "Replay a candump log through the device");
+    replay->add_option("SOURCE", replayed->source,
+                       "A firmware (S-record file), a bin folder, a bank1.bin, or a project folder")
+        ->required()
+        ->check(NonEmpty());
+    replay->add_option("LOG", replayed->log, "The trace, as candump -l writes it")->required()->check(NonEmpty());
+    CLI::Option* out = replay->add_option("--out", replayed->out, "The trace to write (by default standard output)")
+                           ->option_text("FILE")
+                           ->check(NonEmpty())
+                           ->check(NoProjectFileName())
+                           ->check(NoBankFileName());
+    replay->add_option("--map", replayed->map, "Which port an interface name of the log is (default: can0, can1)")
+        ->option_text("IFACE=can0|can1 ...")
+        ->allow_extra_args(false) // one value per --map: LOG after it stays LOG
+        ->check(InterfaceMapping());
+    replay->add_flag("--stats", replayed->stats, "Count the frames of each identifier")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    replay->add_flag("--json", replayed->json, "Print the summary as JSON on standard output (needs --out)")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw)
+        ->needs(out);
+    replay->footer("Writes the frames that leave the device as the other port's trace would show them: the same\n"
+                   "timestamps and data, the other port's interface, the identifiers they leave with; blocked\n"
+                   "frames are left out. The summary (frames read, passed unchanged, translated, blocked, not\n"
+                   "received, skipped lines) goes to standard error when the trace goes to standard output.\n"
+                   "Malformed lines are named as LOG:LINE: reason and skipped; CAN FD and error frames are\n"
+                   "counted and skipped. JSON keys: frames, passed, translated, blocked, not_received,\n"
+                   "skipped, skipped_lines, malformed_lines (and identifiers with --stats).");
+    commands.push_back({replay, [replayed] { return Reporting([&] { return RunReplay(*replayed); }); }});
+}
+
+} // namespace c2c::cli

@@ -1,0 +1,346 @@
+#include "documents/CandumpLog.h"
+
+#include "platform/HexDigits.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace c2c {
+
+namespace {
+
+constexpr std::uint32_t kErrorFlag = 0x20000000; // can-utils' CAN_ERR_FLAG in an eight-digit identifier
+constexpr std::uint32_t kMaxExtendedId = 0x1FFFFFFF;
+constexpr std::uint32_t kMaxStandardId = 0x7FF;
+
+// Hexadecimal digit values by character, -1 for any other: the data bytes
+// of millions of lines go through this.
+constexpr std::array<std::int8_t, 256> kHexValues = [] {
+    std::array<std::int8_t, 256> values{};
+    for (int c = 0; c < 256; ++c)
+        values[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(HexDigitValue(static_cast<char>(c)));
+    return values;
+}();
+
+int Hex(char c)
+{
+    return kHexValues[static_cast<unsigned char>(c)];
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The value of `count` hexadecimal digits at `text`, or -1.
+std::int64_t HexValue(const char* text, std::size_t count)
+{
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const int digit = Hex(text[i]);
+        if (digit < 0)
+            return -1;
+        value = (value << 4) | static_cast<std::uint32_t>(digit);
+    }
+    return value;
+}
+
+void Malformed(CandumpLine& line, const char* problem)
+{
+    line.kind = CandumpLineKind::Malformed;
+    line.problem = problem;
+}
+
+// "R", "R5", "R8_F": what follows the "#" of a remote frame, after the R.
+bool ParseRemote(std::string_view rest, CandumpFrame& frame)
+{
+    frame.remote = true;
+    if (rest.empty())
+        return true;
+    if (rest[0] < '0' || rest[0] > '8')
+        return false;
+    frame.length = static_cast<std::uint8_t>(rest[0] - '0');
+    if (rest.size() == 1)
+        return true;
+    const int dlc = rest.size() == 3 && rest[1] == '_' ? HexDigitValue(rest[2]) : -1;
+    if (frame.length != 8 || dlc < 9)
+        return false;
+    frame.rawDlc = static_cast<std::uint8_t>(dlc);
+    return true;
+}
+
+// The data bytes after the "#", "." allowed before each byte, and the raw
+// data length code after "_". Digits first: they are nearly every character.
+const char* ParseData(std::string_view rest, CandumpFrame& frame)
+{
+    const char* at = rest.data();
+    const char* const end = at + rest.size();
+    bool separated = false;
+    while (at < end) {
+        const int high = Hex(at[0]);
+        if (high < 0) {
+            if (at[0] == '.' && !separated) {
+                separated = true;
+                ++at;
+                continue;
+            }
+            if (at[0] == '_') {
+                const int dlc = end - at == 2 ? Hex(at[1]) : -1;
+                if (frame.length != 8 || dlc < 9)
+                    return "a \"_\" and the data length code 9 to F may follow eight data bytes only";
+                frame.rawDlc = static_cast<std::uint8_t>(dlc);
+                return nullptr;
+            }
+            return "the data are not pairs of hexadecimal digits";
+        }
+        if (frame.length == 8)
+            return "more than 8 data bytes in a classic CAN frame";
+        const int low = at + 1 < end ? Hex(at[1]) : -1;
+        if (low < 0)
+            return "the data are not pairs of hexadecimal digits";
+        frame.data[frame.length++] = static_cast<std::uint8_t>(high << 4 | low);
+        at += 2;
+        separated = false;
+    }
+    return nullptr;
+}
+
+// The frame field: "181#11223344", "18FF0701#R", "123##1AABB".
+void ParseFrame(std::string_view text, CandumpLine& line)
+{
+    // As can-utils reads it: the "#" after three, eight (or five) digits.
+    const std::size_t hash = text.size() > 3 && text[3] == '#'   ? 3
+                             : text.size() > 8 && text[8] == '#' ? 8
+                             : text.size() > 5 && text[5] == '#' ? 5
+                                                                 : std::string_view::npos;
+    CandumpFrame& frame = line.frame;
+    if (hash == 3 || hash == 8) {
+        const std::int64_t id = HexValue(text.data(), hash);
+        if (id < 0)
+            return Malformed(line, "the identifier is not hexadecimal");
+        frame.id = static_cast<std::uint32_t>(id);
+        frame.extended = hash == 8;
+        if (frame.extended && (frame.id & kErrorFlag)) {
+            line.kind = CandumpLineKind::ErrorFrame;
+            return;
+        }
+        if (frame.id > (frame.extended ? kMaxExtendedId : kMaxStandardId))
+            return Malformed(line, frame.extended ? "the identifier is above 1FFFFFFF"
+                                                  : "a three-digit identifier above 7FF");
+    } else if (hash == 5 && HexValue(text.data(), 5) >= 0) {
+        line.kind = CandumpLineKind::CanXl;
+        return;
+    } else {
+        return Malformed(line, "no identifier of 3 or 8 hexadecimal digits and \"#\"");
+    }
+
+    const std::string_view rest = text.substr(hash + 1);
+    if (!rest.empty() && rest[0] == '#') {
+        line.kind = CandumpLineKind::CanFd;
+        return;
+    }
+    if (!rest.empty() && (rest[0] == 'R' || rest[0] == 'r')) {
+        if (!ParseRemote(rest.substr(1), frame))
+            return Malformed(line, "a remote frame is R and a length of 0 to 8");
+    } else if (const char* problem = ParseData(rest, frame)) {
+        return Malformed(line, problem);
+    }
+    line.kind = CandumpLineKind::Frame;
+    return;
+}
+
+// Pointers past the blanks from `at`, or to the next blank (or `end`).
+const char* SkipBlanks(const char* at, const char* end)
+{
+    while (at < end && IsBlank(*at))
+        ++at;
+    return at;
+}
+
+const char* FieldEnd(const char* at, const char* end)
+{
+    while (at < end && !IsBlank(*at))
+        ++at;
+    return at;
+}
+
+std::string_view View(const char* from, const char* to)
+{
+    return {from, static_cast<std::size_t>(to - from)};
+}
+
+// Takes `text` apart into `line`, which starts as a default CandumpLine.
+// Pointers rather than views: millions of lines a second go through here.
+void ParseLine(std::string_view text, CandumpLine& line)
+{
+    const char* at = text.data();
+    const char* end = at + text.size();
+    while (end > at && (IsBlank(end[-1]) || end[-1] == '\r'))
+        --end;
+    at = SkipBlanks(at, end);
+    if (at == end) {
+        line.kind = CandumpLineKind::Empty;
+        return;
+    }
+    if (*at == 'D' && View(at, end).substr(0, 10) == "DROPCOUNT:") {
+        line.kind = CandumpLineKind::DropNote;
+        return;
+    }
+
+    // (SECONDS.FRACTION), as candump and python-can write it.
+    const char* open = at;
+    if (*at != '(')
+        return Malformed(line, "no timestamp in parentheses at the start");
+    const char* digits = ++at;
+    while (at < end && IsDigit(*at))
+        ++at;
+    if (at > digits && at < end && *at == '.') {
+        digits = ++at;
+        while (at < end && IsDigit(*at))
+            ++at;
+    }
+    if (at == digits || at == end || *at != ')')
+        return Malformed(line, "the timestamp is not (SECONDS.FRACTION)");
+    line.timestamp = View(open, ++at);
+
+    if (at == end || !IsBlank(*at))
+        return Malformed(line, "no blank after the timestamp");
+    at = SkipBlanks(at, end);
+    const char* field = at;
+    at = FieldEnd(at, end);
+    line.interface = View(field, at);
+    // The frame runs to the end of the line, or to a last field R or T;
+    // found from the end, so the frame's characters are read once, by its parse.
+    at = SkipBlanks(at, end);
+    const char* frameEnd = end;
+    const char d = end[-1];
+    if (end - at >= 3 && IsBlank(end[-2]) && (d == 'R' || d == 'T' || d == 'r' || d == 't')) {
+        line.direction = View(end - 1, end);
+        frameEnd = end - 2;
+        while (IsBlank(frameEnd[-1]))
+            --frameEnd;
+    }
+    const std::string_view frame = View(at, frameEnd);
+    if (frame.empty())
+        return Malformed(line, "no frame after the interface name");
+    ParseFrame(frame, line);
+    // A blank inside: more fields than the frame and R or T.
+    if (line.kind != CandumpLineKind::Frame && std::memchr(at, ' ', frame.size()) != nullptr)
+        Malformed(line, "more than R or T after the frame");
+    else if (line.kind != CandumpLineKind::Frame && std::memchr(at, '\t', frame.size()) != nullptr)
+        Malformed(line, "more than R or T after the frame");
+}
+
+} // namespace
+
+CandumpLine ParseCandumpLine(std::string_view text) noexcept
+{
+    CandumpLine line;
+    ParseLine(text, line);
+    return line;
+}
+
+void AppendCandumpLine(std::string& out, std::string_view timestamp, std::string_view interface,
+                       const CandumpFrame& frame, std::string_view direction)
+{
+    out.append(timestamp);
+    out += ' ';
+    out.append(interface);
+    // The frame and direction are at most 8 + 1 + 16 + 2 + 1 + 2 + 1 characters.
+    char text[40];
+    char* at = text;
+    *at++ = ' ';
+    const int digits = frame.extended ? 8 : 3;
+    for (int i = digits - 1; i >= 0; --i)
+        at[i] = kUpperHexDigits[(frame.id >> (4 * (digits - 1 - i))) & 0xF];
+    at += digits;
+    *at++ = '#';
+    if (frame.remote) {
+        *at++ = 'R';
+        // candump writes the length of a remote frame only when it is not 0.
+        if (frame.length > 0 && frame.length <= 8)
+            *at++ = static_cast<char>('0' + frame.length);
+    } else {
+        const std::size_t length = std::min<std::size_t>(frame.length, 8);
+        for (std::size_t i = 0; i < length; ++i, at += 2)
+            PutHexByte(at, frame.data[i]);
+    }
+    if (frame.length == 8 && frame.rawDlc > 8 && frame.rawDlc <= 15) {
+        *at++ = '_';
+        *at++ = kUpperHexDigits[frame.rawDlc];
+    }
+    if (direction.size() == 1) {
+        *at++ = ' ';
+        *at++ = direction[0];
+    }
+    *at++ = '\n';
+    out.append(text, static_cast<std::size_t>(at - text));
+}
+
+CandumpLineReader::CandumpLineReader(Source source, std::size_t bufferSize)
+    : source_(std::move(source)), buffer_(std::max(bufferSize, 2 * kMaxCandumpLine + 2))
+{
+}
+
+bool CandumpLineReader::Fill()
+{
+    if (atEnd_)
+        return false;
+    if (begin_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    const std::size_t got = source_(buffer_.data() + end_, buffer_.size() - end_);
+    end_ += got;
+    atEnd_ = got == 0;
+    return got > 0;
+}
+
+bool CandumpLineReader::Next(std::string_view& line)
+{
+    overlong_ = false;
+    for (;;) {
+        const char* start = buffer_.data() + begin_;
+        const auto* newline = static_cast<const char*>(std::memchr(start, '\n', end_ - begin_));
+        if (newline) {
+            const auto length = static_cast<std::size_t>(newline - start);
+            begin_ += length + 1;
+            if (skipping_) {
+                skipping_ = false;
+                continue;
+            }
+            ++lineNumber_;
+            overlong_ = length > kMaxCandumpLine;
+            line = std::string_view(start, overlong_ ? kMaxCandumpLine : length);
+            return true;
+        }
+        if (skipping_) {
+            begin_ = end_;
+        } else if (end_ - begin_ > kMaxCandumpLine) {
+            // No line break in sight: report the line now, skip its rest.
+            ++lineNumber_;
+            overlong_ = true;
+            skipping_ = true;
+            line = std::string_view(start, kMaxCandumpLine);
+            begin_ = end_;
+            return true;
+        }
+        if (!Fill()) {
+            if (skipping_ || begin_ == end_)
+                return false;
+            // The last line, without a line break.
+            ++lineNumber_;
+            line = std::string_view(buffer_.data() + begin_, end_ - begin_);
+            begin_ = end_;
+            return true;
+        }
+    }
+}
+
+} // namespace c2c

@@ -1,0 +1,52 @@
+#include "operations/ForwardingSource.h"
+
+#include "documents/CobIdTables.h"
+#include "documents/CommSettings.h"
+#include "operations/FirmwareInspection.h"
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+#include "project/ProjectLayout.h"
+
+#include <memory>
+
+namespace c2c {
+
+namespace {
+
+ProjectLayout ProjectAt(const std::string& source)
+{
+    std::string folder = source;
+    while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\'))
+        folder.pop_back();
+    ProjectLayout project;
+    project.SetProjectDir(folder);
+    return project;
+}
+
+} // namespace
+
+bool IsProjectSource(const std::string& source)
+{
+    return DirectoryExists(source) && PathExists(ProjectAt(source).PargenFile());
+}
+
+DecodedImage LoadForwardingImage(const std::string& source)
+{
+    if (!IsProjectSource(source)) {
+        DecodedImage image = InspectConfiguration(source);
+        // Erased windows configure nothing: any answer would be made up.
+        if (image.erased)
+            throw Error("\"" + source + "\": " + kNoConfigurationText);
+        return image;
+    }
+    // As verify builds it: the documents read strictly, the image in memory.
+    const ProjectLayout project = ProjectAt(source);
+    project.RequireProject();
+    const CommSettings settings = ReadPargenStrictly(project.PargenFile());
+    const CobIdTables tables = ReadCobIdStrictly(project.CobIdFile());
+    auto image = std::make_unique<BankImage>(); // 80 KiB: kept off the stack
+    BuildBankImage(settings, tables, *image);
+    return DecodeBankImage(image->Bank(1), image->Bank(2));
+}
+
+} // namespace c2c

@@ -1,0 +1,116 @@
+// candump -l lines: what each kind of line is taken for, frames written back
+// as candump writes them, and the chunked reading of lines.
+
+#include "documents/CandumpLog.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace c2c {
+namespace {
+
+using Kind = CandumpLineKind;
+
+struct LineCase {
+    const char* text;
+    Kind kind;
+    const char* written; // a frame as written back, or the problem
+};
+
+void PrintTo(const LineCase& c, std::ostream* out) { *out << c.text; }
+
+class CandumpLines : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(CandumpLines, KindAndFrame)
+{
+    const LineCase& c = GetParam();
+    const CandumpLine line = ParseCandumpLine(c.text);
+    ASSERT_EQ(line.kind, c.kind) << line.problem;
+    if (c.kind == Kind::Frame) {
+        std::string out;
+        AppendCandumpLine(out, line.timestamp, line.interface, line.frame, line.direction);
+        EXPECT_EQ(out, std::string(c.written) + "\n");
+    } else if (c.kind == Kind::Malformed) {
+        EXPECT_STREQ(line.problem, c.written);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CandumpLines,
+    ::testing::Values(
+        LineCase{"(1436509052.249713) can0 181#11223344", Kind::Frame, "(1436509052.249713) can0 181#11223344"},
+        LineCase{"(0000000001.000000)   can1 18FF0701#0102 R\r", Kind::Frame, "(0000000001.000000) can1 18FF0701#0102 R"},
+        LineCase{"(0.000000) vcan0 7ff#aa.bb.cc T", Kind::Frame, "(0.000000) vcan0 7FF#AABBCC T"},
+        LineCase{"(1.5) can0 000#", Kind::Frame, "(1.5) can0 000#"},
+        LineCase{"(1) can0 123#R", Kind::Frame, "(1) can0 123#R"},
+        LineCase{"(1) can0 123#r0", Kind::Frame, "(1) can0 123#R"},
+        LineCase{"(1) can0 00000123#R8_F", Kind::Frame, "(1) can0 00000123#R8_F"},
+        LineCase{"(1) can0 123#1122334455667788_9", Kind::Frame, "(1) can0 123#1122334455667788_9"},
+        LineCase{"", Kind::Empty, ""},
+        LineCase{"  \t\r", Kind::Empty, ""},
+        LineCase{"(1) can0 123##1AABB", Kind::CanFd, ""},
+        LineCase{"(1) can0 12345#80:00:11223344#AA", Kind::CanXl, ""},
+        LineCase{"(1) can0 20000080#0000000000000000", Kind::ErrorFrame, ""},
+        LineCase{"DROPCOUNT: dropped 3 CAN frames on 'can0' socket (total drops 3)", Kind::DropNote, ""},
+        LineCase{"1436509052.249713 can0 181#11", Kind::Malformed, "no timestamp in parentheses at the start"},
+        LineCase{"(14365.) can0 181#11", Kind::Malformed, "the timestamp is not (SECONDS.FRACTION)"},
+        LineCase{"(1)can0 181#11", Kind::Malformed, "no blank after the timestamp"},
+        LineCase{"(1) can0", Kind::Malformed, "no frame after the interface name"},
+        LineCase{"(1) can0 181#11 X", Kind::Malformed, "more than R or T after the frame"},
+        LineCase{"(1) can0 181#11 R extra", Kind::Malformed, "more than R or T after the frame"},
+        LineCase{"(1) can0 18#11", Kind::Malformed, "no identifier of 3 or 8 hexadecimal digits and \"#\""},
+        LineCase{"(1) can0 1G1#11", Kind::Malformed, "the identifier is not hexadecimal"},
+        LineCase{"(1) can0 800#11", Kind::Malformed, "a three-digit identifier above 7FF"},
+        LineCase{"(1) can0 40000000#11", Kind::Malformed, "the identifier is above 1FFFFFFF"},
+        LineCase{"(1) can0 181#112", Kind::Malformed, "the data are not pairs of hexadecimal digits"},
+        LineCase{"(1) can0 181#112233445566778899", Kind::Malformed, "more than 8 data bytes in a classic CAN frame"},
+        LineCase{"(1) can0 181#1122_9", Kind::Malformed,
+                 "a \"_\" and the data length code 9 to F may follow eight data bytes only"},
+        LineCase{"(1) can0 181#R9", Kind::Malformed, "a remote frame is R and a length of 0 to 8"}),
+    [](const auto& info) { return "Line" + std::to_string(info.index); });
+
+// A reader over `text` that hands it out `chunk` bytes at a time.
+std::vector<std::pair<std::string, bool>> ReadLines(const std::string& text, std::size_t chunk)
+{
+    std::size_t at = 0;
+    CandumpLineReader reader(
+        [&](char* buffer, std::size_t size) {
+            const std::size_t n = std::min({size, chunk, text.size() - at});
+            std::memcpy(buffer, text.data() + at, n);
+            at += n;
+            return n;
+        },
+        1); // the smallest buffer the reader takes
+    std::vector<std::pair<std::string, bool>> lines;
+    std::string_view line;
+    while (reader.Next(line)) {
+        lines.emplace_back(std::string(line), reader.Overlong());
+        EXPECT_EQ(reader.LineNumber(), lines.size());
+    }
+    return lines;
+}
+
+TEST(CandumpLineReader, LinesWhateverTheChunks)
+{
+    const std::string longLine(3 * kMaxCandumpLine, 'x');
+    const std::string text = "a\n\nb\r\n" + longLine + "\nc\n" + longLine + "\nlast";
+    for (std::size_t chunk : {1u, 7u, 4096u, 100000u}) {
+        const auto lines = ReadLines(text, chunk);
+        ASSERT_EQ(lines.size(), 7u) << chunk;
+        EXPECT_EQ(lines[0].first, "a");
+        EXPECT_EQ(lines[1].first, "");
+        EXPECT_EQ(lines[2].first, "b\r");
+        EXPECT_TRUE(lines[3].second);
+        EXPECT_EQ(lines[3].first.size(), kMaxCandumpLine);
+        EXPECT_EQ(lines[4], (std::pair<std::string, bool>{"c", false}));
+        EXPECT_TRUE(lines[5].second);
+        EXPECT_EQ(lines[6].first, "last");
+    }
+    EXPECT_TRUE(ReadLines("", 10).empty());
+    EXPECT_EQ(ReadLines(longLine, 10).size(), 1u); // overlong, and no line break at the end
+}
+
+} // namespace
+} // namespace c2c
