@@ -307,6 +307,10 @@ StagedFile::StagedFile(std::string target, std::string_view content) : target_(s
     const bool exists = ::lstat(target_.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode))
         fail(EISDIR);
+    // A FIFO, a device or a socket is no file to replace: renaming over
+    // /dev/null would put a regular file in its place.
+    if (exists && !S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode))
+        throw Error("Cannot create file \"" + target_ + "\". It is not a regular file");
 
     std::string pattern = target_ + ".tmp-XXXXXX";
     int fd = ::mkstemp(pattern.data());

@@ -90,7 +90,8 @@ private:
 // Writes a whole file through a temporary file in the same folder that is
 // flushed to disk and renamed over the old one, then the folder is flushed:
 // a failed write or a power loss leaves the old file or the new one, never a
-// part. A link of that name is replaced, not followed. Throws
+// part. A link of that name is replaced, not followed; a FIFO, a device
+// or a socket of that name is refused and left alone. Throws
 // Error("Cannot create file \"PATH\". REASON") on any failure.
 void WriteFileAtomically(const std::string& path, std::string_view content);
 

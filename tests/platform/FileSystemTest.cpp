@@ -8,6 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace c2c {
 namespace {
 
@@ -71,6 +75,27 @@ TEST(WriteFileAtomically, KeepsThePermissionsOfTheReplacedFile)
     std::filesystem::permissions(path, std::filesystem::perms(0640));
     WriteFileAtomically(path, "y");
     EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all, std::filesystem::perms(0640));
+}
+
+TEST(WriteFileAtomically, RefusesToReplaceAFifo)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "no FIFOs or device files to name on Windows";
+#else
+    TempDir dir;
+    const std::string fifo = dir / "out.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // A FIFO stands for a device too: a failing test must not replace a
+    // real device file of the machine that runs it.
+    try {
+        WriteFileAtomically(fifo, "x");
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), ("Cannot create file \"" + fifo + "\". It is not a regular file").c_str());
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_EQ(FilesIn(dir.path()), 1u) << "no temporary file is left behind";
+#endif
 }
 
 TEST(FileSystem, ExistenceTestsTellFilesFromFolders)
