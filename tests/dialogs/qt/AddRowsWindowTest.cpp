@@ -19,6 +19,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QUndoStack>
 
 #include <filesystem>
 
@@ -88,6 +89,14 @@ private slots:
         QCOMPARE(window.findChild<QTabWidget*>("PageControl1")->currentIndex(), static_cast<int>(kCan0ToCan1));
         QCOMPARE(window.grid(kCan0ToCan1)->currentIndex().row(), 0);
         QVERIFY(!std::filesystem::exists(dir / "CanCanCobID.xml"));
+
+        // All the rows are one step to undo.
+        QCOMPARE(window.undoStack()->count(), 1);
+        window.undoStack()->undo();
+        QCOMPARE(logic.tables.can0ToCan1[0], CobIdRow{});
+        QCOMPARE(logic.tables.can1ToCan0[6], CobIdRow{});
+        window.undoStack()->redo();
+        QCOMPARE(logic.tables.can1ToCan0[6], (CobIdRow{"0x703", "", "Heartbeat node 3"}));
     }
 };
 
