@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTableView>
 #include <QTest>
@@ -50,6 +51,18 @@ void WhenModalOpens(const QString& name, std::function<void(QWidget*)> interact,
             interact(modal);
         else if (triesLeft > 0)
             WhenModalOpens(name, interact, triesLeft - 1);
+    });
+}
+
+// The next message box (the warnings OK shows after saving the tables) is
+// answered with its default button.
+void AcceptMessageBox(int triesLeft = 100)
+{
+    QTimer::singleShot(20, [triesLeft] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->accept();
+        else if (triesLeft > 0)
+            AcceptMessageBox(triesLeft - 1);
     });
 }
 
@@ -130,6 +143,7 @@ int main(int argc, char* argv[])
             Click(addRows, "CancelButton");
         });
         Click(dialog, "AddRows");
+        AcceptMessageBox();
         Click(dialog, "LbButton1");
     });
     Click(main, "btn_CobID");
@@ -177,6 +191,7 @@ int main(int argc, char* argv[])
             routing->close();
         });
         Click(dialog, "CheckRouting");
+        AcceptMessageBox();
         Click(dialog, "LbButton1");
     });
     Click(main, "btn_CobID");
