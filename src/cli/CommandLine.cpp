@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
+#include "platform/HexDigits.h"
 
 #include <algorithm>
 #include <exception>
@@ -136,6 +137,24 @@ const CLI::Validator& BankList()
 std::array<bool, kBankCount> ParseBankList(const std::string& list)
 {
     return TryParseBankList(list).value_or(std::array<bool, kBankCount>{});
+}
+
+std::string JsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            out += "\\u00";
+            out += kUpperHexDigits[(c >> 4) & 0xF];
+            out += kUpperHexDigits[c & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
 }
 
 void StreamMessages::showMessage(const std::string& text)

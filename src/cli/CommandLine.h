@@ -64,6 +64,10 @@ const CLI::Validator& BankList();
 // "1,2,5" -> banks 1, 2 and 5 (index 0 is bank 1); the list must be valid.
 std::array<bool, kBankCount> ParseBankList(const std::string& list);
 
+// A JSON string: the text in quotes, with quotes, backslashes and control
+// characters escaped.
+std::string JsonString(const std::string& text);
+
 // The composer's message boxes as lines on standard error. Nothing is asked
 // on a command line, so a question is answered No.
 class StreamMessages final : public MessageService {

@@ -5,7 +5,6 @@
 
 #include "documents/CobIdTables.h"
 #include "operations/FirmwareInspection.h"
-#include "platform/HexDigits.h"
 
 #include <iostream>
 #include <memory>
@@ -64,24 +63,6 @@ void PrintText(const DecodedImage& image, std::ostream& out)
 }
 
 // ---------------------------------------------------------------- JSON
-
-std::string JsonString(const std::string& text)
-{
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            out += "\\u00";
-            out += kUpperHexDigits[(c >> 4) & 0xF];
-            out += kUpperHexDigits[c & 0xF];
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 std::string PortJson(const DecodedPort& port)
 {

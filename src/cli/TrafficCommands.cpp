@@ -10,7 +10,6 @@
 #include "operations/TraceReplay.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
-#include "platform/HexDigits.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -26,24 +25,6 @@ const std::vector<std::string> kPortNames = {"can0", "can1"};
 int PortNumber(const std::string& name)
 {
     return name == "can1" ? 1 : 0;
-}
-
-std::string JsonString(const std::string& text)
-{
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            out += "\\u00";
-            out += kUpperHexDigits[(c >> 4) & 0xF];
-            out += kUpperHexDigits[c & 0xF];
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
 }
 
 const char* OutcomeName(RouteOutcome outcome)

@@ -41,16 +41,16 @@ std::vector<std::string> CheckCanOpenTables(const CobIdTables& tables, const Com
             std::string tpdos;
             for (std::uint32_t base : kTpdoBases)
                 if (listed.count(base + node))
-                    tpdos += (tpdos.empty() ? "" : ", ") + CobIdText(base + node);
+                    tpdos += (tpdos.empty() ? "" : ", ") + IdentifierText(base + node);
             const bool heartbeat = listed.count(kHeartbeatBase + node) != 0;
             anyNode = anyNode || !tpdos.empty() || heartbeat;
             if (tpdos.empty())
                 continue;
             std::vector<std::string> missing;
             if (!heartbeat)
-                missing.push_back("its heartbeat " + CobIdText(kHeartbeatBase + node));
+                missing.push_back("its heartbeat " + IdentifierText(kHeartbeatBase + node));
             if (!listed.count(kSdoResponseBase + node))
-                missing.push_back("its SDO response " + CobIdText(kSdoResponseBase + node));
+                missing.push_back("its SDO response " + IdentifierText(kSdoResponseBase + node));
             if (!missing.empty())
                 findings.push_back(table + ": the TPDOs of node " + std::to_string(node) + " pass (" + tpdos +
                                    ") but " + missing[0] + (missing.size() > 1 ? " and " + missing[1] : "") +

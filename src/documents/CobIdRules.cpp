@@ -1,7 +1,6 @@
 #include "documents/CobIdRules.h"
 
 #include "documents/IntegerText.h"
-#include "platform/HexDigits.h"
 
 #include <algorithm>
 #include <array>
@@ -92,8 +91,8 @@ RuleExpansion ExpandIdentifier(const IdentifierRule& rule)
 {
     RuleExpansion expansion;
     const std::string name =
-        "Identifier " + CobIdText(rule.original) +
-        (rule.modified && *rule.modified != rule.original ? " as " + CobIdText(*rule.modified) : "");
+        "Identifier " + IdentifierText(rule.original) +
+        (rule.modified && *rule.modified != rule.original ? " as " + IdentifierText(*rule.modified) : "");
     expansion.rows.push_back(Row(rule.direction, rule.original, rule.modified, name));
     return expansion;
 }
@@ -101,7 +100,7 @@ RuleExpansion ExpandIdentifier(const IdentifierRule& rule)
 RuleExpansion ExpandRange(const RangeRule& rule)
 {
     RuleExpansion expansion;
-    const std::string range = CobIdText(rule.first) + "-" + CobIdText(rule.last);
+    const std::string range = IdentifierText(rule.first) + "-" + IdentifierText(rule.last);
     if (rule.first > rule.last) {
         expansion.refusal = "The range " + range + " ends before it starts";
         return expansion;
@@ -117,11 +116,11 @@ RuleExpansion ExpandRange(const RangeRule& rule)
     if (rule.newFirst) {
         const std::uint64_t newLast = std::uint64_t{*rule.newFirst} + count - 1;
         if (newLast > kMaxCanIdentifier) {
-            expansion.refusal = "The range " + range + " as " + CobIdText(*rule.newFirst) + " would end beyond " +
-                                CobIdText(kMaxCanIdentifier) + ", the largest identifier";
+            expansion.refusal = "The range " + range + " as " + IdentifierText(*rule.newFirst) + " would end beyond " +
+                                IdentifierText(kMaxCanIdentifier) + ", the largest identifier";
             return expansion;
         }
-        name += " as " + CobIdText(*rule.newFirst) + "-" + CobIdText(static_cast<std::uint32_t>(newLast));
+        name += " as " + IdentifierText(*rule.newFirst) + "-" + IdentifierText(static_cast<std::uint32_t>(newLast));
     }
     for (std::uint32_t offset = 0; offset < count; ++offset) {
         std::optional<std::uint32_t> modified;
@@ -184,18 +183,6 @@ RuleExpansion ExpandNetwork(const NetworkRule& rule)
 std::string CanPortName(int port)
 {
     return port == 1 ? "CAN1" : "CAN0";
-}
-
-std::string CobIdText(std::uint32_t identifier)
-{
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), kUpperHexDigits[identifier & 0xF]);
-        identifier >>= 4;
-    } while (identifier != 0);
-    while (digits.size() < 3)
-        digits.insert(digits.begin(), '0');
-    return "0x" + digits;
 }
 
 std::optional<std::uint32_t> ParseRuleIdentifier(std::string_view text)
@@ -301,8 +288,8 @@ RuleExpansion ExpandDescribedNode(const DeviceDescription& description, const st
                 other = (own & ~kNodeBits) | static_cast<std::uint32_t>(m);
             } else {
                 name = service.name + (service.sent ? " node " : " to node ") + std::to_string(node) + " (" +
-                       CobIdText(own) + " kept)";
-                expansion.notes.push_back(service.name + " of node " + std::to_string(node) + ", " + CobIdText(own) +
+                       IdentifierText(own) + " kept)";
+                expansion.notes.push_back(service.name + " of node " + std::to_string(node) + ", " + IdentifierText(own) +
                                           ", does not end in the node's ID: listed unchanged.");
             }
         }
@@ -352,9 +339,9 @@ std::optional<std::string> FormatRefusal(const RuleRow& row, const CommSession& 
 {
     const int arriving = row.direction == kCan0ToCan1 ? 0 : 1;
     const std::uint32_t leaving = row.modified.value_or(row.original);
-    const std::string what = CobIdText(row.original) + " (" + row.description + ")";
+    const std::string what = IdentifierText(row.original) + " (" + row.description + ")";
     if (row.original > kMaxCanIdentifier || leaving > kMaxCanIdentifier)
-        return what + " is no CAN identifier: they end at " + CobIdText(kMaxCanIdentifier);
+        return what + " is no CAN identifier: they end at " + IdentifierText(kMaxCanIdentifier);
     for (int port : {arriving, OtherPort(arriving)}) {
         const int column = port == arriving ? kOriginalColumn : kModifyColumn;
         const std::int32_t type = GoverningType(session, row.direction, column);
@@ -365,8 +352,8 @@ std::optional<std::string> FormatRefusal(const RuleRow& row, const CommSession& 
             continue;
         const std::string portText = CanPortName(port) + ", which runs " + FormatName(type);
         if (identifier > static_cast<std::uint32_t>(limit->maximum))
-            return what + verb + portText + " (" + CobIdText(identifier) + " is above " +
-                   CobIdText(static_cast<std::uint32_t>(limit->maximum)) + ")";
+            return what + verb + portText + " (" + IdentifierText(identifier) + " is above " +
+                   IdentifierText(static_cast<std::uint32_t>(limit->maximum)) + ")";
         if (row.extendedFrame && type == 0)
             return what + verb + portText + ": it uses 29-bit frames";
     }
@@ -383,7 +370,7 @@ std::optional<std::string> FindRefusal(const CobIdTables& tables, const CommSess
             if (row.modified)
                 return "Positive Implementation is clear: the device then blocks the listed identifiers and "
                        "translates none, so " +
-                       CobIdText(row.original) + " -> " + CobIdText(*row.modified) + " (" + row.description +
+                       IdentifierText(row.original) + " -> " + IdentifierText(*row.modified) + " (" + row.description +
                        ") cannot be added. Rows without a new identifier, which block theirs, can be; or set "
                        "Positive Implementation";
     }
@@ -412,7 +399,7 @@ std::optional<std::string> FindRefusal(const CobIdTables& tables, const CommSess
             ++needed;
             auto [at, fresh] = asked.emplace(row.original, &row);
             if (!fresh)
-                return TableName(direction) + ": " + CobIdText(row.original) + " is asked twice (" +
+                return TableName(direction) + ": " + IdentifierText(row.original) + " is asked twice (" +
                        at->second->description + ", " + row.description + ")";
             if (listed.count(row.original)) {
                 if (!firstListed)
@@ -422,7 +409,7 @@ std::optional<std::string> FindRefusal(const CobIdTables& tables, const CommSess
             }
         }
         if (firstListed) {
-            std::string reason = TableName(direction) + " has a row for " + CobIdText(firstListed->original) + " (" +
+            std::string reason = TableName(direction) + " has a row for " + IdentifierText(firstListed->original) + " (" +
                                  firstListed->description + ") already: N\u00B0 " +
                                  std::to_string(listed[firstListed->original]);
             if (alsoListed)
@@ -473,7 +460,7 @@ CobIdAddition PlanCobIdAddition(const CobIdTables& tables, const CommSession& se
         while (next > 0 && !IsCobIdRowInUse(table[next - 1]))
             --next;
         for (const RuleRow* row : rows) {
-            CobIdRow cells{CobIdText(row->original), row->modified ? CobIdText(*row->modified) : "", row->description};
+            CobIdRow cells{IdentifierText(row->original), row->modified ? IdentifierText(*row->modified) : "", row->description};
             table[next] = cells;
             addition.rows.push_back({direction, next, std::move(cells)});
             ++next;

@@ -51,10 +51,6 @@ std::string CanPortName(int port);
 // The largest CAN identifier (29 bits).
 inline constexpr std::uint32_t kMaxCanIdentifier = 0x1FFFFFFF;
 
-// An identifier as the rules write it into a cell: "0x" and at least three
-// upper-case hexadecimal digits ("0x185", "0x1ABCDEF").
-std::string CobIdText(std::uint32_t identifier);
-
 // Texts typed for a rule, in the program's integer syntax: an identifier
 // (0 to 0x1FFFFFFF), a node ID (1 to 127), and FIRST-LAST (the "-" after
 // the first character, since a sign may lead FIRST; FIRST not above LAST).

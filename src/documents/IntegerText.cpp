@@ -75,4 +75,16 @@ std::int32_t ParseIntegerOr(std::string_view text, std::int32_t defaultValue)
     return TryParseInteger(text).value_or(defaultValue);
 }
 
+std::string IdentifierText(std::uint32_t identifier)
+{
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), kUpperHexDigits[identifier & 0xF]);
+        identifier >>= 4;
+    } while (identifier != 0);
+    while (digits.size() < 3)
+        digits.insert(digits.begin(), '0');
+    return "0x" + digits;
+}
+
 } // namespace c2c

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace c2c {
@@ -18,6 +19,10 @@ std::optional<std::int32_t> TryParseInteger(std::string_view text);
 // The number; Error("'TEXT' is not a valid integer value") when not one
 // (a long text is cut, see QuotedValue).
 std::int32_t ParseInteger(std::string_view text);
+
+// An identifier as the program writes it, to the user and into cells: "0x"
+// and at least three upper-case hexadecimal digits ("0x181", "0x12345").
+std::string IdentifierText(std::uint32_t identifier);
 
 // The number, or `defaultValue` when the text is not one.
 std::int32_t ParseIntegerOr(std::string_view text, std::int32_t defaultValue);

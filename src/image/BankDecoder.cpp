@@ -2,7 +2,6 @@
 
 #include "documents/CobIdTables.h"
 #include "documents/CommSettings.h"
-#include "platform/HexDigits.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -159,18 +158,6 @@ std::optional<int> DecodedPort::BitRateKbps() const
     if (bitRateCode < 1 || bitRateCode > kBitRates.size())
         return std::nullopt;
     return std::atoi(kBitRates[bitRateCode - 1u]);
-}
-
-std::string IdentifierText(std::uint32_t identifier)
-{
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), kUpperHexDigits[identifier & 0xF]);
-        identifier >>= 4;
-    } while (identifier != 0);
-    while (digits.size() < 3)
-        digits.insert(digits.begin(), '0');
-    return "0x" + digits;
 }
 
 DecodedImage DecodeBankImage(const BankBytes& bank1, const BankBytes& bank2)

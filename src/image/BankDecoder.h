@@ -8,6 +8,7 @@
 // its table, a list out of order, bytes that should be 0xFF), it says so in
 // warnings and goes on with what is there.
 
+#include "documents/IntegerText.h" // IdentifierText
 #include "image/BankImage.h"
 
 #include <array>
@@ -64,10 +65,6 @@ struct DecodedImage {
 
 // Decodes banks 1 and 2 of an image.
 DecodedImage DecodeBankImage(const BankImage::BankBytes& bank1, const BankImage::BankBytes& bank2);
-
-// An identifier as the program writes it to the user: "0x" and at least
-// three upper-case hexadecimal digits ("0x181", "0x12345").
-std::string IdentifierText(std::uint32_t identifier);
 
 // What a byte of bank 1 or 2 (`bank` 1 or 2) holds in the given layout, in
 // words: "the CAN 0 bit-rate code", "the filter bitmap of CAN0 to CAN1 at

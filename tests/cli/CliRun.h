@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <sys/wait.h>
 
@@ -33,6 +36,26 @@ inline CliResult RunCli(const std::string& arguments, const std::string& program
         "'" + program + "' " + arguments + " >'" + (streams / "out") + "' 2>'" + (streams / "err") + "' </dev/null";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(streams / "out"), ReadText(streams / "err")};
+}
+
+// A run that must succeed: its failure is reported with the command and
+// what it wrote to standard error.
+inline CliResult RunCliOk(const std::string& arguments)
+{
+    CliResult result = RunCli(arguments);
+    EXPECT_EQ(result.status, 0) << arguments << "\n" << result.err;
+    return result;
+}
+
+// Original and modified identifiers, as inspect --json lists them.
+using Translations = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+inline std::string TranslationsJson(const Translations& entries)
+{
+    std::string text = "[";
+    for (const auto& [original, modified] : entries)
+        text += (text.size() > 1 ? ", " : "") + std::string("{\"original\": ") + std::to_string(original) +
+                ", \"modified\": " + std::to_string(modified) + "}";
+    return text + "]";
 }
 
 } // namespace c2c::testing

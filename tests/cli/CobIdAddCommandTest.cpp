@@ -20,25 +20,10 @@ using ::testing::HasSubstr;
 
 const std::string kData = C2C_TEST_DATA "/canopen/";
 
-using Translations = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
-
-std::string Json(const Translations& entries)
-{
-    std::string text = "[";
-    for (const auto& [original, modified] : entries)
-        text += (text.size() > 1 ? ", " : "") + std::string("{\"original\": ") + std::to_string(original) +
-                ", \"modified\": " + std::to_string(modified) + "}";
-    return text + "]";
-}
 
 class CobIdAddCommand : public ::testing::Test {
 protected:
-    CliResult Run(const std::string& arguments)
-    {
-        CliResult result = RunCli(arguments);
-        EXPECT_EQ(result.status, 0) << arguments << "\n" << result.err;
-        return result;
-    }
+    CliResult Run(const std::string& arguments) { return RunCliOk(arguments); }
 
     TempDir dir;
     const std::string project = dir / "Lines";
@@ -73,8 +58,8 @@ TEST_F(CobIdAddCommand, JoinedLinesBuildExactlyTheExpectedTranslations)
                                      {0x525, 0x505}, {0x583, 0x583}, {0x60B, 0x60B}, {0x625, 0x605}, {0x703, 0x703},
                                      {0x7E5, 0x7E6}};
     const std::string json = Run("inspect --json " + Quote(project + "/bin")).out;
-    EXPECT_THAT(json, HasSubstr("\"can0_to_can1\": " + Json(can0ToCan1) + ",\n \"can1_to_can0\": " +
-                                Json(can1ToCan0) + ",\n \"warnings\": []}\n"));
+    EXPECT_THAT(json, HasSubstr("\"can0_to_can1\": " + TranslationsJson(can0ToCan1) + ",\n \"can1_to_can0\": " +
+                                TranslationsJson(can1ToCan0) + ",\n \"warnings\": []}\n"));
 }
 
 TEST_F(CobIdAddCommand, RefusalsAndWrongCommandLinesChangeNothing)

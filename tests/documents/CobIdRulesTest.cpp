@@ -3,6 +3,7 @@
 
 #include "documents/CanOpenCheck.h"
 #include "documents/CobIdRules.h"
+#include "documents/IntegerText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -31,8 +32,8 @@ std::vector<std::string> Rows(const RuleExpansion& expansion)
 {
     std::vector<std::string> rows;
     for (const RuleRow& row : expansion.rows)
-        rows.push_back(std::string(row.direction == kCan0ToCan1 ? "0>1 " : "1>0 ") + CobIdText(row.original) + "->" +
-                       (row.modified ? CobIdText(*row.modified) : "=") + (row.extendedFrame ? " 29-bit " : " ") +
+        rows.push_back(std::string(row.direction == kCan0ToCan1 ? "0>1 " : "1>0 ") + IdentifierText(row.original) + "->" +
+                       (row.modified ? IdentifierText(*row.modified) : "=") + (row.extendedFrame ? " 29-bit " : " ") +
                        row.description);
     return rows;
 }
