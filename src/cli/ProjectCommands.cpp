@@ -87,12 +87,12 @@ int RunComm(const CommOptions& options)
 
 int RunCheck(const std::string& argument)
 {
-    const ProjectLayout project = ExistingProject(argument);
-    const std::vector<std::string> problems = CheckProjectDocuments(project);
+    const ProjectCheck check = CheckProjectDocuments(ExistingProject(argument));
+    const std::vector<std::string>& problems = check.problems;
+    const std::vector<std::string>& advice = check.advice;
     for (const std::string& problem : problems)
         std::cout << problem << "\n";
     // Advice about the CANopen network is printed, but does not fail the check.
-    const std::vector<std::string> advice = CheckProjectCanOpen(project);
     for (const std::string& line : advice)
         std::cout << "Warning: " << line << "\n";
     if (problems.empty()) {

@@ -4,6 +4,7 @@
 #include "documents/CommSettings.h"
 #include "documents/IntegerText.h"
 #include "firmware/FirmwareWindows.h"
+#include "operations/Operations.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/HexDigits.h"
@@ -224,11 +225,9 @@ DecodedImage InspectConfiguration(const std::string& path)
 
 FirmwareVerdict VerifyFirmware(const ProjectLayout& project, const std::string& firmwarePath)
 {
-    project.RequireProject();
-    const CommSettings settings = ReadPargenStrictly(project.PargenFile());
-    const CobIdTables tables = ReadCobIdStrictly(project.CobIdFile());
-    auto built = std::make_unique<BankImage>(); // 80 KiB: kept off the stack
-    BuildBankImage(settings, tables, *built);
+    const ProjectImage build = BuildProjectImage(project);
+    const CobIdTables& tables = build.tables;
+    const BankImage& built = *build.image;
     const FirmwareWindows windows = ReadFirmwareWindows(firmwarePath);
 
     for (int bank : {1, 2})
@@ -237,10 +236,10 @@ FirmwareVerdict VerifyFirmware(const ProjectLayout& project, const std::string& 
                                "\" is not complete: " +
                                std::to_string(windows.uncovered[static_cast<std::size_t>(bank - 1)]) +
                                " of its 16384 bytes are in no record"};
-    if (built->Bank(1) == windows.banks[0] && built->Bank(2) == windows.banks[1])
+    if (built.Bank(1) == windows.banks[0] && built.Bank(2) == windows.banks[1])
         return {true, ""};
 
-    const DecodedImage expected = DecodeBankImage(built->Bank(1), built->Bank(2));
+    const DecodedImage expected = DecodeBankImage(built.Bank(1), built.Bank(2));
     const DecodedImage found = DecodeBankImage(windows.banks[0], windows.banks[1]);
     if (auto difference = SettingsDifference(expected, found))
         return {false, *difference};
@@ -254,7 +253,7 @@ FirmwareVerdict VerifyFirmware(const ProjectLayout& project, const std::string& 
             return {false, *difference};
     }
     for (int bank : {1, 2}) {
-        const BankBytes& mine = built->Bank(bank);
+        const BankBytes& mine = built.Bank(bank);
         const BankBytes& theirs = windows.banks[static_cast<std::size_t>(bank - 1)];
         auto at = std::mismatch(mine.begin(), mine.end(), theirs.begin());
         if (at.first == mine.end())

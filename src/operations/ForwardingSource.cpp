@@ -1,13 +1,11 @@
 #include "operations/ForwardingSource.h"
 
-#include "documents/CobIdTables.h"
-#include "documents/CommSettings.h"
 #include "operations/FirmwareInspection.h"
+#include "operations/Operations.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "project/ProjectLayout.h"
 
-#include <memory>
 
 namespace c2c {
 
@@ -40,13 +38,8 @@ DecodedImage LoadForwardingImage(const std::string& source)
         return image;
     }
     // As verify builds it: the documents read strictly, the image in memory.
-    const ProjectLayout project = ProjectAt(source);
-    project.RequireProject();
-    const CommSettings settings = ReadPargenStrictly(project.PargenFile());
-    const CobIdTables tables = ReadCobIdStrictly(project.CobIdFile());
-    auto image = std::make_unique<BankImage>(); // 80 KiB: kept off the stack
-    BuildBankImage(settings, tables, *image);
-    return DecodeBankImage(image->Bank(1), image->Bank(2));
+    const ProjectImage built = BuildProjectImage(ProjectAt(source));
+    return DecodeBankImage(built.image->Bank(1), built.image->Bank(2));
 }
 
 } // namespace c2c

@@ -56,27 +56,38 @@ std::string CobIdDocumentMissingText(const std::string& path)
     return "File \"" + path + "\" not found: open Set CobID Access and press OK, or drevanta-c2c-cli cobid import";
 }
 
-DeviceBuild UpdateDevice(const ProjectLayout& project)
+bool ProjectImage::Extended() const
 {
-    ProjectLock lock(project);
-    const CommSettings settings = ReadPargenStrictly(project.PargenFile());
+    return IsExtendedLayout(static_cast<std::uint8_t>(settings.format0), static_cast<std::uint8_t>(settings.format1));
+}
+
+ProjectImage BuildProjectImage(const ProjectLayout& project)
+{
+    project.RequireProject();
+    ProjectImage built;
+    built.settings = ReadPargenStrictly(project.PargenFile());
     // A new project has no tables until they are saved once.
     if (!PathExists(project.CobIdFile()))
         throw Error(CobIdDocumentMissingText(project.CobIdFile()));
-    const CobIdTables tables = ReadCobIdStrictly(project.CobIdFile());
-    auto image = std::make_unique<BankImage>(); // 80 KiB: kept off the stack
-    BuildBankImage(settings, tables, *image);
-    WriteBankFiles(project, *image);
+    built.tables = ReadCobIdStrictly(project.CobIdFile());
+    built.image = std::make_unique<BankImage>();
+    BuildBankImage(built.settings, built.tables, *built.image);
+    return built;
+}
+
+DeviceBuild UpdateDevice(const ProjectLayout& project)
+{
+    ProjectLock lock(project);
+    const ProjectImage built = BuildProjectImage(project);
+    WriteBankFiles(project, *built.image);
 
     // Counted from the bytes written, as the device will read them.
-    const DecodedImage written = DecodeBankImage(image->Bank(1), image->Bank(2));
+    const DecodedImage written = DecodeBankImage(built.image->Bank(1), built.image->Bank(2));
     DeviceBuild build;
     build.binDir = project.BinDir();
     for (std::size_t bank = 0; bank < build.rows.size(); ++bank)
         build.rows[bank] = written.translations[bank].size();
-    // The layout as the build chose it, from the low bytes of the formats.
-    build.warnings = FindCobIdWarnings(tables, IsExtendedLayout(static_cast<std::uint8_t>(settings.format0),
-                                                                static_cast<std::uint8_t>(settings.format1)));
+    build.warnings = FindCobIdWarnings(built.tables, built.Extended());
     return build;
 }
 

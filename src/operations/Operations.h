@@ -8,10 +8,13 @@
 // (see ProjectLock): while another run holds it they throw
 // Error(ProjectBusyText(...)) and change nothing.
 
+#include "documents/CobIdTables.h"
 #include "firmware/SRecordComposer.h"
+#include "image/BankImage.h"
 #include "operations/CobIdWarnings.h"
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,6 +79,22 @@ struct DeviceBuild {
 // drevanta-c2c-cli cobid import": a build without the tables says how to
 // make them.
 std::string CobIdDocumentMissingText(const std::string& path);
+
+// A project as the build takes it: both documents read strictly and the
+// image built from them in memory (80 KiB, so it lives on the heap).
+struct ProjectImage {
+    CommSettings settings;
+    CobIdTables tables;
+    std::unique_ptr<BankImage> image;
+
+    // The extended layout, chosen by the low bytes of the formats as the build chooses it.
+    bool Extended() const;
+};
+
+// Reads the documents as the build reads them and builds the image, writing
+// nothing. A project without CanCanCobID.xml (tables never saved) gets
+// CobIdDocumentMissingText. Throws Error.
+ProjectImage BuildProjectImage(const ProjectLayout& project);
 
 // "Update Device" without the window: reads both documents as the build
 // reads them, builds the configuration image and writes bank1.bin ..

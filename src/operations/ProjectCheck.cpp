@@ -52,10 +52,11 @@ void CheckTable(const CobIdTable& table, int direction, const std::optional<Comm
 
 } // namespace
 
-std::vector<std::string> CheckProjectDocuments(const ProjectLayout& project)
+ProjectCheck CheckProjectDocuments(const ProjectLayout& project)
 {
     project.RequireProject();
-    std::vector<std::string> problems;
+    ProjectCheck check;
+    std::vector<std::string>& problems = check.problems;
     std::optional<CommSettings> settings;
     try {
         settings = ReadPargenStrictly(project.PargenFile());
@@ -82,18 +83,9 @@ std::vector<std::string> CheckProjectDocuments(const ProjectLayout& project)
                     problems.push_back(warning.text);
         }
     }
-    return problems;
-}
-
-std::vector<std::string> CheckProjectCanOpen(const ProjectLayout& project)
-{
-    project.RequireProject();
-    try {
-        const CommSettings settings = ReadPargenStrictly(project.PargenFile());
-        return CheckCanOpenTables(ReadCobIdStrictly(project.CobIdFile()), SessionOf(settings));
-    } catch (const Error&) {
-        return {};
-    }
+    if (tables && settings)
+        check.advice = CheckCanOpenTables(*tables, SessionOf(*settings));
+    return check;
 }
 
 } // namespace c2c

@@ -99,7 +99,7 @@ TEST_F(ProjectTest, CheckListsEveryProblemNotOnlyTheFirst)
 {
     WriteProject(dir.path(), PargenXml(kStandardPargen),
                  CobIdXml({{"0x800", "1"}, {"7FF", ""}, {"0x10", "0x11"}, {"16", "0x12"}}, {{"", "-1"}}));
-    EXPECT_THAT(CheckProjectDocuments(project),
+    EXPECT_THAT(CheckProjectDocuments(project).problems,
                 ElementsAre("Table CAN0 to CAN1, N\u00B0 0, Original CobID '0x800' lies outside 0x000-0x7FF, the range "
                             "of the standard layout",
                             "Table CAN0 to CAN1, N\u00B0 1, Original CobID '7FF' is not an integer",
@@ -110,12 +110,12 @@ TEST_F(ProjectTest, CheckListsEveryProblemNotOnlyTheFirst)
                             "it"));
 
     WriteProject(dir.path(), PargenXml({"5", "5", "0", "1", "0", "0", "1"}), CobIdXml({{"0x800", "0x1FFFFFFF"}}, {}));
-    EXPECT_THAT(CheckProjectDocuments(project),
+    EXPECT_THAT(CheckProjectDocuments(project).problems,
                 ElementsAre("Table CAN0 to CAN1, N\u00B0 0, Original CobID '0x800'. The CobID must between 0x000 and "
                             "0x7FF"));
 
     RemoveFile(project.CobIdFile());
-    EXPECT_THAT(CheckProjectDocuments(project), ElementsAre(HasSubstr("CanCanCobID.xml\" not found")));
+    EXPECT_THAT(CheckProjectDocuments(project).problems, ElementsAre(HasSubstr("CanCanCobID.xml\" not found")));
 }
 
 struct WarningCase {
@@ -175,7 +175,7 @@ TEST_F(ProjectTest, CheckNamesTheTablesWarningsAfterTheCells)
     rows.push_back({"0x1FFFFFFF", ""});
     rows.push_back({"536870911", "7FF"});
     WriteProject(dir.path(), PargenXml(kExtendedPargen), CobIdXml(rows, {}));
-    EXPECT_THAT(CheckProjectDocuments(project),
+    EXPECT_THAT(CheckProjectDocuments(project).problems,
                 ElementsAre("Table CAN0 to CAN1, " + kN + "2002, Modify CobID '7FF' is not an integer",
                             "Table CAN0 to CAN1, " + kN + "2001 and " + kN + "2002 both list 0x1FFFFFFF; the device may take either",
                             "Table CAN0 to CAN1, " + kN + "5 has a Modify CobID but no Original CobID; the build ignores it",
