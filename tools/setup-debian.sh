@@ -16,6 +16,7 @@ PACKAGES="
     help2man desktop-file-utils
     lintian appstream
     can-utils python3-can
+    qemu-system-x86 busybox-static cpio xz-utils
 $*"
 
 missing=""

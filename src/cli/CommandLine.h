@@ -33,6 +33,7 @@ void AddCobIdCommands(CLI::App& app, Commands& commands);   // cobid export, cob
 void AddFirmwareCommands(CLI::App& app, Commands& commands); // build, compose, update
 void AddImageCommands(CLI::App& app, Commands& commands);   // inspect, verify
 void AddTrafficCommands(CLI::App& app, Commands& commands); // route, replay
+void AddTwinCommand(CLI::App& app, Commands& commands);     // twin
 
 // The project folder as the command line names it: without trailing
 // separators and made absolute, so the flasher, started in another folder,
