@@ -103,8 +103,8 @@ int PrintCheck(const TwinRules& twin, const TwinCheck& check, std::ostream& out)
         for (const TwinCheck::Held& held : check.held)
             rules += held.twin->fromPort == from;
         out << (from == 0 ? "CAN0 to CAN1 (" : "CAN1 to CAN0 (") << twin.interfaces[d] << " -> " << twin.interfaces[1 - d]
-            << "): " << Plural(rules, "rule", "rules") << ", " << check.handled[d] << " frames handled, "
-            << check.dropped[d] << " dropped, " << check.deleted[d] << " deleted\n";
+            << "): " << Plural(rules, "rule", "rules") << "; frames handled " << check.handled[d] << ", dropped "
+            << check.dropped[d] << ", deleted " << check.deleted[d] << "\n";
     }
     if (check.Same()) {
         out << "The kernel holds the twin's " << Plural(twin.rules.size(), "rule", "rules") << " between "

@@ -2,15 +2,29 @@
 
 #include <algorithm>
 #include <bit>
+#include <optional>
 #include <unordered_set>
 
 namespace c2c {
 
 namespace {
 
+// Which bit to split the points on where they disagree. No one choice
+// wins everywhere: an even split suits identifiers spread at random, the
+// lowest bits first suit identifiers that share their high bits (J1939's
+// priority and PGN before the source address), and so on; the cover is made
+// with each and the smallest kept.
+enum class Split {
+    Uneven,     // the fewest points on one side: an outlier goes alone
+    Even,       // as many points on each side as can be
+    HighestBit, // the highest bit (blocks that are ranges)
+    LowestBit,
+};
+constexpr Split kSplits[] = {Split::Uneven, Split::Even, Split::HighestBit, Split::LowestBit};
+
 class Splitter {
 public:
-    explicit Splitter(std::vector<std::uint32_t> points) : points_(std::move(points)) {}
+    Splitter(std::vector<std::uint32_t> points, Split split) : points_(std::move(points)), split_(split) {}
 
     // Covers the block (value, mask) less the points in [begin, end), all of
     // which lie in it.
@@ -37,22 +51,7 @@ public:
         }
         if (end - begin == 1)
             return; // every bit is fixed: the block is the point itself
-        // Split on the bit that leaves the fewest points on one side: an
-        // outlier goes alone, and points close together stay together.
-        const std::uint32_t open = free & ~agreed;
-        std::uint32_t best = 0;
-        std::size_t bestMinority = end - begin;
-        for (std::uint32_t rest = open; rest != 0; rest &= rest - 1) {
-            const std::uint32_t bit = rest & (~rest + 1);
-            std::size_t ones = 0;
-            for (std::size_t i = begin; i < end; ++i)
-                ones += (points_[i] & bit) != 0;
-            const std::size_t minority = std::min(ones, end - begin - ones);
-            if (minority < bestMinority || (minority == bestMinority && bit > best)) {
-                bestMinority = minority;
-                best = bit;
-            }
-        }
+        const std::uint32_t best = SplitBit(begin, end, free & ~agreed);
         const auto middle = std::partition(points_.begin() + static_cast<std::ptrdiff_t>(begin),
                                            points_.begin() + static_cast<std::ptrdiff_t>(end),
                                            [best](std::uint32_t p) { return (p & best) == 0; });
@@ -65,7 +64,32 @@ public:
     std::size_t Size() const { return points_.size(); }
 
 private:
+    // One of `open`, the bits on which the points in [begin, end) disagree.
+    std::uint32_t SplitBit(std::size_t begin, std::size_t end, std::uint32_t open) const
+    {
+        if (split_ == Split::HighestBit)
+            return std::uint32_t(1) << (31 - std::countl_zero(open));
+        if (split_ == Split::LowestBit)
+            return open & (~open + 1);
+        std::uint32_t best = 0;
+        std::size_t bestMinority = 0;
+        for (std::uint32_t rest = open; rest != 0; rest &= rest - 1) {
+            const std::uint32_t bit = rest & (~rest + 1);
+            std::size_t ones = 0;
+            for (std::size_t i = begin; i < end; ++i)
+                ones += (points_[i] & bit) != 0;
+            const std::size_t minority = std::min(ones, end - begin - ones);
+            const bool better = split_ == Split::Uneven ? minority <= bestMinority : minority >= bestMinority;
+            if (best == 0 || better) { // ties go to the higher bit
+                bestMinority = minority;
+                best = bit;
+            }
+        }
+        return best;
+    }
+
     std::vector<std::uint32_t> points_;
+    Split split_;
     std::vector<IdentifierBlock> blocks_;
 };
 
@@ -120,9 +144,17 @@ std::vector<IdentifierBlock> CoverComplement(std::span<const std::uint32_t> excl
     std::sort(points.begin(), points.end());
     points.erase(std::unique(points.begin(), points.end()), points.end());
 
-    Splitter splitter(std::move(points));
-    splitter.Cover(0, splitter.Size(), 0, 0, space);
-    std::vector<IdentifierBlock> blocks = Merge(splitter.TakeBlocks());
+    std::optional<std::vector<IdentifierBlock>> smallest;
+    for (Split split : kSplits) {
+        Splitter splitter(points, split);
+        splitter.Cover(0, splitter.Size(), 0, 0, space);
+        std::vector<IdentifierBlock> cover = Merge(splitter.TakeBlocks());
+        if (!smallest || cover.size() < smallest->size())
+            smallest = std::move(cover);
+        if (smallest->size() <= 1)
+            break; // nothing can do better
+    }
+    std::vector<IdentifierBlock> blocks = std::move(*smallest);
     std::sort(blocks.begin(), blocks.end(), [](const IdentifierBlock& a, const IdentifierBlock& b) {
         return a.value != b.value ? a.value < b.value : a.mask > b.mask;
     });

@@ -5,10 +5,11 @@
 // rules that overlap send a frame twice: "everything but these identifiers"
 // must be made of blocks that do not overlap. A block is the identifiers
 // whose bits under `mask` equal `value`; the cover is found by splitting the
-// identifier space bit by bit around the excluded identifiers (keeping close
-// identifiers together, which is where blocks merge), then merging any two
-// blocks that differ in one fixed bit only. Finding the smallest such cover
-// is a hard problem in general; this one is exact, disjoint and small.
+// identifier space bit by bit around the excluded identifiers (each half
+// that holds none of them is one block), then merging any two blocks that
+// differ in one fixed bit only; of a few ways to choose the bits, the one
+// that gives the fewest blocks is kept. Finding the smallest such cover is a
+// hard problem in general; this one is exact, disjoint and small.
 
 #include <cstdint>
 #include <span>

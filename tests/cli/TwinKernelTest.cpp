@@ -341,14 +341,14 @@ std::size_t Compare(const TwinCase& c, const std::vector<std::vector<Frame>>& pr
     return sent;
 }
 
-// "CAN0 to CAN1 (...): 2 rules, 120 frames handled, ..." of twin --check, both directions.
+// "CAN0 to CAN1 (...): 2 rules; frames handled 120, ..." of twin --check, both directions.
 std::uint64_t HandledByCheck(const std::string& check)
 {
     std::uint64_t handled = 0;
     for (const std::string& line : Lines(check)) {
-        const std::size_t at = line.find(" frames handled");
+        const std::size_t at = line.find("; frames handled ");
         if (line.rfind("CAN", 0) == 0 && at != std::string::npos)
-            handled += std::stoull(line.substr(line.rfind(", ", at) + 2));
+            handled += std::stoull(line.substr(at + 17));
     }
     return handled;
 }
