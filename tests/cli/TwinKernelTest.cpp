@@ -5,7 +5,8 @@
 // same frames out (identifier, format, remote flag, length, data), nothing
 // more, nothing less. The frames the gateway sends for one frame played are
 // compared as a set. twin --check must then hold the rules, and count as
-// handled exactly the frames that went out.
+// handled exactly the frames that went out; a rule between other interfaces
+// must outlive every --apply.
 //
 // Skipped, with the reason, where the machine cannot be built (no qemu,
 // busybox-static, cpio, can-utils or kernel package). The machine is built
@@ -408,6 +409,8 @@ protected:
             const std::string check = ReadFile(dir / "check.txt");
             EXPECT_EQ(ReadFile(dir / "check.status"), "0\n") << check;
             EXPECT_EQ(HandledByCheck(check), sent) << check;
+            EXPECT_EQ(ReadFile(dir / "others.txt").rfind("cangw -A -s vcan2 -d vcan1 -f 5A5:C00007FF", 0), 0u)
+                << "the rule of other interfaces is gone";
             if (c.script) {
                 EXPECT_EQ(ReadFile(dir / "script.status"), "0\n") << ReadFile(dir / "script.txt");
                 EXPECT_EQ(ReadFile(dir / "check-script.status"), "0\n") << ReadFile(dir / "check-script.txt");

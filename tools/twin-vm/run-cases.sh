@@ -6,6 +6,7 @@
 #   capture.log                  candump -L any, all the interfaces
 #   canplayer.txt, .status       canplayer's output and exit status
 #   check.txt, check.status      twin --check after the trace
+#   others.txt                   the rules of other interfaces then
 #   script.txt, .status, .ms     the script's output, status and time
 #   check-script.txt, .status    twin --check after the script
 # RESULTS/console.log holds the machine's console.
