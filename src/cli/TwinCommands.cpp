@@ -201,8 +201,8 @@ void AddTwinCommand(CLI::App& app, Commands& commands)
                      "A firmware (S-record file), a bin folder, a bank1.bin, or a project folder")
         ->required()
         ->check(NonEmpty());
-    twin->add_option("--in", options->interfaces, "The CAN interface of each port, both required")
-        ->option_text("can0=IFACE can1=IFACE")
+    twin->add_option("--in", options->interfaces, "The CAN interface of a port: --in can0=IFACE --in can1=IFACE")
+        ->option_text("can0|can1=IFACE ...")
         ->required()
         ->allow_extra_args(false)
         ->check(PortInterface());

@@ -20,6 +20,7 @@
 #include <net/if.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace c2c {
@@ -121,7 +122,11 @@ public:
             throw Error("Cannot reach the kernel's CAN gateway: " + Reason(errno));
         sockaddr_nl local{};
         local.nl_family = AF_NETLINK;
-        if (::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+        // An answer that never comes ends the conversation instead of the
+        // program waiting for ever.
+        const timeval patience{10, 0};
+        if (::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience) != 0 ||
+            ::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
             const int error = errno;
             ::close(fd_);
             throw Error("Cannot reach the kernel's CAN gateway: " + Reason(error));
@@ -195,6 +200,8 @@ private:
         do
             size = ::recv(fd_, buffer_.data(), buffer_.size(), 0);
         while (size < 0 && errno == EINTR);
+        if (size < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            throw Error("The kernel's CAN gateway did not answer within 10 s");
         if (size < 0)
             throw Error("Cannot hear the kernel's CAN gateway: " + Reason(errno));
         std::size_t offset = 0;
