@@ -20,9 +20,6 @@ cli=${1:?usage: build-vm.sh CLI [OUT]}
 out=${2:-$here/../../build/twin-vm}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-# One build at a time: the tests that boot the machine may start together.
-exec 9>"$out/.lock"
-flock 9
 
 say() { echo "twin-vm: $*" >&2; }
 cannot() { say "$*"; exit 77; }
@@ -36,6 +33,11 @@ for program in candump canplayer cansend cangw; do
     command -v "$program" >/dev/null 2>&1 || cannot "no $program (apt-get install can-utils)"
 done
 [ -x "$cli" ] || cannot "no command line at $cli"
+command -v flock >/dev/null 2>&1 || cannot "no flock (apt-get install util-linux)"
+
+# One build at a time: the tests that boot the machine may start together.
+exec 9>"$out/.lock"
+flock 9
 
 # ---------------------------------------------------------------- the kernel
 # The package that linux-image-amd64 stands for, fetched once.
