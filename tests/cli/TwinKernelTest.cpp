@@ -3,10 +3,11 @@
 // both interfaces, and what the kernel's gateway sends must be what replay
 // predicts for the same trace, frame for frame: for every frame played the
 // same frames out (identifier, format, remote flag, length, data), nothing
-// more, nothing less. The frames the gateway sends for one frame played are
-// compared as a set. twin --check must then hold the rules, and count as
-// handled exactly the frames that went out; a rule between other interfaces
-// must outlive every --apply.
+// more, nothing less (CAN FD frames among those played: replay skips them,
+// and the kernel must send nothing for them). The frames the gateway sends
+// for one frame played are compared as a set. twin --check must then hold
+// the rules, and count as handled exactly the frames that went out; a rule
+// between other interfaces must outlive every --apply.
 //
 // Skipped, with the reason, where the machine cannot be built (no qemu,
 // busybox-static, cpio, can-utils or kernel package). The machine is built
@@ -42,8 +43,9 @@ struct Frame {
     bool remote = false;
     int length = 0;
     std::string data; // upper-case hexadecimal pairs
+    std::string fdFlags; // a CAN FD frame: its flags digit
 
-    auto Key() const { return std::tie(iface, extended, id, remote, length, data); }
+    auto Key() const { return std::tie(iface, extended, id, remote, length, data, fdFlags); }
     bool operator<(const Frame& other) const { return Key() < other.Key(); }
     bool operator==(const Frame& other) const { return Key() == other.Key(); }
 };
@@ -55,7 +57,7 @@ std::string Text(const Frame& f)
     std::string text = f.iface + " " + id + "#";
     if (f.remote)
         return text + "R" + (f.length ? std::to_string(f.length) : "");
-    return text + f.data;
+    return text + (f.fdFlags.empty() ? "" : "#" + f.fdFlags) + f.data;
 }
 
 // "(1700000000.000001) vcan1 1C1#0102" -> the timestamp and the frame.
@@ -75,7 +77,12 @@ bool ParseLine(const std::string& line, std::string& stamp, Frame& frame)
     frame.extended = hash == 8;
     frame.id = static_cast<std::uint32_t>(std::stoul(body.substr(0, hash), nullptr, 16));
     std::string rest = body.substr(hash + 1);
-    if (!rest.empty() && rest[0] == 'R') {
+    if (rest.size() >= 2 && rest[0] == '#') {
+        // BRS and ESI; the kernel adds its own mark of a CAN FD frame (4).
+        frame.fdFlags = std::to_string(std::stoi(rest.substr(1, 1), nullptr, 16) & 3);
+        rest = rest.substr(2);
+    }
+    if (frame.fdFlags.empty() && !rest.empty() && rest[0] == 'R') {
         frame.remote = true;
         frame.length = rest.size() > 1 ? std::stoi(rest.substr(1)) : 0;
     } else {
@@ -112,8 +119,9 @@ Texts Pargen(bool extended0, bool extended1, bool positive)
 
 // A trace of `count` frames: identifiers the tables list (and their
 // neighbours), the edges of both identifier spaces and random ones, in both
-// formats, data and remote frames, every length.
-std::vector<std::string> RandomTrace(std::mt19937& random, const TwinCase& c, int count)
+// formats, data and remote frames, every length; with `canFd`, a few CAN FD
+// frames, which the device does not take and no rule of the twin passes.
+std::vector<std::string> RandomTrace(std::mt19937& random, const TwinCase& c, int count, bool canFd = false)
 {
     std::vector<std::uint32_t> known = {0x000, 0x001, 0x7FE, 0x7FF, 0x800, 0x801, 0x1FFFFFFE, 0x1FFFFFFF};
     for (const CobIdRows* rows : {&c.can0ToCan1, &c.can1ToCan0})
@@ -130,18 +138,24 @@ std::vector<std::string> RandomTrace(std::mt19937& random, const TwinCase& c, in
                                        : random() % 0x20000000;
         id &= 0x1FFFFFFF;
         const bool extended = id > 0x7FF || random() % 4 == 0;
-        const bool remote = random() % 10 == 0;
-        const int length = static_cast<int>(random() % 9);
+        const bool fd = canFd && random() % 30 == 0;
+        const bool remote = !fd && random() % 10 == 0;
+        const int length = fd ? static_cast<int>(random() % 65) : static_cast<int>(random() % 9);
         char head[64];
         std::snprintf(head, sizeof head, "(1700000000.%06d) can%u ", i + 1, static_cast<unsigned>(random() % 2));
         std::string line = head;
         char idText[16];
         std::snprintf(idText, sizeof idText, extended ? "%08X#" : "%03X#", id);
         line += idText;
+        if (fd)
+            line += random() % 2 ? "#1" : "#0"; // with or without a faster data phase
         if (remote) {
             line += "R" + (length ? std::to_string(length) : "");
         } else {
-            for (int b = 0; b < length; ++b) {
+            // CAN FD lengths above 8 are 12, 16, 20, 24, 32, 48 and 64.
+            const int bytes = length <= 8 ? length : length <= 12 ? 12 : length <= 16 ? 16 : length <= 20 ? 20
+                                                   : length <= 24 ? 24 : length <= 32 ? 32 : length <= 48 ? 48 : 64;
+            for (int b = 0; b < bytes; ++b) {
                 char byte[3];
                 std::snprintf(byte, sizeof byte, "%02X", static_cast<unsigned>(random() % 256));
                 line += byte;
@@ -219,7 +233,7 @@ std::vector<TwinCase> EdgeCases()
     };
     std::mt19937 random(29);
     for (TwinCase& c : cases) {
-        c.trace = RandomTrace(random, c, 1200);
+        c.trace = RandomTrace(random, c, 1200, true);
         c.script = c.name != "range" && c.name != "extended-block";
     }
     // Both tables full: every identifier translated one way, every identifier but 0x555 blocked the other.
