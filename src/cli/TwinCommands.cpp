@@ -160,6 +160,12 @@ int RunTwin(const TwinOptions& options)
         return kExitSuccess;
     }
     if (!options.script.empty()) {
+        // Both made before either is written: a unit that cannot be made
+        // leaves no script behind either.
+        const std::string unit =
+            options.unit.empty()
+                ? std::string()
+                : TwinSystemdUnit(twin, std::filesystem::absolute(options.script).lexically_normal().string());
         WriteFileAtomically(options.script, TwinScript(twin, options.source));
         std::error_code error;
         std::filesystem::permissions(options.script,
@@ -171,8 +177,7 @@ int RunTwin(const TwinOptions& options)
         if (!options.quiet)
             std::cout << "Wrote " << options.script << ": " << CountText(twin) << "\n";
         if (!options.unit.empty()) {
-            const std::string script = std::filesystem::absolute(options.script).lexically_normal().string();
-            WriteFileAtomically(options.unit, TwinSystemdUnit(twin, script));
+            WriteFileAtomically(options.unit, unit);
             if (!options.quiet)
                 std::cout << "Wrote " << options.unit << ": applies " << options.script << " when " << interfaces[0]
                           << " and " << interfaces[1] << " are there\n";

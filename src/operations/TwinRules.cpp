@@ -262,6 +262,34 @@ std::string FilterText(std::uint32_t filterId)
     return filterId > kSffIds ? Hex(filterId, 8) : Hex(filterId, 3);
 }
 
+// A name in a comment line of the script: a control character (a line
+// break above all) would end the comment and run the rest.
+std::string CommentText(const std::string& text)
+{
+    std::string clean = text;
+    for (char& c : clean)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return clean;
+}
+
+// A path as one argument of a systemd command line: quoted, with the
+// characters systemd would read otherwise escaped ("\\", "\"", "%%", "$$").
+std::string UnitArgument(const std::string& path)
+{
+    std::string text = "\"";
+    for (char c : path) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            throw Error("The script's path " + QuotedValue(path) + " cannot go into a systemd unit");
+        if (c == '\\' || c == '"')
+            text += '\\';
+        if (c == '%' || c == '$')
+            text += c;
+        text += c;
+    }
+    return text + "\"";
+}
+
 // systemd's name of a network interface's device unit.
 std::string DeviceUnit(const std::string& name)
 {
@@ -322,7 +350,7 @@ std::string TwinScript(const TwinRules& twin, const std::string& source)
     std::string text = "#!/bin/sh\n"
                        "# The repeater's forwarding as rules of the Linux kernel's CAN gateway:\n"
                        "# " + can0 + " is its port CAN0, " + can1 + " its port CAN1.\n"
-                       "# Made by drevanta-c2c-cli twin from " + source + "\n";
+                       "# Made by drevanta-c2c-cli twin from " + CommentText(source) + "\n";
     for (int from : {0, 1}) {
         const TwinDirectionCount& count = twin.counts[static_cast<std::size_t>(from)];
         text += std::string("# ") + (from == 0 ? "CAN0 to CAN1: " : "CAN1 to CAN0: ") + std::to_string(count.listed) +
@@ -366,7 +394,7 @@ std::string TwinSystemdUnit(const TwinRules& twin, const std::string& scriptPath
            "[Service]\n"
            "Type=oneshot\n"
            "RemainAfterExit=yes\n"
-           "ExecStart=/bin/sh " + scriptPath + "\n"
+           "ExecStart=/bin/sh " + UnitArgument(scriptPath) + "\n"
            "ExecStop=cangw -F\n"
            "\n"
            "[Install]\n"

@@ -69,7 +69,8 @@ std::string CangwCommand(const CanGatewayRule& rule);
 std::string TwinScript(const TwinRules& twin, const std::string& source);
 
 // A systemd service that runs the script at `scriptPath` (absolute) when
-// both interfaces are there, again each time they come back.
+// both interfaces are there, again each time they come back. Throws Error
+// for a path with a control character, which no unit line can hold.
 std::string TwinSystemdUnit(const TwinRules& twin, const std::string& scriptPath);
 
 // The kernel's rules between the twin's interfaces held against the twin.

@@ -74,7 +74,7 @@ TEST_F(TwinCommand, ScriptAndUnitFiles)
     EXPECT_THAT(text, HasSubstr("\nBindsTo=" + devices + "\n"));
     EXPECT_THAT(text, HasSubstr("\nAfter=" + devices + "\n"));
     EXPECT_THAT(text, HasSubstr("\nWantedBy=" + devices + "\n"));
-    EXPECT_THAT(text, HasSubstr("\nType=oneshot\nRemainAfterExit=yes\nExecStart=/bin/sh " + script + "\n"));
+    EXPECT_THAT(text, HasSubstr("\nType=oneshot\nRemainAfterExit=yes\nExecStart=/bin/sh \"" + script + "\"\n"));
     EXPECT_EQ(RunCli("twin '" + project + "'" + in + " --quiet --script '" + script + "'").out, "");
 }
 

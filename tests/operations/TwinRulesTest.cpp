@@ -10,6 +10,7 @@
 
 #include "image/Forwarding.h"
 #include "operations/ForwardingSource.h"
+#include "platform/Error.h"
 #include "support/ProjectDocuments.h"
 
 #include <gtest/gtest.h>
@@ -150,6 +151,18 @@ TEST(TwinRules, OneRulePerListedIdentifierAndTheFewestBlocksWhereKnown)
         EXPECT_EQ(twin.rules.size(), c.can0.listed + c.can0.cover + c.can1.listed + c.can1.cover);
         ExpectTwinIsModel(image, 1);
     }
+}
+
+// Names from outside go into a shell script and a unit file: neither may
+// run what a name holds.
+TEST(TwinRules, NamesCannotBreakOutOfTheScriptOrTheUnit)
+{
+    const TwinRules twin = MakeTwinRules(ImageOf(Pargen(false, false, true), {{"0x181", ""}}, {}), {"c0", "c1"});
+    const std::string script = TwinScript(twin, "Line7\nreboot\r");
+    EXPECT_NE(script.find("\n# Made by drevanta-c2c-cli twin from Line7?reboot?\n"), std::string::npos) << script;
+    const std::string unit = TwinSystemdUnit(twin, "/srv/a b/50% \"$HOME\"\\x.sh");
+    EXPECT_NE(unit.find("\nExecStart=/bin/sh \"/srv/a b/50%% \\\"$$HOME\\\"\\\\x.sh\"\n"), std::string::npos) << unit;
+    EXPECT_THROW(TwinSystemdUnit(twin, "/srv/a\nb.sh"), Error);
 }
 
 TEST(TwinRules, TheKernelsListIsHeldAgainstTheTwin)
