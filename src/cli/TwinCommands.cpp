@@ -4,6 +4,7 @@
 
 #include "cli/CommandLine.h"
 
+#include "image/Forwarding.h"
 #include "operations/ForwardingSource.h"
 #include "operations/TwinRules.h"
 #include "platform/CanGateway.h"
@@ -29,14 +30,22 @@ struct TwinOptions {
     bool quiet = false;
 };
 
+// The port a name stands for ("can0", "can1"), or -1.
+int PortNamed(const std::string& name)
+{
+    for (int port : {0, 1})
+        if (name == PortInterfaceName(port))
+            return port;
+    return -1;
+}
+
 // can0=IFACE or can1=IFACE.
 const CLI::Validator& PortInterface()
 {
     static const CLI::Validator validator(
         [](std::string& value) {
             const std::size_t equals = value.find('=');
-            const std::string port = value.substr(0, equals);
-            if (equals == std::string::npos || (port != "can0" && port != "can1"))
+            if (equals == std::string::npos || PortNamed(value.substr(0, equals)) < 0)
                 return "takes can0=IFACE or can1=IFACE, not " + QuotedValue(value);
             const std::string problem = TwinInterfaceProblem(value.substr(equals + 1));
             return problem.empty() ? problem : QuotedValue(value.substr(equals + 1)) + ": " + problem;
@@ -127,7 +136,7 @@ int RunTwin(const TwinOptions& options)
     std::array<std::string, 2> interfaces;
     for (const std::string& value : options.interfaces) {
         const std::size_t equals = value.find('=');
-        std::string& slot = interfaces[value.substr(0, equals) == "can1" ? 1 : 0];
+        std::string& slot = interfaces[static_cast<std::size_t>(PortNamed(value.substr(0, equals)))];
         if (!slot.empty()) {
             std::cerr << "--in: " << value.substr(0, equals) << " is given twice\n";
             return kExitUsage;

@@ -5,6 +5,7 @@
 #include "platform/HexDigits.h"
 
 #include <algorithm>
+#include <bit>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -13,10 +14,12 @@ namespace c2c {
 
 namespace {
 
-constexpr std::uint32_t kEff = 0x80000000; // CAN_EFF_FLAG: a 29-bit frame
-constexpr std::uint32_t kRtr = 0x40000000; // CAN_RTR_FLAG: a remote frame
-constexpr std::uint32_t kEffIds = 0x1FFFFFFF;
-constexpr std::uint32_t kSffIds = 0x7FF;
+constexpr std::uint32_t kEff = kCanIdExtendedFlag;
+constexpr std::uint32_t kRtr = kCanIdRemoteFlag;
+constexpr std::uint32_t kEffIds = kMaxExtendedCobId; // every bit of a 29-bit identifier
+constexpr std::uint32_t kSffIds = kMaxStandardCobId; // every bit of an 11-bit identifier
+constexpr int kEffBits = std::bit_width(kEffIds);
+constexpr int kSffBits = std::bit_width(kSffIds);
 
 // The can_id the kernel sees for a frame.
 std::uint32_t CanId(const CanFrameId& frame, bool remote)
@@ -103,7 +106,7 @@ std::string BlockText(const IdentifierBlock& block, int bits)
 {
     const std::uint32_t space = (std::uint32_t(1) << bits) - 1;
     const std::uint32_t free = space & ~block.mask;
-    const int digits = bits > 11 ? 8 : 3;
+    const int digits = bits > kSffBits ? 8 : 3;
     if ((free & (free + 1)) == 0) { // the free bits are the low ones: a range
         if (free == 0)
             return "0x" + Hex(block.value, digits);
@@ -184,8 +187,8 @@ public:
         if (unlistedPass) {
             // All 29-bit identifiers but the few answered otherwise: blocks
             // of the whole identifier space, matching both formats.
-            for (const IdentifierBlock& block : CoverComplement(notUnchanged, 29))
-                AddCover(from, block, 29, block.value, block.mask, {}, "unchanged");
+            for (const IdentifierBlock& block : CoverComplement(notUnchanged, kEffBits))
+                AddCover(from, block, kEffBits, block.value, block.mask, {}, "unchanged");
         } else {
             AddSmallCover(from, unchanged, takesExtended, {}, "unchanged");
         }
@@ -247,8 +250,8 @@ private:
                 others.push_back(id);
         }
         const std::uint32_t formats = takesExtended ? (kEffIds & ~kSffIds) : kEff;
-        for (const IdentifierBlock& block : CoverComplement(others, 11))
-            AddCover(from, block, 11, block.value, block.mask | formats, t, what);
+        for (const IdentifierBlock& block : CoverComplement(others, kSffBits))
+            AddCover(from, block, kSffBits, block.value, block.mask | formats, t, what);
     }
 
     const DecodedImage& image_;

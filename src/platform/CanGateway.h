@@ -14,6 +14,10 @@
 
 namespace c2c {
 
+// The flags of a can_id, as SocketCAN and the gateway's filters see it.
+inline constexpr std::uint32_t kCanIdExtendedFlag = 0x80000000; // a 29-bit frame (CAN_EFF_FLAG)
+inline constexpr std::uint32_t kCanIdRemoteFlag = 0x40000000;   // a remote frame (CAN_RTR_FLAG)
+
 struct CanGatewayRule {
     std::string source, destination; // interface names
     // Matches a frame when (can_id & filterMask) == (filterId & filterMask),
