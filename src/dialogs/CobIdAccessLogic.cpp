@@ -217,6 +217,11 @@ CobIdLoad CobIdAccessLogic::Show()
 {
     formats = state_.session;
     badCell.reset();
+    const std::string& project = state_.workspace.layout.ProjectDir();
+    if (project != addRowsProject_) {
+        addRowsProject_ = project;
+        addRowsFolder = project;
+    }
     const std::size_t length = CobIdTableLength(formats);
     compileAllVisible = length == kStandardTableLength;
     tables.can0ToCan1.assign(length, CobIdRow{});
@@ -275,8 +280,7 @@ bool CobIdAccessLogic::Ok()
 
 std::vector<std::string> CobIdAccessLogic::WarningsAtOk() const
 {
-    const bool extended = CobIdTableLength(formats) != kStandardTableLength;
-    std::vector<std::string> lines = CobIdWarningLines(FindCobIdWarnings(tables, extended));
+    std::vector<std::string> lines = CobIdWarningLines(FindCobIdWarnings(tables, CobIdLayout(formats)));
     for (std::string& advice : CheckCanOpenTables(tables, formats))
         lines.push_back(std::move(advice));
     return lines;

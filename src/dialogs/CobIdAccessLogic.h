@@ -162,6 +162,9 @@ public:
     // The stored rows beyond the tables' length that the last showing moved
     // into empty rows, or could not keep.
     CobIdCarryOver carryOver;
+    // Where Add rows' file chooser starts: the project's folder, then the
+    // folder of the last file picked for this project.
+    std::string addRowsFolder;
 
     CobIdTable& Table(int direction) { return tables.Table(direction); }
     CobIdTable& ShownTable() { return Table(shownTab); }
@@ -253,6 +256,7 @@ private:
     UiServices services_;
     CobIdLiveCheck live_;
     CobIdTables shown_; // the tables as the showing left them
+    std::string addRowsProject_; // the project addRowsFolder belongs to
 };
 
 } // namespace c2c

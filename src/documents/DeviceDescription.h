@@ -18,6 +18,8 @@
 // The node's ID is the caller's, or else the DCF's [DeviceComissioning]
 // NodeID (the section is spelled so).
 
+#include "documents/CanOpen.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -26,9 +28,6 @@
 #include <vector>
 
 namespace c2c {
-
-inline constexpr int kMinNodeId = 1;
-inline constexpr int kMaxNodeId = 127;
 
 // The largest description read: far beyond any real one.
 inline constexpr std::size_t kMaxDescriptionSize = 16 * 1024 * 1024;

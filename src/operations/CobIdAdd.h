@@ -2,7 +2,7 @@
 // Adding rows to a project's CobID tables by rule (documents/CobIdRules.h),
 // saved as the OK of Set CobID Access saves the tables.
 
-#include "documents/CobIdRules.h"
+#include "documents/CobIdPlacement.h"
 
 namespace c2c {
 

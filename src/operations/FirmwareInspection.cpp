@@ -138,7 +138,7 @@ std::optional<std::string> StandardDifference(const std::string& table, const st
     std::map<std::uint32_t, std::uint32_t> stored;
     for (const Translation& t : firmware)
         stored[t.original] = t.modified;
-    for (std::uint32_t id = 0; id <= kMaxStandardCobId; ++id) {
+    for (std::uint32_t id = 0; id <= kMaxStandardId; ++id) {
         auto p = rows.find(id);
         auto f = stored.find(id);
         const bool inProject = p != rows.end();

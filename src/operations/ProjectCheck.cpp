@@ -3,8 +3,7 @@
 #include "documents/CanOpenCheck.h"
 #include "documents/CobIdTables.h"
 #include "documents/CommSettings.h"
-#include "documents/IntegerText.h"
-#include "image/BankImage.h"
+#include "documents/CobIdChecks.h"
 #include "operations/CobIdWarnings.h"
 #include "platform/Error.h"
 #include "project/ProjectLayout.h"
@@ -19,35 +18,45 @@ constexpr const char* kColumnNames[] = {"", "Original CobID", "Modify CobID"};
 
 std::string CellName(int direction, std::size_t row, int column, const std::string& text)
 {
-    return std::string("Table ") + kCobIdTableNames[static_cast<std::size_t>(direction)] + ", N\u00B0 " +
-           std::to_string(row) + ", " + kColumnNames[column] + " " + QuotedValue(text);
+    return CobIdTableTitle(direction) + ", N\u00B0 " + std::to_string(row) + ", " + kColumnNames[column] + " " +
+           QuotedValue(text);
 }
 
-void CheckTable(const CobIdTable& table, int direction, const std::optional<CommSettings>& settings, bool extended,
+void CheckTable(const CobIdTable& table, int direction, const std::optional<CommSettings>& settings,
                 std::vector<std::string>& problems)
 {
+    // Without readable settings only the integers are checked.
+    const CommSession session = settings ? SessionOf(*settings) : CommSession{-1, -1, false};
+    const bool standard = CobIdLayout(session) == TableLayout::Standard;
     for (std::size_t r = 0; r < table.size(); ++r) {
         for (int column : {kOriginalColumn, kModifyColumn}) {
             const std::string& text = table[r].Cell(column);
-            if (text.empty())
-                continue;
-            const std::optional<std::int32_t> value = TryParseInteger(text);
-            if (!value) {
+            const std::int32_t type = GoverningType(session, direction, column);
+            switch (CheckCobIdCell(text, type).state) {
+            case CobIdCellState::Empty:
+            case CobIdCellState::Fine:
+                break;
+            case CobIdCellState::NotInteger:
                 problems.push_back(CellName(direction, r, column, text) + " is not an integer");
-                continue;
-            }
-            if (!settings)
-                continue;
-            if (!extended && (*value < 0 || *value > static_cast<std::int32_t>(kMaxStandardCobId))) {
+                break;
+            case CobIdCellState::OutOfRange:
                 problems.push_back(CellName(direction, r, column, text) +
-                                   " lies outside 0x000-0x7FF, the range of the standard layout");
-                continue;
+                                   (standard ? " lies outside 0x000-0x7FF, the range of the standard layout"
+                                             : CobIdLimitOf(type)->tail));
+                break;
             }
-            const auto limit = CobIdLimitOf(GoverningType(SessionOf(*settings), direction, column));
-            if (limit && (*value < 0 || *value > limit->maximum))
-                problems.push_back(CellName(direction, r, column, text) + limit->tail);
         }
     }
+}
+
+// The frame-format numbers other than 0 and 1: a problem when the build
+// refuses the number, a warning otherwise.
+void CheckFrameFormats(const CommSettings& settings, ProjectCheck& check)
+{
+    for (const auto& [element, type] : {std::pair{kPargenElements[kType], settings.format0},
+                                        std::pair{kPargenElements[kTypeC1], settings.format1}})
+        if (const auto text = FrameFormatNumberText(element, type))
+            (IsLostFrameFormat(type) ? check.problems : check.advice).push_back(*text);
 }
 
 } // namespace
@@ -70,14 +79,13 @@ ProjectCheck CheckProjectDocuments(const ProjectLayout& project)
         problems.push_back(error.what());
     }
     if (tables) {
-        const bool extended = settings && IsExtendedLayout(static_cast<std::uint8_t>(settings->format0),
-                                                           static_cast<std::uint8_t>(settings->format1));
         // The warnings depend on the layout: without readable settings
         // only the cells are checked.
         const std::vector<CobIdWarning> warnings =
-            settings ? FindCobIdWarnings(*tables, extended) : std::vector<CobIdWarning>{};
+            settings ? FindCobIdWarnings(*tables, LayoutOf(settings->format0, settings->format1))
+                     : std::vector<CobIdWarning>{};
         for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
-            CheckTable(tables->Table(direction), direction, settings, extended, problems);
+            CheckTable(tables->Table(direction), direction, settings, problems);
             for (const CobIdWarning& warning : warnings)
                 if (warning.direction == direction)
                     problems.push_back(warning.text);
@@ -85,6 +93,8 @@ ProjectCheck CheckProjectDocuments(const ProjectLayout& project)
     }
     if (tables && settings)
         check.advice = CheckCanOpenTables(*tables, SessionOf(*settings));
+    if (settings)
+        CheckFrameFormats(*settings, check);
     return check;
 }
 

@@ -246,14 +246,14 @@ TEST_F(CobIdAccessEditingTest, ProblemsAreMarkedAsTypedAndClearedWhenFixed)
     } cases[] = {
         {k2A, kCan0ToCan1, kOriginalColumn, "0x7FF", CobIdMarkKind::None, ""},
         {k2A, kCan0ToCan1, kOriginalColumn, "0x800", CobIdMarkKind::Problem,
-         "'0x800' is out of range: the frame arrives on CAN 0, which runs CAN 2.0A (0x000 to 0x7FF)"},
+         "'0x800' is out of range: the frame arrives on CAN0, which runs CAN 2.0A (0x000 to 0x7FF)"},
         {{0, 1, true}, kCan1ToCan0, kModifyColumn, "0x800", CobIdMarkKind::Problem,
-         "'0x800' is out of range: the frame leaves on CAN 0, which runs CAN 2.0A (0x000 to 0x7FF)\n"
+         "'0x800' is out of range: the frame leaves on CAN0, which runs CAN 2.0A (0x000 to 0x7FF)\n"
          "A Modify CobID without an Original CobID: the build ignores this row"},
         {{0, 1, true}, kCan0ToCan1, kModifyColumn, "0x1FFFFFFF", CobIdMarkKind::Warning,
          "A Modify CobID without an Original CobID: the build ignores this row"},
         {k2B, kCan0ToCan1, kOriginalColumn, "-1", CobIdMarkKind::Problem,
-         "'-1' is out of range: the frame arrives on CAN 0, which runs CAN 2.0B (0x0000 0000 to 0x1FFF FFFF)"},
+         "'-1' is out of range: the frame arrives on CAN0, which runs CAN 2.0B (0x00000000 to 0x1FFFFFFF)"},
         {k2A, kCan0ToCan1, kOriginalColumn, " ", CobIdMarkKind::Problem,
          "'\u2423' is not an integer: write it in decimal, or in hexadecimal after 0x, $ or x"},
         {k2A, kCan0ToCan1, kOriginalColumn, "7FF ", CobIdMarkKind::Problem,

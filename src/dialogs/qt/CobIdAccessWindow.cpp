@@ -428,7 +428,7 @@ void CobIdAccessWindow::GoToNumber()
 void CobIdAccessWindow::AddRows()
 {
     CommitEdits();
-    auto addition = AddRowsWindow::Ask(logic_.tables, logic_.formats, logic_.Services(), this);
+    auto addition = AddRowsWindow::Ask(logic_.tables, logic_.formats, logic_.Services(), logic_.addRowsFolder, this);
     if (!addition || addition->rows.empty())
         return;
     // The one change to the tables, both at once, as one step to undo; not
