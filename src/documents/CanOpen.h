@@ -26,6 +26,8 @@ namespace c2c {
 
 inline constexpr int kMinNodeId = 1;
 inline constexpr int kMaxNodeId = 127;
+// A node ID of 0xFF: LSS's "not configured" (CiA 305).
+inline constexpr int kUnconfiguredNodeId = 0xFF;
 // The low bits of a node's identifier that hold its node ID.
 inline constexpr std::uint32_t kNodeIdBits = 0x7F;
 

@@ -16,7 +16,11 @@
 // set a 29-bit identifier.
 //
 // The node's ID is the caller's, or else the DCF's [DeviceComissioning]
-// NodeID (the section is spelled so).
+// NodeID (the section is spelled so). A NodeID of 0 or 0xFF (LSS "not
+// configured") names no node: the caller's number is then needed.
+//
+// A PDO whose COB-ID CiA 301 restricts (documents/CanOpen.h) is left out,
+// and said so.
 
 #include "documents/CanOpen.h"
 
