@@ -72,6 +72,8 @@ ProjectCheck CheckProjectDocuments(const ProjectLayout& project)
     } catch (const Error& error) {
         problems.push_back(error.what());
     }
+    if (settings)
+        CheckFrameFormats(*settings, check);
     std::optional<CobIdTables> tables;
     try {
         tables = ReadCobIdStrictly(project.CobIdFile());
@@ -92,9 +94,8 @@ ProjectCheck CheckProjectDocuments(const ProjectLayout& project)
         }
     }
     if (tables && settings)
-        check.advice = CheckCanOpenTables(*tables, SessionOf(*settings));
-    if (settings)
-        CheckFrameFormats(*settings, check);
+        for (std::string& advice : CheckCanOpenTables(*tables, SessionOf(*settings)))
+            check.advice.push_back(std::move(advice));
     return check;
 }
 

@@ -71,7 +71,8 @@ TEST_P(CobIdTableSizeTest, RowsAndCompileButtonFollowTheFormats)
 INSTANTIATE_TEST_SUITE_P(Formats, CobIdTableSizeTest,
                          ::testing::Values(FormatCase{0, 0, 2048}, FormatCase{0, 1, 2000}, FormatCase{1, 0, 2000},
                                            FormatCase{1, 1, 2000}, FormatCase{2, 0, 2000},
-                                           FormatCase{0, -1, 2000}));
+                                           FormatCase{0, -1, 2000}, FormatCase{256, 0, 2000},
+                                           FormatCase{0, -256, 2000}));
 
 // The check.
 
