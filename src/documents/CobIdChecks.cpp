@@ -14,6 +14,14 @@ CobIdCellCheck CheckCobIdCell(std::string_view text, std::int32_t governingType)
     return {fits ? CobIdCellState::Fine : CobIdCellState::OutOfRange, *value};
 }
 
+std::optional<const char*> CobIdOkFailure(std::string_view text, std::int32_t governingType)
+{
+    const std::optional<CobIdLimit> limit = CobIdLimitOf(governingType);
+    if (!limit || !CheckCobIdCell(text, governingType).IsProblem())
+        return std::nullopt;
+    return limit->tail;
+}
+
 std::vector<CobIdCellProblem> FindCobIdCellProblems(const CobIdTables& tables, const CommSession& session)
 {
     std::vector<CobIdCellProblem> problems;
