@@ -176,18 +176,13 @@ private:
 std::string NodeObjectName(NodeObject object, int number)
 {
     switch (object) {
-    case NodeObject::Emcy:
-        return "EMCY";
-    case NodeObject::SdoRequest:
-        return "SDO request";
-    case NodeObject::SdoResponse:
-        return "SDO response";
     case NodeObject::Rpdo:
         return "RPDO" + std::to_string(number);
     case NodeObject::Tpdo:
         return "TPDO" + std::to_string(number);
+    default:
+        return FactOf(ServiceOf(object)).name;
     }
-    return "";
 }
 
 DeviceDescription ParseDeviceDescription(std::string_view text, const std::string& fileName, std::optional<int> node)
