@@ -64,7 +64,7 @@ private:
     static void Add(const ForwardingModel& model, int port, CanFrameId frame, std::uint64_t frames,
                     ReplaySummary& summary)
     {
-        summary.identifiers.push_back({port, frame, frames, model.RouteFrame(port, frame)});
+        summary.identifiers.push_back({port, frame, frames, model.RouteFrame(PortAt(port), frame)});
     }
     void AddLarge(const ForwardingModel& model, int port, ReplaySummary& summary) const
     {
@@ -94,14 +94,14 @@ void NoteFirst(std::uint64_t& first, std::uint64_t line)
 InterfacePorts::InterfacePorts(std::vector<std::pair<std::string, int>> named) : names_(std::move(named))
 {
     for (int port : {0, 1}) {
-        const char* name = PortInterfaceName(port);
+        const char* name = PortInterfaceName(PortAt(port));
         const bool given = std::any_of(names_.begin(), names_.end(), [&](const auto& n) { return n.first == name; });
         if (!given)
             names_.emplace_back(name, port);
     }
     for (int port : {0, 1}) {
         auto it = std::find_if(names_.begin(), names_.end(), [&](const auto& n) { return n.second == port; });
-        output_[static_cast<std::size_t>(port)] = it != names_.end() ? it->first : PortInterfaceName(port);
+        output_[static_cast<std::size_t>(port)] = it != names_.end() ? it->first : PortInterfaceName(PortAt(port));
     }
 }
 
@@ -233,7 +233,7 @@ ReplaySummary ReplayTrace(const ForwardingModel& model, const std::string& logPa
         const CanFrameId frame{line.frame.id, line.frame.extended};
         if (countIdentifiers)
             counter.Count(port, frame);
-        const Route route = model.RouteFrame(port, frame);
+        const Route route = model.RouteFrame(PortAt(port), frame);
         switch (route.outcome) {
         case RouteOutcome::NotReceived:
             ++summary.notReceived;
