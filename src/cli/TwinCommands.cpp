@@ -33,10 +33,8 @@ struct TwinOptions {
 // The port a name stands for ("can0", "can1"), or -1.
 int PortNamed(const std::string& name)
 {
-    for (int port : {0, 1})
-        if (name == PortInterfaceName(port))
-            return port;
-    return -1;
+    const auto port = PortOfInterfaceName(name);
+    return port ? static_cast<int>(PortIndex(*port)) : -1;
 }
 
 // can0=IFACE or can1=IFACE.

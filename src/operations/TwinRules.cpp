@@ -16,8 +16,8 @@ namespace {
 
 constexpr std::uint32_t kEff = kCanIdExtendedFlag;
 constexpr std::uint32_t kRtr = kCanIdRemoteFlag;
-constexpr std::uint32_t kEffIds = kMaxExtendedCobId; // every bit of a 29-bit identifier
-constexpr std::uint32_t kSffIds = kMaxStandardCobId; // every bit of an 11-bit identifier
+constexpr std::uint32_t kEffIds = kMaxExtendedId; // every bit of a 29-bit identifier
+constexpr std::uint32_t kSffIds = kMaxStandardId; // every bit of an 11-bit identifier
 constexpr int kEffBits = std::bit_width(kEffIds);
 constexpr int kSffBits = std::bit_width(kSffIds);
 
@@ -124,7 +124,7 @@ public:
 
     void Direction(int from)
     {
-        const bool takesExtended = model_.PortTakesExtended(from);
+        const bool takesExtended = model_.PortTakesExtended(PortAt(from));
         // The identifiers the model answers one by one: every 11-bit one, and
         // the 29-bit ones an entry lists. Every other 29-bit identifier gets
         // the answer of an unlisted one.
@@ -150,7 +150,7 @@ public:
                 answers.push_back(Ask(from, {id, true}));
             const bool listed = answers.front().route.entries > 0;
             if (listed && answers.front().route.Ambiguous())
-                out_.notes.push_back(DirectionName(from) + ": " + model_.RouteText(from, answers.front().frame, answers.front().route));
+                out_.notes.push_back(DirectionName(from) + ": " + model_.RouteText(PortAt(from), answers.front().frame, answers.front().route));
             const auto common = CommonTransform(answers);
             if (!listed && common && common->Identity()) {
                 unchanged.push_back(id);
@@ -181,7 +181,7 @@ public:
             unlistedPass = unlisted.route.Passed();
             if (unlistedPass && unlisted.route.Changes(unlisted.frame))
                 throw Error("The twin cannot pass every unlisted 29-bit identifier as " +
-                            model_.RouteText(from, unlisted.frame, unlisted.route));
+                            model_.RouteText(PortAt(from), unlisted.frame, unlisted.route));
         }
 
         if (unlistedPass) {
@@ -196,7 +196,7 @@ public:
     }
 
 private:
-    Answer Ask(int from, CanFrameId frame) const { return {frame, model_.RouteFrame(from, frame)}; }
+    Answer Ask(int from, CanFrameId frame) const { return {frame, model_.RouteFrame(PortAt(from), frame)}; }
 
     static std::string DirectionName(int from) { return from == 1 ? "CAN1 to CAN0" : "CAN0 to CAN1"; }
 
@@ -221,7 +221,7 @@ private:
         const auto [filterId, filterMask] = IdentifierFilter(id, standard, extended);
         std::string meaning;
         for (const Answer& a : answers)
-            meaning += (meaning.empty() ? "" : "; ") + model_.RouteText(from, a.frame, a.route);
+            meaning += (meaning.empty() ? "" : "; ") + model_.RouteText(PortAt(from), a.frame, a.route);
         out_.rules.push_back({Rule(from, filterId, filterMask, t), from, meaning, false});
         ++out_.counts[static_cast<std::size_t>(from)].listed;
     }

@@ -78,17 +78,17 @@ void ExpectTwinIsModel(const DecodedImage& image, std::uint32_t seed)
                 if ((!extended && id > 0x7FF) || id > 0x1FFFFFFF)
                     continue;
                 const CanFrameId frame{id, extended};
-                const Route route = model.RouteFrame(port, frame);
+                const Route route = model.RouteFrame(PortAt(port), frame);
                 for (bool remote : {false, true}) {
                     const auto sent = Sent(twin, port ? "c1" : "c0", CanId(frame, remote));
                     if (!route.Passed()) {
-                        ASSERT_TRUE(sent.empty()) << model.RouteText(port, frame, route);
+                        ASSERT_TRUE(sent.empty()) << model.RouteText(PortAt(port), frame, route);
                         continue;
                     }
-                    ASSERT_EQ(sent.size(), 1u) << model.RouteText(port, frame, route) << (remote ? " remote" : "");
+                    ASSERT_EQ(sent.size(), 1u) << model.RouteText(PortAt(port), frame, route) << (remote ? " remote" : "");
                     EXPECT_EQ(sent[0].first, port ? "c0" : "c1");
                     ASSERT_EQ(sent[0].second, CanId(route.leaves, remote))
-                        << model.RouteText(port, frame, route) << (remote ? " remote" : "");
+                        << model.RouteText(PortAt(port), frame, route) << (remote ? " remote" : "");
                 }
             }
 }
