@@ -301,29 +301,10 @@ std::optional<std::vector<std::pair<std::string, int>>> ParseInterfaceMap(const 
     return named;
 }
 
-// One warning per kind of line that was skipped, after the malformed lines
-// named one by one.
-void PrintSkippedKinds(const std::string& log, const TraceLineCounts& summary, const char* classicOnly)
+void PrintSkippedKinds(const std::string& log, const TraceLineCounts& counts, const char* classicOnly)
 {
-    if (summary.malformed > kListedMalformedLines)
-        std::cerr << log << ": " << Plural(summary.malformed - kListedMalformedLines, "more malformed line", "more malformed lines")
-                  << " skipped\n";
-    auto kind = [&](std::uint64_t count, std::uint64_t first, const char* one, const char* many,
-                    const std::string& detail, const char* why) {
-        if (count > 0)
-            std::cerr << log << ": " << Plural(count, one, many) << " skipped (" << detail << "the first at line "
-                      << first << ")" << why << "\n";
-    };
-    kind(summary.canFd, summary.firstCanFd, "CAN FD frame", "CAN FD frames", "", classicOnly);
-    kind(summary.canXl, summary.firstCanXl, "CAN XL frame", "CAN XL frames", "", classicOnly);
-    kind(summary.errorFrames, summary.firstErrorFrame, "error frame", "error frames", "", "");
-    kind(summary.dropNotes, summary.firstDropNote, "note of frames candump dropped", "notes of frames candump dropped",
-         "", ": the trace misses frames");
-    std::string names;
-    for (const std::string& name : summary.otherInterfaceNames)
-        names += name + ", ";
-    kind(summary.otherInterfaces, summary.firstOtherInterface, "frame of an interface on neither port",
-         "frames of interfaces on neither port", names, ": --map IFACE=can0|can1 says which port an interface is");
+    for (const std::string& note : SkippedLineNotes(log, counts, classicOnly, ": --map IFACE=can0|can1 says which port an interface is"))
+        std::cerr << note << "\n";
 }
 
 void AddTrafficCommands(CLI::App& app, Commands& commands)

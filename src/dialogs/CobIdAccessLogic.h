@@ -14,6 +14,7 @@
 // on its undo stack).
 
 #include "dialogs/CobIdLiveCheck.h"
+#include "dialogs/TrafficLogic.h"
 #include "documents/CobIdCarryOver.h"
 #include "documents/CobIdTables.h"
 #include "platform/UiServices.h"
@@ -244,6 +245,13 @@ public:
 
     const UiServices& Services() const { return services_; }
 
+    // ---- Check routing
+
+    // The inputs of its Traffic page, kept while the program runs; the bit
+    // rates are the project's, where its settings give them (not where the
+    // dip switch sets them: there the last one chosen stays).
+    TrafficInputs& TrafficPage();
+
 private:
     // Shows the recorded bad cell, if any, and turns to its tab.
     bool ReportBadCell();
@@ -253,6 +261,7 @@ private:
     UiServices services_;
     CobIdLiveCheck live_;
     CobIdTables shown_; // the tables as the showing left them
+    TrafficInputs traffic_;
 };
 
 } // namespace c2c

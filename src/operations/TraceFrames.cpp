@@ -102,6 +102,36 @@ void TraceLineCounts::CountOtherInterface(std::string_view name, std::uint64_t l
         otherInterfaceNames.emplace_back(name);
 }
 
+std::vector<std::string> SkippedLineNotes(const std::string& log, const TraceLineCounts& counts,
+                                          const char* classicOnly, const char* otherInterfaces)
+{
+    std::vector<std::string> notes;
+    auto plural = [](std::uint64_t count, const char* one, const char* many) {
+        return std::to_string(count) + " " + (count == 1 ? one : many);
+    };
+    if (counts.malformed > kListedMalformedLines)
+        notes.push_back(log + ": " +
+                        plural(counts.malformed - kListedMalformedLines, "more malformed line", "more malformed lines") +
+                        " skipped");
+    auto kind = [&](std::uint64_t count, std::uint64_t first, const char* one, const char* many,
+                    const std::string& detail, const char* why) {
+        if (count > 0)
+            notes.push_back(log + ": " + plural(count, one, many) + " skipped (" + detail + "the first at line " +
+                            std::to_string(first) + ")" + why);
+    };
+    kind(counts.canFd, counts.firstCanFd, "CAN FD frame", "CAN FD frames", "", classicOnly);
+    kind(counts.canXl, counts.firstCanXl, "CAN XL frame", "CAN XL frames", "", classicOnly);
+    kind(counts.errorFrames, counts.firstErrorFrame, "error frame", "error frames", "", "");
+    kind(counts.dropNotes, counts.firstDropNote, "note of frames candump dropped", "notes of frames candump dropped", "",
+         ": the trace misses frames");
+    std::string names;
+    for (const std::string& name : counts.otherInterfaceNames)
+        names += name + ", ";
+    kind(counts.otherInterfaces, counts.firstOtherInterface, "frame of an interface on neither port",
+         "frames of interfaces on neither port", names, otherInterfaces);
+    return notes;
+}
+
 bool ParseTraceTimestamp(std::string_view text, std::int64_t& nanoseconds) noexcept
 {
     // Nanoseconds of a 64-bit count reach the year 2262.

@@ -66,6 +66,14 @@ struct TraceLineCounts {
     void CountOtherInterface(std::string_view name, std::uint64_t line);
 };
 
+// One note per kind of line of trace `log` that was skipped, after the
+// malformed lines named one by one: "LOG: 1 CAN FD frame skipped (the first
+// at line 3)" and why; `classicOnly` ends the notes of CAN FD and CAN XL
+// frames (": only classic CAN frames are replayed"), `otherInterfaces` that
+// of interfaces on neither port (how to name their port).
+std::vector<std::string> SkippedLineNotes(const std::string& log, const TraceLineCounts& counts,
+                                          const char* classicOnly, const char* otherInterfaces);
+
 // One frame of a trace.
 struct TraceFrame {
     std::int64_t time = 0; // nanoseconds on the trace's clock
