@@ -99,14 +99,21 @@ public:
             }
             if (start >= before)
                 return;
-            Admit(start);
+            const std::uint64_t arrivedNow = Admit(start);
             if (waiting_.empty())
                 continue; // every frame ready then was lost
-            const std::uint64_t backlog = waitingForwarded_;
             const Pending frame = waiting_.top();
             waiting_.pop();
+            // Waiting: until `start`, those ready before it; from `start`
+            // on, all but the one that starts.
+            const std::uint64_t before = waitingForwarded_ - arrivedNow;
             if (frame.forwarded)
                 --waitingForwarded_;
+            const std::uint64_t backlog = std::max(before, waitingForwarded_);
+            if (backlog > figures_.maxBacklog) {
+                figures_.maxBacklog = backlog;
+                figures_.maxBacklogAt = start;
+            }
             Send(frame, start, backlog);
         }
     }
@@ -133,9 +140,11 @@ private:
     }
 
     // Every frame ready by `now` joins the arbitration; a forwarded one
-    // that finds the device's queue full is lost.
-    void Admit(std::int64_t now)
+    // that finds the device's queue full is lost. Returns how many forwarded
+    // frames joined that became ready at `now` itself.
+    std::uint64_t Admit(std::int64_t now)
     {
+        std::uint64_t arrivedNow = 0;
         while (!natives_.empty() && natives_.front().ready <= now) {
             waiting_.push(natives_.front());
             natives_.pop_front();
@@ -149,13 +158,11 @@ private:
             } else {
                 waiting_.push(frame);
                 ++waitingForwarded_;
+                arrivedNow += frame.ready == now ? 1 : 0;
             }
             forwarded_.pop_front();
         }
-        if (waitingForwarded_ > figures_.maxBacklog) {
-            figures_.maxBacklog = waitingForwarded_;
-            figures_.maxBacklogAt = now;
-        }
+        return arrivedNow;
     }
 
     void Send(const Pending& frame, std::int64_t start, std::uint64_t backlog)

@@ -16,8 +16,9 @@
 //   window of its start. Windows of `windowMs` follow one another from the
 //   earliest ready time of both lines.
 // - The device's backlog on a line is the forwarded frames ready there and
-//   not yet started. With a queue of N frames, a forwarded frame that finds
-//   N frames waiting is lost.
+//   not yet started (a frame that starts the moment it is ready never
+//   waits). With a queue of N frames, a forwarded frame that finds N frames
+//   waiting is lost.
 // Bus errors, retransmissions, error frames and bus-off are not modelled:
 // every frame is sent once, whole. docs/traffic.md says more.
 //
