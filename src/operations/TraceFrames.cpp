@@ -191,13 +191,15 @@ std::string TraceTimeText(std::int64_t nanoseconds)
 }
 
 CandumpFrameSource::CandumpFrameSource(std::string name, CandumpLineReader::Source source, const InterfacePorts& ports,
-                                       int onPort, MalformedLineReport report)
+                                       int onPort, MalformedLineReport report, std::size_t bufferSize)
     : name_(std::move(name)),
-      reader_([this, source = std::move(source)](char* buffer, std::size_t size) {
-          const std::size_t got = source(buffer, size);
-          bytes_ += got;
-          return got;
-      }),
+      reader_(
+          [this, source = std::move(source)](char* buffer, std::size_t size) {
+              const std::size_t got = source(buffer, size);
+              bytes_ += got;
+              return got;
+          },
+          bufferSize),
       ports_(ports),
       onPort_(onPort),
       report_(std::move(report))

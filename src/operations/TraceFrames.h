@@ -118,9 +118,9 @@ class CandumpFrameSource final : public FrameSource {
 public:
     // The frames of `source`, named `name` in messages. Each frame is on the
     // port of its interface (`ports`), or every frame on `onPort` when it is
-    // 0 or 1, whatever its interface.
+    // 0 or 1, whatever its interface. `bufferSize`: as CandumpLineReader's.
     CandumpFrameSource(std::string name, CandumpLineReader::Source source, const InterfacePorts& ports, int onPort,
-                       MalformedLineReport report);
+                       MalformedLineReport report, std::size_t bufferSize = 1 << 20);
     CandumpFrameSource(const CandumpFrameSource&) = delete;
     CandumpFrameSource& operator=(const CandumpFrameSource&) = delete;
     // The regular file `path`. Throws Error when it cannot be opened.

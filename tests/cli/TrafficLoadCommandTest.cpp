@@ -146,5 +146,27 @@ TEST_F(TrafficLoad, DipSwitchOutOfOrderAndRefusals)
     EXPECT_THAT(help.out, HasSubstr("Usage: drevanta-c2c-cli traffic"));
 }
 
+// The README's worked example: Line7 with a second of each line; the PLC's
+// RPDO1 crosses to a line whose master sends 0x201 too, until its row goes.
+TEST(TrafficLoadLine7, ConflictFoundAndRemovedByARowChange)
+{
+    TempDir dir;
+    const std::string project = dir / "Line7";
+    const std::string traces =
+        " " + Quote(C2C_TEST_DATA "/traces/line7-can0.log") + " " + Quote(C2C_TEST_DATA "/traces/line7-can1.log");
+    WriteProject(project, PargenXml({"5", "6", "0", "1", "0", "0", "0"}),
+                 CobIdXml({{"0x181", "0x1C1"}, {"0x201", ""}}, {{"0x1C1", "0x181"}}));
+    const CliResult found = RunCli("traffic " + Quote(project) + traces);
+    EXPECT_EQ(found.status, 1) << found.err;
+    EXPECT_THAT(found.out, HasSubstr("Conflicts: 1\n  0x201, RPDO1 to node 1, on CAN1: two producers: 50 native frames "
+                                     "and 100 forwarded from CAN0 (0x201 unchanged); first at 1700000000.000900\n"
+                                     "Result: 1 conflict\n"));
+    WriteProject(project, PargenXml({"5", "6", "0", "1", "0", "0", "0"}),
+                 CobIdXml({{"0x181", "0x1C1"}}, {{"0x1C1", "0x181"}}));
+    const CliResult removed = RunCli("traffic " + Quote(project) + traces);
+    EXPECT_EQ(removed.status, 0) << removed.out;
+    EXPECT_THAT(removed.out, HasSubstr("Conflicts: 0\nResult: no line passes 100 %, no frame is lost, no conflict\n"));
+}
+
 } // namespace
 } // namespace c2c

@@ -129,7 +129,7 @@ RoutingWindow::RoutingWindow(const CobIdTables& tables, const CommSession& forma
     direction_->setCurrentIndex(direction == kCan1ToCan0 ? 1 : 0);
     ShowDirection(direction_->currentIndex());
     identifier_->setFocus();
-    resize(sizeHint().expandedTo(QSize(960, 760)));
+    resize(QSize(900, 690).expandedTo(minimumSizeHint()));
     // Computed at the last showing: again, for the tables as they are now.
     if (trafficPage_->logic().inputs.computed) {
         tabs_->setCurrentWidget(trafficPage_);

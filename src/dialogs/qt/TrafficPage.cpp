@@ -124,12 +124,16 @@ TrafficPage::TrafficPage(const RoutingLogic& routing, TrafficInputs& inputs, Fil
 
     chart_ = Named(new QChartView, "LoadChart");
     chart_->setRenderHint(QPainter::Antialiasing);
-    chart_->setMinimumHeight(260);
+    chart_->setMinimumHeight(220);
     summary_ = Named(new QPlainTextEdit, "TrafficSummary");
     summary_->setReadOnly(true);
     summary_->setLineWrapMode(QPlainTextEdit::NoWrap);
     summary_->setMaximumHeight(8 * fontMetrics().lineSpacing());
+    summary_->setMinimumHeight(4 * fontMetrics().lineSpacing());
     conflictList_ = Named(new QListWidget, "Conflicts");
+    conflictList_->setWordWrap(true);
+    conflictList_->setMinimumHeight(3 * fontMetrics().lineSpacing());
+    conflictList_->setMaximumHeight(7 * fontMetrics().lineSpacing());
     auto* conflictsLabel =
         new QLabel(QStringLiteral("C&onflicts (a double click or Enter goes to the rows in the grid):"));
     conflictsLabel->setBuddy(conflictList_);
@@ -263,8 +267,10 @@ void TrafficPage::ShowOutcome()
     logic_.inputs.computed = outcome.report.has_value();
     if (outcome.report) {
         conflicts_ = logic_.Conflicts(*outcome.report);
-        for (const ConflictItem& item : conflicts_)
+        for (const ConflictItem& item : conflicts_) {
             conflictList_->addItem(Text(item.text));
+            conflictList_->item(conflictList_->count() - 1)->setToolTip(Text(item.text));
+        }
         ShowChart(*outcome.report);
     }
     emit computed();
@@ -275,12 +281,13 @@ void TrafficPage::ShowChart(const TrafficReport& report)
     auto* chart = new QChart;
     chart->setTitle(QStringLiteral("Load of each line per %1 ms window").arg(report.windowMs));
     chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(2, 2, 2, 2));
     auto* time = new QValueAxis;
     time->setTitleText(QStringLiteral("seconds from the first frame"));
     auto* load = new QValueAxis;
     load->setTitleText(QStringLiteral("load (%)"));
     auto* backlog = new QValueAxis;
-    backlog->setTitleText(QStringLiteral("frames waiting in the device"));
+    backlog->setTitleText(QStringLiteral("waiting frames"));
     chart->addAxis(time, Qt::AlignBottom);
     chart->addAxis(load, Qt::AlignLeft);
     chart->addAxis(backlog, Qt::AlignRight);
@@ -325,7 +332,14 @@ void TrafficPage::ShowChart(const TrafficReport& report)
     }
     time->setRange(0, span);
     load->setRange(0, top);
-    backlog->setRange(0, std::ceil(waiting * 1.2));
+    load->setTickCount(static_cast<int>(top / 20) + 1);
+    load->setLabelFormat(QStringLiteral("%d"));
+    // Whole frames on the backlog's axis: up to 5 one by one, else by fifths
+    // of a multiple of 5.
+    const double most = std::ceil(waiting * 1.2);
+    const double waitingTop = most <= 5 ? std::max(2.0, most) : std::ceil(most / 5) * 5;
+    backlog->setRange(0, waitingTop);
+    backlog->setTickCount(waitingTop <= 5 ? static_cast<int>(waitingTop) + 1 : 6);
     backlog->setLabelFormat(QStringLiteral("%d"));
 
     QChart* old = chart_->chart();
