@@ -134,18 +134,26 @@ unsigned FrameBitsOnWire(std::uint32_t id, bool extended, bool remote, std::uint
     for (unsigned i = 0; i < bytes; ++i)
         bits.Put(data[i], 8);
 
-    // The CRC over everything so far.
+    // The CRC over everything so far, and the stuffing of the whole bytes
+    // of it in the same pass (two chains of table look-ups that do not
+    // wait for each other).
     std::uint16_t crc = 0;
-    for (unsigned i = 0; i < bits.Size(); ++i)
-        crc = static_cast<std::uint16_t>(((crc << 8) ^ kCrcTable[((crc >> 7) ^ bits.Bytes()[i]) & 0xFF]) & kCrcMask);
+    unsigned stuffed = 0;
+    unsigned state = 0;
+    const unsigned whole = bits.Size();
+    for (unsigned i = 0; i < whole; ++i) {
+        const std::uint8_t byte = bits.Bytes()[i];
+        crc = static_cast<std::uint16_t>(((crc << 8) ^ kCrcTable[((crc >> 7) ^ byte) & 0xFF]) & kCrcMask);
+        const StuffStep step = kStuffTable[state][byte];
+        stuffed += step.stuffed;
+        state = step.next;
+    }
     for (unsigned i = bits.Pending(); i-- > 0;)
         crc = CrcBit(crc, bits.PendingBits() >> i & 1);
     bits.Put(crc, 15);
 
-    // The stuff bits from the start of frame through the CRC.
-    unsigned stuffed = 0;
-    unsigned state = 0;
-    for (unsigned i = 0; i < bits.Size(); ++i) {
+    // The stuffing of the rest, through the end of the CRC.
+    for (unsigned i = whole; i < bits.Size(); ++i) {
         const StuffStep step = kStuffTable[state][bits.Bytes()[i]];
         stuffed += step.stuffed;
         state = step.next;

@@ -99,6 +99,8 @@ public:
             }
             if (start >= before)
                 return;
+            if (waiting_.empty() && SendAlone(start))
+                continue;
             const std::uint64_t arrivedNow = Admit(start);
             if (waiting_.empty())
                 continue; // every frame ready then was lost
@@ -137,6 +139,30 @@ private:
         const std::int64_t native = natives_.empty() ? kNever : natives_.front().ready;
         const std::int64_t forwarded = forwarded_.empty() ? kNever : forwarded_.front().ready;
         return std::min(native, forwarded);
+    }
+
+    // With no frame waiting and one frame alone ready at `now`, it starts
+    // without arbitration (most frames, on a line that keeps up).
+    bool SendAlone(std::int64_t now)
+    {
+        auto readyAt = [now](const std::deque<Pending>& frames, std::size_t i) {
+            return frames.size() > i && frames[i].ready <= now;
+        };
+        const bool native = readyAt(natives_, 0), forwarded = readyAt(forwarded_, 0);
+        if (native == forwarded || readyAt(natives_, 1) || readyAt(forwarded_, 1))
+            return false;
+        std::deque<Pending>& from = native ? natives_ : forwarded_;
+        const Pending frame = from.front();
+        from.pop_front();
+        // A forwarded frame ready before `now` waited alone; the queue, empty,
+        // holds it.
+        const std::uint64_t backlog = frame.forwarded && frame.ready < now ? 1 : 0;
+        if (backlog > figures_.maxBacklog) {
+            figures_.maxBacklog = backlog;
+            figures_.maxBacklogAt = now;
+        }
+        Send(frame, now, backlog);
+        return true;
     }
 
     // Every frame ready by `now` joins the arbitration; a forwarded one

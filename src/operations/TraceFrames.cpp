@@ -136,33 +136,37 @@ bool ParseTraceTimestamp(std::string_view text, std::int64_t& nanoseconds) noexc
 {
     // Nanoseconds of a 64-bit count reach the year 2262.
     constexpr std::int64_t kMaxSeconds = 9000000000;
+    constexpr std::int64_t kScale[10] = {1000000000, 100000000, 10000000, 1000000, 100000, 10000, 1000, 100, 10, 1};
     if (text.size() < 3 || text.front() != '(' || text.back() != ')')
         return false;
-    std::size_t at = 1;
-    const std::size_t end = text.size() - 1;
+    const char* at = text.data() + 1;
+    const char* const end = text.data() + text.size() - 1;
+    // Once per frame of a trace: digits accumulated, one multiplication for
+    // the fraction.
     std::int64_t seconds = 0;
-    for (; at < end && IsDigit(text[at]); ++at) {
-        seconds = seconds * 10 + (text[at] - '0');
+    const char* const first = at;
+    for (; at < end && IsDigit(*at); ++at) {
+        seconds = seconds * 10 + (*at - '0');
         if (seconds > kMaxSeconds)
             return false;
     }
-    if (at == 1)
+    if (at == first)
         return false;
     std::int64_t fraction = 0;
-    std::int64_t scale = 1000000000;
+    int digits = 0;
     if (at < end) {
-        if (text[at] != '.')
+        if (*at != '.')
             return false;
         for (++at; at < end; ++at) {
-            if (!IsDigit(text[at]))
+            if (!IsDigit(*at))
                 return false;
-            if (scale > 1) {
-                scale /= 10;
-                fraction += (text[at] - '0') * scale;
+            if (digits < 9) {
+                fraction = fraction * 10 + (*at - '0');
+                ++digits;
             }
         }
     }
-    nanoseconds = seconds * 1000000000 + fraction;
+    nanoseconds = seconds * 1000000000 + fraction * kScale[digits];
     return true;
 }
 
