@@ -225,11 +225,12 @@ int RunTraffic(const TrafficOptions& options)
         }
     }
     const TrafficReport report = AnalyseTraffic(*model, settings, frames, outputs);
+    // The picture first: a failure leaves the traces where they were too.
+    if (!options.plot.empty())
+        WriteFileAtomically(options.plot, LoadPlotSvg(report));
     for (auto& file : files)
         if (file)
             file->Install();
-    if (!options.plot.empty())
-        WriteFileAtomically(options.plot, LoadPlotSvg(report));
 
     for (const auto& source : sources)
         PrintSkippedKinds(source->Name(), source->Counts(), ": only classic CAN frames are sent on these lines");
@@ -315,11 +316,12 @@ void AddTrafficLoadCommand(CLI::App& app, Commands& commands)
         "the windows over 70 % and 100 %, the device's largest backlog, the largest added delay and the\n"
         "frames lost to a full --queue; then the identifier conflicts (two producers of one identifier,\n"
         "identifiers made one, SYNC/TIME/NMT/heartbeat from both sides, LSS crossing, SDO requests whose\n"
-        "response cannot come back). Exit status 1 when a window passes 100 %, a frame is lost or a\n"
-        "conflict is found. JSON: window_ms, lines [{port, bitrate_kbps, frames_native, frames_forwarded,\n"
-        "bits, load_mean, load_peak, peak_window_start, windows_over_70, windows_over_100, max_backlog,\n"
-        "max_delay_forwarded_us, max_delay_native_us, lost, ...}], conflicts [{kind, line, id, extended,\n"
-        "native, forwarded, first_seen, sources, text, ...}]. docs/traffic.md describes the model.");
+        "response cannot come back). Exit status 1 when a window passes 100 %, a frame is lost, a conflict\n"
+        "is found or no frame was read. JSON: window_ms, lines [{port, bitrate_kbps, frames_native,\n"
+        "frames_forwarded, bits, load_mean, load_peak, peak_window_start, windows_over_70,\n"
+        "windows_over_100, max_backlog, max_delay_forwarded_us, max_delay_native_us, lost, ...}],\n"
+        "conflicts [{kind, line, id, extended, native, forwarded, first_seen, sources, text, ...}].\n"
+        "docs/traffic.md describes the model.");
     commands.push_back({traffic, [options] { return Reporting([&] { return RunTraffic(*options); }); }});
 }
 

@@ -124,10 +124,12 @@ struct TrafficReport {
 
     bool Overloaded(int line) const { return lines[line == 1 ? 1 : 0].windowsOver100 > 0; }
     bool Lost(int line) const { return lines[line == 1 ? 1 : 0].lost > 0; }
-    // No window over 100 %, no frame lost, no conflict.
+    // Frames read, and no window over 100 %, no frame lost, no conflict.
+    // Without a frame nothing was shown (every line skipped, or the wrong
+    // interface names), which is no answer.
     bool Fits() const
     {
-        return !Overloaded(0) && !Overloaded(1) && !Lost(0) && !Lost(1) && conflicts.empty();
+        return frames > 0 && !Overloaded(0) && !Overloaded(1) && !Lost(0) && !Lost(1) && conflicts.empty();
     }
 };
 

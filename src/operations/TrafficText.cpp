@@ -99,6 +99,8 @@ std::string VerdictText(const TrafficReport& report)
     }
     if (!report.conflicts.empty())
         part(Plural(report.conflicts.size(), "conflict", "conflicts"));
+    if (report.frames == 0)
+        part("the traces hold no frame of either line");
     return "Result: " + (parts.empty() ? std::string("no line passes 100 %, no frame is lost, no conflict") : parts);
 }
 

@@ -25,8 +25,9 @@ std::vector<std::string> LineSummaryLines(const TrafficReport& report, int line,
 // Traces with frames out of time order, one line each.
 std::vector<std::string> TraceOrderLines(const TrafficReport& report);
 
-// "Result: CAN1 passes 100 % in 3 windows; 1 conflict" or "Result: no line
-// passes 100 %, no frame is lost, no conflict".
+// "Result: CAN1 passes 100 % in 3 windows; 1 conflict", "Result: the traces
+// hold no frame of either line" or "Result: no line passes 100 %, no frame
+// is lost, no conflict".
 std::string VerdictText(const TrafficReport& report);
 
 // Both lines' load per window over time, the 70 % and 100 % marks and each

@@ -115,6 +115,13 @@ TEST_F(TrafficLoad, DipSwitchOutOfOrderAndRefusals)
     EXPECT_THAT(unsorted.err, HasSubstr("Warning: " + (dir / "unsorted.log") +
                                         ": 1 frame out of time order (the first at line 2: 1.000000 after 2.000000)"));
 
+    // Frames of no port: no answer, and not a success.
+    WriteText(dir / "vcan.log", "(1.0) vcan0 181#01\n");
+    const CliResult none = RunCli("traffic " + Quote(project) + " " + Quote(dir / "vcan.log"));
+    EXPECT_EQ(none.status, 1);
+    EXPECT_THAT(none.out, HasSubstr("Result: the traces hold no frame of either line\n"));
+    EXPECT_THAT(none.err, HasSubstr("1 frame of an interface on neither port skipped (vcan0, the first at line 1)"));
+
     const std::string p = Quote(project);
     const struct {
         std::string arguments;
