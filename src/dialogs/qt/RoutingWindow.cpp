@@ -137,7 +137,12 @@ RoutingWindow::RoutingWindow(const CobIdTables& tables, const CommSession& forma
     }
 }
 
-RoutingWindow::~RoutingWindow() = default;
+RoutingWindow::~RoutingWindow()
+{
+    // Before the routing and the inputs it reads go: a computation still
+    // running is stopped and waited for.
+    delete trafficPage_;
+}
 
 void RoutingWindow::ShowDirection(int direction)
 {

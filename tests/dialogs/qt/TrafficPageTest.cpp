@@ -28,6 +28,8 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <memory>
+
 using namespace c2c;
 
 namespace {
@@ -98,6 +100,27 @@ private slots:
         }
         QVERIFY(names.contains("70 %") && names.contains("100 %") && names.contains("CAN1, 1000 kbit/s: backlog"));
         QCOMPARE(can0, (QList<QPointF>{{0, 5}, {0.001, 5}}));
+    }
+
+    // The window closed in the middle: the computation stops before what it
+    // reads goes (the sanitizer suite would see a use after free).
+    void closingWhileComputingStopsIt()
+    {
+        c2c::testing::TempDir dir;
+        std::string trace;
+        for (int i = 0; i < 200000; ++i)
+            trace += "(1." + std::to_string(100000 + i % 900000) + ") can0 181#0102030405060708\n";
+        c2c::testing::WriteText(dir / "long.log", trace);
+        CobIdTables tables;
+        tables.can0ToCan1 = {{"0x181", "", ""}};
+        auto window = std::make_unique<RoutingWindow>(tables, CommSession{0, 0, true}, kCan0ToCan1);
+        TrafficPage& page = window->traffic();
+        SetTrace(page, 0, dir / "long.log", TraceLine::Can0);
+        SetRate(page, 0, 125);
+        SetRate(page, 1, 125);
+        page.Compute();
+        QVERIFY(page.Running());
+        window.reset();
     }
 
     void conflictLeadsToItsRowAndTheChangedRowRemovesIt()
