@@ -21,11 +21,12 @@ namespace c2c::cli {
 
 namespace {
 
-const std::vector<std::string> kPortNames = {"can0", "can1"};
+const std::vector<std::string> kPortNames = {PortInterfaceName(CanPort::Can0), PortInterfaceName(CanPort::Can1)};
 
-int PortNumber(const std::string& name)
+// A name the options' checks let through: "can0" or "can1".
+CanPort PortNamed(const std::string& name)
 {
-    return name == "can1" ? 1 : 0;
+    return PortOfInterfaceName(name).value_or(CanPort::Can0);
 }
 
 const char* OutcomeName(RouteOutcome outcome)
@@ -42,7 +43,7 @@ const char* OutcomeName(RouteOutcome outcome)
 }
 
 // {"from":"can0","id":385,"outcome":"passed","new_id":449,"reason":"...",...}
-std::string RouteJson(const ForwardingModel& model, int port, const CanFrameId& frame, const Route& route,
+std::string RouteJson(const ForwardingModel& model, CanPort port, const CanFrameId& frame, const Route& route,
                       const std::string& extra = "")
 {
     std::string text = std::string("{\"from\":\"") + PortInterfaceName(port) + "\",\"id\":" + std::to_string(frame.id) +
@@ -62,12 +63,7 @@ const CLI::Validator& CanIdentifier()
 {
     static const CLI::Validator validator(
         [](std::string& value) {
-            const auto number = TryParseInteger(value);
-            if (!number)
-                return QuotedValue(value) + " is not a valid integer value";
-            if (*number < 0 || static_cast<std::uint32_t>(*number) > kMaxExtendedCobId)
-                return QuotedValue(value) + " is no CAN identifier (0 to 0x1FFFFFFF)";
-            return std::string();
+            return CanIdentifierProblem(value).value_or(std::string());
         },
         "");
     return validator;
@@ -88,11 +84,10 @@ int RunRoute(const RouteOptions& options)
     const DecodedImage image = LoadForwardingImage(options.source);
     PrintImageWarnings(image);
     const auto model = std::make_unique<ForwardingModel>(image);
-    const int port = PortNumber(options.from);
+    const CanPort port = PortNamed(options.from);
     std::string json = "[";
     for (const std::string& text : options.ids) {
-        const auto id = static_cast<std::uint32_t>(ParseInteger(text));
-        const CanFrameId frame{id, options.extended || id > kMaxStandardCobId};
+        const CanFrameId frame = AskedFrame(*ParseCanIdentifier(text), options.extended);
         const Route route = model->RouteFrame(port, frame);
         if (options.json)
             json += (json.size() > 1 ? ",\n " : "") + RouteJson(*model, port, frame, route);
@@ -164,7 +159,7 @@ void PrintSummaryText(const ForwardingModel& model, const ReplaySummary& s, bool
         return;
     out << "Per identifier:\n";
     for (const IdentifierCount& c : s.identifiers)
-        out << "  " << PortInterfaceName(c.port) << " " << model.RouteText(c.port, c.frame, c.route) << ": "
+        out << "  " << PortInterfaceName(PortAt(c.port)) << " " << model.RouteText(PortAt(c.port), c.frame, c.route) << ": "
             << Plural(c.frames, "frame", "frames") << "\n";
     if (s.uncountedFrames > 0)
         out << "  and " << Plural(s.uncountedFrames, "frame", "frames") << " of further identifiers, not counted one by one\n";
@@ -185,7 +180,7 @@ void PrintSummaryJson(const ForwardingModel& model, const ReplaySummary& s, bool
         out << ",\n \"identifiers\": [";
         for (std::size_t i = 0; i < s.identifiers.size(); ++i) {
             const IdentifierCount& c = s.identifiers[i];
-            out << (i ? ",\n  " : "") << RouteJson(model, c.port, c.frame, c.route, ",\"frames\":" + std::to_string(c.frames));
+            out << (i ? ",\n  " : "") << RouteJson(model, PortAt(c.port), c.frame, c.route, ",\"frames\":" + std::to_string(c.frames));
         }
         out << "],\n \"uncounted_frames\": " << s.uncountedFrames;
     }
@@ -260,7 +255,7 @@ const CLI::Validator& InterfaceMapping()
             const std::size_t equals = value.rfind('=');
             if (equals == 0 || equals == std::string::npos ||
                 value.find_first_of(" \t") != std::string::npos ||
-                (value.substr(equals + 1) != "can0" && value.substr(equals + 1) != "can1"))
+                !PortOfInterfaceName(value.substr(equals + 1)))
                 return "takes IFACE=can0 or IFACE=can1, not " + QuotedValue(value);
             return std::string();
         },
@@ -296,7 +291,7 @@ std::optional<std::vector<std::pair<std::string, int>>> ParseInterfaceMap(const 
                 std::cerr << "--map: " << QuotedValue(name) << " is mapped twice\n";
                 return std::nullopt;
             }
-        named.emplace_back(name, PortNumber(mapping.substr(equals + 1)));
+        named.emplace_back(name, static_cast<int>(PortIndex(PortNamed(mapping.substr(equals + 1)))));
     }
     return named;
 }

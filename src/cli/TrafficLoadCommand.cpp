@@ -71,7 +71,7 @@ void PrintJson(const TrafficReport& report, const std::array<std::string, 2>& ra
         << ", \"frames\": " << report.frames << ", \"fits\": " << Bool(report.Fits()) << ",\n \"lines\": [";
     for (int line : {0, 1}) {
         const LineFigures& f = report.lines[static_cast<std::size_t>(line)];
-        out << (line ? ",\n  " : "") << "{\"port\": \"" << PortInterfaceName(line) << "\", \"bitrate_kbps\": "
+        out << (line ? ",\n  " : "") << "{\"port\": \"" << PortInterfaceName(PortAt(line)) << "\", \"bitrate_kbps\": "
             << f.bitRateKbps << ", \"bitrate_from\": \"" << rateFrom[static_cast<std::size_t>(line)]
             << "\", \"frames_native\": " << f.framesNative << ", \"frames_forwarded\": " << f.framesForwarded
             << ", \"bits\": " << f.bits << ", \"load_mean\": " << Fixed(f.loadMean)
@@ -90,8 +90,8 @@ void PrintJson(const TrafficReport& report, const std::array<std::string, 2>& ra
     for (std::size_t i = 0; i < report.conflicts.size(); ++i) {
         const TrafficConflict& c = report.conflicts[i];
         out << (i ? ",\n  " : "") << "{\"kind\": \"" << ConflictKindKey(c.kind) << "\", \"line\": \""
-            << PortInterfaceName(c.line) << "\", " << FrameJson(c.id) << ", \"native\": " << c.native
-            << ", \"forwarded\": " << c.forwarded << ", \"from\": \"" << PortInterfaceName(1 - c.line)
+            << PortInterfaceName(PortAt(c.line)) << "\", " << FrameJson(c.id) << ", \"native\": " << c.native
+            << ", \"forwarded\": " << c.forwarded << ", \"from\": \"" << PortInterfaceName(PortAt(1 - c.line))
             << "\", \"first_seen\": " << TraceTimeText(c.firstSeen) << ", \"sources\": [";
         for (std::size_t s = 0; s < c.sources.size(); ++s)
             out << (s ? ", " : "") << "{" << FrameJson(c.sources[s].original) << ", \"frames\": " << c.sources[s].frames

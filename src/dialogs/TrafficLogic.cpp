@@ -58,7 +58,7 @@ std::string TrafficLogic::Problem() const
         return "Load a trace recorded on a line without the device.";
     for (int port : {0, 1})
         if (!inputs.bitRates[static_cast<std::size_t>(port)])
-            return "Choose the bit rate of " + CanPortName(port) + ": the dip switch sets it.";
+            return std::string("Choose the bit rate of ") + PortName(PortAt(port)) + ": the dip switch sets it.";
     return "";
 }
 
@@ -142,7 +142,7 @@ std::vector<std::string> TrafficLogic::SummaryLines(const TrafficOutcome& outcom
         return {outcome.cancelled ? "Stopped." : outcome.error};
     std::vector<std::string> lines;
     for (int line : {0, 1})
-        for (std::string& text : LineSummaryLines(*outcome.report, line, PortInterfaceName(line)))
+        for (std::string& text : LineSummaryLines(*outcome.report, line, PortInterfaceName(PortAt(line))))
             lines.push_back(std::move(text));
     lines.insert(lines.end(), outcome.notes.begin(), outcome.notes.end());
     lines.push_back(VerdictText(*outcome.report));
@@ -163,9 +163,9 @@ std::vector<ConflictItem> TrafficLogic::Conflicts(const TrafficReport& report) c
         };
         // The frames came from the other line through its table.
         for (const ConflictSource& source : c.sources)
-            add(DirectionFrom(1 - c.line), source.original);
+            add(DirectionFrom(PortAt(1 - c.line)), source.original);
         if (c.counterpart)
-            add(DirectionFrom(c.line), *c.counterpart);
+            add(DirectionFrom(PortAt(c.line)), *c.counterpart);
         std::string rows;
         for (const GridRow& r : item.rows)
             rows += (rows.empty() ? "" : ", ") + std::string("N\u00B0 ") + std::to_string(r.row) + " of " +

@@ -424,7 +424,7 @@ TrafficReport AnalyseTraffic(const ForwardingModel& model, const TrafficSettings
         buses[static_cast<std::size_t>(f.port)].AddNative(native);
 
         const CanFrameId id{f.id, f.extended};
-        const Route route = model.RouteFrame(f.port, id);
+        const Route route = model.RouteFrame(PortAt(f.port), id);
         const std::int64_t forwardedAt = f.time + settings.latencyNs;
         if (route.Passed()) {
             Pending copy = native;

@@ -28,14 +28,14 @@ bool IsDigit(char c)
 InterfacePorts::InterfacePorts(std::vector<std::pair<std::string, int>> named) : names_(std::move(named))
 {
     for (int port : {0, 1}) {
-        const char* name = PortInterfaceName(port);
+        const char* name = PortInterfaceName(PortAt(port));
         const bool given = std::any_of(names_.begin(), names_.end(), [&](const auto& n) { return n.first == name; });
         if (!given)
             names_.emplace_back(name, port);
     }
     for (int port : {0, 1}) {
         auto it = std::find_if(names_.begin(), names_.end(), [&](const auto& n) { return n.second == port; });
-        output_[static_cast<std::size_t>(port)] = it != names_.end() ? it->first : PortInterfaceName(port);
+        output_[static_cast<std::size_t>(port)] = it != names_.end() ? it->first : PortInterfaceName(PortAt(port));
     }
 }
 

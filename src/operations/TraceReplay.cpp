@@ -64,7 +64,7 @@ private:
     static void Add(const ForwardingModel& model, int port, CanFrameId frame, std::uint64_t frames,
                     ReplaySummary& summary)
     {
-        summary.identifiers.push_back({port, frame, frames, model.RouteFrame(port, frame)});
+        summary.identifiers.push_back({port, frame, frames, model.RouteFrame(PortAt(port), frame)});
     }
     void AddLarge(const ForwardingModel& model, int port, ReplaySummary& summary) const
     {
@@ -162,7 +162,7 @@ ReplaySummary ReplayTrace(const ForwardingModel& model, const std::string& logPa
         const CanFrameId frame{line.frame.id, line.frame.extended};
         if (countIdentifiers)
             counter.Count(port, frame);
-        const Route route = model.RouteFrame(port, frame);
+        const Route route = model.RouteFrame(PortAt(port), frame);
         switch (route.outcome) {
         case RouteOutcome::NotReceived:
             ++summary.notReceived;

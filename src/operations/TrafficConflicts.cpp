@@ -1,6 +1,6 @@
 #include "operations/TrafficConflicts.h"
 
-#include "documents/CobIdRules.h" // CanPortName
+#include "documents/CanFrame.h"
 #include "operations/CanOpenIdentifiers.h"
 
 #include <algorithm>
@@ -21,7 +21,7 @@ std::string Plural(std::uint64_t count, const char* one, const char* many)
 std::string Head(const CanFrameId& id, int line)
 {
     const std::string service = CanOpenText(ClassifyCanOpen(id.id, id.extended));
-    return FrameIdText(id) + (service.empty() ? "" : ", " + service) + ", on " + CanPortName(line) + ": ";
+    return FrameIdText(id) + (service.empty() ? "" : ", " + service) + ", on " + PortName(PortAt(line)) + ": ";
 }
 
 // What the device makes of an identifier: "0x080 unchanged", "TPDO1 node 5
@@ -49,12 +49,12 @@ std::string SourcesText(const TrafficConflict& c)
 std::string ProducersText(const TrafficConflict& c, const std::string& what)
 {
     return Head(c.id, c.line) + what + ": " + Plural(c.native, "native frame", "native frames") + " and " +
-           std::to_string(c.forwarded) + " forwarded from " + CanPortName(1 - c.line) + " (" + SourcesText(c) + ")";
+           std::to_string(c.forwarded) + " forwarded from " + PortName(PortAt(1 - c.line)) + " (" + SourcesText(c) + ")";
 }
 
 std::string Describe(const TrafficConflict& c, std::uint64_t sourceCount)
 {
-    const std::string from = CanPortName(1 - c.line);
+    const std::string from = PortName(PortAt(1 - c.line));
     switch (c.kind) {
     case ConflictKind::TwoProducers:
         return ProducersText(c, "two producers");
@@ -156,7 +156,7 @@ ConflictFinder::WireEntry* ConflictFinder::Wire(int line, const CanFrameId& id)
 {
     const auto l = static_cast<std::size_t>(line);
     if (!id.extended)
-        return &standard_[l][id.id & kMaxStandardCobId];
+        return &standard_[l][id.id & kMaxStandardId];
     auto& map = extended_[l];
     auto it = map.find(id.id);
     if (it != map.end())
@@ -179,7 +179,7 @@ void ConflictFinder::Note(int port, const CanFrameId& frame, bool remote, std::i
         return;
     const int line = 1 - port;
     if (!frame.extended) {
-        PassedEntry& passed = passed_[static_cast<std::size_t>(port)][frame.id & kMaxStandardCobId];
+        PassedEntry& passed = passed_[static_cast<std::size_t>(port)][frame.id & kMaxStandardId];
         if (passed.frames++ == 0) {
             passed.first = forwardedAt;
             passed.leaves = route.leaves;
@@ -267,12 +267,12 @@ void ConflictFinder::CollectPassed(int port, std::vector<TrafficConflict>& out) 
         // Response: the request must come from this line to reach node m.
         const CanFrameId counterpart{p.leaves.id - base + otherBase, false};
         const CanFrameId wanted{id - base + otherBase, false};
-        const Route back = model_.RouteFrame(line, counterpart);
+        const Route back = model_.RouteFrame(PortAt(line), counterpart);
         if (back.Passed() && back.leaves == wanted)
             continue;
         c.kind = request ? ConflictKind::SdoResponseBlocked : ConflictKind::SdoRequestBlocked;
         c.counterpart = counterpart;
-        c.counterpartRoute = model_.RouteText(line, counterpart, back);
+        c.counterpartRoute = model_.RouteText(PortAt(line), counterpart, back);
         c.text = Describe(c, 1);
         out.push_back(std::move(c));
     }

@@ -1,6 +1,6 @@
 #include "operations/TrafficText.h"
 
-#include "documents/CobIdRules.h" // CanPortName
+#include "documents/CanFrame.h"
 
 #include <algorithm>
 #include <cmath>
@@ -50,11 +50,11 @@ std::string MillisecondsText(std::int64_t nanoseconds)
 std::vector<std::string> LineSummaryLines(const TrafficReport& report, int line, const std::string& interface)
 {
     const LineFigures& f = report.lines[line == 1 ? 1 : 0];
-    const std::string name = CanPortName(line);
+    const std::string name = PortName(PortAt(line));
     std::vector<std::string> lines;
     lines.push_back(name + " (" + interface + "), " + std::to_string(f.bitRateKbps) + " kbit/s: " +
                     Plural(f.framesNative, "native frame", "native frames") + ", " + std::to_string(f.framesForwarded) +
-                    " forwarded from " + CanPortName(1 - line) + "; " + Plural(f.bits, "bit", "bits"));
+                    " forwarded from " + PortName(PortAt(1 - line)) + "; " + Plural(f.bits, "bit", "bits"));
     lines.push_back("  load: mean " + PercentText(f.loadMean) + ", peak " + PercentText(f.loadPeak) +
                     (f.bits > 0 ? " in the " + std::to_string(report.windowMs) + " ms window from " +
                                       TraceTimeText(f.peakWindowStart)
@@ -93,9 +93,9 @@ std::string VerdictText(const TrafficReport& report)
     for (int line : {0, 1}) {
         const LineFigures& f = report.lines[static_cast<std::size_t>(line)];
         if (f.windowsOver100 > 0)
-            part(CanPortName(line) + " passes 100 % in " + Plural(f.windowsOver100, "window", "windows"));
+            part(std::string(PortName(PortAt(line))) + " passes 100 % in " + Plural(f.windowsOver100, "window", "windows"));
         if (f.lost > 0)
-            part(Plural(f.lost, "frame", "frames") + " lost on " + CanPortName(line));
+            part(Plural(f.lost, "frame", "frames") + " lost on " + PortName(PortAt(line)));
     }
     if (!report.conflicts.empty())
         part(Plural(report.conflicts.size(), "conflict", "conflicts"));
@@ -177,7 +177,7 @@ std::string LoadPlotSvg(const TrafficReport& report)
         const double legendX = kLeft + line * 280.0;
         svg += std::string("<line x1=\"") + num(legendX) + "\" y1=\"40\" x2=\"" + num(legendX + 24) +
                "\" y2=\"40\" stroke=\"" + kLineColours[line] + "\" stroke-width=\"3\"/>\n<text x=\"" +
-               num(legendX + 30) + "\" y=\"44\">" + CanPortName(line) + ", " + std::to_string(f.bitRateKbps) +
+               num(legendX + 30) + "\" y=\"44\">" + PortName(PortAt(line)) + ", " + std::to_string(f.bitRateKbps) +
                " kbit/s, mean " + PercentText(f.loadMean) + "</text>\n";
     }
     return svg + "</svg>\n";
