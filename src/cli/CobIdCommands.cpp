@@ -25,6 +25,7 @@ struct ExportOptions {
 struct ImportOptions {
     std::string projectDir;
     std::string file;
+    bool quiet = false;
 };
 
 std::size_t FilledRows(const CobIdTable& table)
@@ -53,9 +54,13 @@ int RunImport(const ImportOptions& options)
                   << (reading.problems.size() == 1 ? " line is" : " lines are") << " not right.\n";
         return kExitFailed;
     }
+    // As Set CobID Access carries over stored rows: said as it says it.
+    if (reading.carryOver.Any())
+        std::cerr << CobIdCarryOverText(reading.carryOver, CarryOverTime::Now, options.file) << "\n";
     auto rows = [](std::size_t count) { return std::to_string(count) + (count == 1 ? " row" : " rows"); };
-    std::cout << "Imported " << rows(FilledRows(reading.tables.can0ToCan1)) << " of " << kCobIdTableNames[0] << " and "
-              << rows(FilledRows(reading.tables.can1ToCan0)) << " of " << kCobIdTableNames[1] << ".\n";
+    if (!options.quiet)
+        std::cout << "Imported " << rows(FilledRows(reading.tables.can0ToCan1)) << " of " << kCobIdTableNames[0]
+                  << " and " << rows(FilledRows(reading.tables.can1ToCan0)) << " of " << kCobIdTableNames[1] << ".\n";
     return kExitSuccess;
 }
 
@@ -67,6 +72,7 @@ const std::vector<std::string> kDirections(kCobIdCsvDirections.begin(), kCobIdCs
 struct AddOptions {
     std::string projectDir;
     bool dryRun = false;
+    bool quiet = false;
     std::string node, on, as, services, dcf; // node
     std::string range, id, direction, to;    // range, id
     std::string network, from;               // network
@@ -154,6 +160,10 @@ int RunAdd(const AddOptions& options, const CobIdRule& rule)
         std::cerr << *addition.refusal << ". Nothing was added.\n";
         return kExitFailed;
     }
+    if (addition.carriedOver.Any())
+        std::cerr << CobIdCarryOverText(addition.carriedOver, CarryOverTime::Now) << "\n";
+    if (options.quiet)
+        return kExitSuccess;
     for (const std::string& line : CobIdAdditionLines(addition))
         std::cout << line << "\n";
     if (options.dryRun)
@@ -175,9 +185,13 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
                 "nothing written) when an original identifier has a row in its table already, when one does\n"
                 "not fit the frame format of its port, when a new identifier is asked while Positive\n"
                 "Implementation is clear (listed identifiers are then blocked; adding rows that block them\n"
-                "is allowed), or when the table has no room. Saved as the OK of Set CobID Access saves.");
-    auto dryRun = [&options](CLI::App* kind) {
+                "is allowed), or when the table has no room. Rows stored beyond the tables' last row (N\u00B0\n"
+                "1999 while a port runs CAN 2.0B) are first moved into the first empty rows, as Set CobID\n"
+                "Access moves them, and named on standard error; when they do not fit, nothing is added.\n"
+                "Saved as the OK of Set CobID Access saves.");
+    auto kindFlags = [&options](CLI::App* kind) {
         kind->add_flag("--dry-run", options->dryRun, "List the rows that would be added; write nothing");
+        AddQuietFlag(*kind, options->quiet, "Print nothing on success: no list of the rows");
     };
     auto run = [options](std::function<CobIdRule()> rule) {
         return [options, rule] { return Reporting([&] { return RunAdd(*options, rule()); }); };
@@ -203,7 +217,7 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
         ->option_text("FILE")
         ->check(NonEmpty())
         ->excludes(services);
-    dryRun(node);
+    kindFlags(node);
     node->footer("Sent by the node, from its port to the other, N -> M:\n" + NodeServiceListText(true, "N") +
                  ".\nAddressed to it, from the other port to its own, M -> N:\n" + NodeServiceListText(false, "M") +
                  ".\n"
@@ -233,7 +247,7 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
     range->add_option("--to", options->to, "The new identifier of FIRST; the others follow (by default unchanged)")
         ->option_text("NEW_FIRST")
         ->check(IdentifierText());
-    dryRun(range);
+    kindFlags(range);
     commands.push_back({range, run([options] {
                             const auto bounds = *ParseIdentifierRange(options->range);
                             RangeRule rule{DirectionOf(options->direction), bounds.first, bounds.second, std::nullopt};
@@ -251,7 +265,7 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
     id->add_option("--to", options->to, "The new identifier (by default unchanged)")
         ->option_text("MOD")
         ->check(IdentifierText());
-    dryRun(id);
+    kindFlags(id);
     commands.push_back(
         {id, run([options] {
              IdentifierRule rule{DirectionOf(options->direction), *ParseCanIdentifier(options->id), std::nullopt};
@@ -269,7 +283,7 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
         ->option_text("can0|can1")
         ->required()
         ->check(CLI::IsMember(kPorts));
-    dryRun(network);
+    kindFlags(network);
     commands.push_back({network, run([options] {
                             NetworkRule rule = *NetworkServices(options->network);
                             rule.fromPort = PortOf(options->from);
@@ -303,9 +317,13 @@ void AddCobIdCommands(CLI::App& app, Commands& commands)
     CLI::App* in = cobid->add_subcommand("import", "Replace both tables with those of a CSV file");
     in->add_option("PROJECT_DIR", imported->projectDir, "The project's folder")->required()->check(NonEmpty());
     in->add_option("FILE", imported->file, "The CSV file to read")->required()->check(NonEmpty());
+    AddQuietFlag(*in, imported->quiet);
     in->footer("Rows not in the file become empty. Every line is checked as Set CobID Access checks the\n"
                "cells, for the project's current frame formats; every bad line is reported as\n"
-               "FILE:LINE: reason, and then nothing is written. Saved as the window's OK saves.");
+               "FILE:LINE: reason, and then nothing is written. Rows beyond the tables' last row (N\u00B0 2000\n"
+               "to 2047 while a port runs CAN 2.0B) are moved into the first empty rows, as Set CobID Access\n"
+               "moves stored rows, and named on standard error; one that finds no empty row is a bad line.\n"
+               "Saved as the window's OK saves. Says how many rows were imported (nothing with --quiet).");
     commands.push_back({in, [imported] { return Reporting([&] { return RunImport(*imported); }); }});
 
     AddAddCommand(*cobid, commands);

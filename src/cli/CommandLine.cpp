@@ -96,6 +96,11 @@ int Reporting(const std::function<int()>& work)
     }
 }
 
+CLI::Option* AddQuietFlag(CLI::App& command, bool& quiet, const std::string& help)
+{
+    return command.add_flag("-q,--quiet", quiet, help);
+}
+
 const CLI::Validator& NonEmpty()
 {
     static const CLI::Validator validator(

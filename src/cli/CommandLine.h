@@ -27,6 +27,9 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailed = 1; // the work failed; the reason is on standard error
 inline constexpr int kExitUsage = 2;  // a wrong command line
 
+// How a warning's line starts, in check's findings and on standard error.
+inline constexpr const char* kWarningPrefix = "Warning: ";
+
 // A command: its subcommand of the parser and what runs when it was chosen.
 struct Command {
     CLI::App* app;
@@ -56,6 +59,11 @@ ProjectLayout ExistingProject(const std::string& argument);
 // standard error as the program's error report would show it, and the
 // status is kExitFailed.
 int Reporting(const std::function<int()>& work);
+
+// -q, --quiet on a command that says on standard output what it did:
+// nothing then on success. What goes wrong, and warnings, are still said.
+inline constexpr const char* kQuietHelp = "Print nothing on success";
+CLI::Option* AddQuietFlag(CLI::App& command, bool& quiet, const std::string& help = kQuietHelp);
 
 // Option checks; a value they refuse is a wrong command line.
 // No empty value ("--out ''" names nothing).

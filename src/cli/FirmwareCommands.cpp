@@ -32,8 +32,6 @@ struct FirmwareOptions {
     bool quiet = false;
 };
 
-constexpr const char* kQuietHelp = "Print nothing on success";
-
 void AddFirmwareOptions(CLI::App& command, FirmwareOptions& options)
 {
     command.add_option("PROJECT_DIR", options.projectDir, "The project's folder")->required()->check(NonEmpty());
@@ -49,7 +47,7 @@ void AddFirmwareOptions(CLI::App& command, FirmwareOptions& options)
         ->option_text("LIST")
         ->check(NonEmpty())
         ->check(BankList());
-    command.add_flag("-q,--quiet", options.quiet, kQuietHelp);
+    AddQuietFlag(command, options.quiet);
 }
 
 // The composer's messages on standard error, each followed by the file it
@@ -69,11 +67,7 @@ public:
         Write(text);
         return false;
     }
-    void Write(const std::string& text) const
-    {
-        const std::string file = ComposerMessageFile(settings_, text);
-        std::cerr << text << (file.empty() ? "" : ": \"" + file + "\"") << "\n";
-    }
+    void Write(const std::string& text) const { std::cerr << ComposerMessageText(settings_, text) << "\n"; }
 
 private:
     const ComposerSettings& settings_;
@@ -114,17 +108,17 @@ bool Inserted(const ChainOutcome& outcome, const ComposerSettings& settings)
     return false;
 }
 
-// The tables' warnings of a build: the bank files are written all the same.
-void PrintTableWarnings(const std::vector<CobIdWarning>& warnings)
+// The warnings of a build, as check prints them: the bank files are written all the same.
+void PrintBuildWarnings(const std::vector<std::string>& warnings)
 {
-    for (const CobIdWarning& warning : warnings)
-        std::cerr << "Warning: " << warning.text << "\n";
+    for (const std::string& warning : warnings)
+        std::cerr << kWarningPrefix << warning << "\n";
 }
 
 int RunBuild(const std::string& argument, bool quiet)
 {
     const DeviceBuild build = UpdateDevice(ExistingProject(argument));
-    PrintTableWarnings(build.warnings);
+    PrintBuildWarnings(build.warnings);
     if (!quiet)
         std::cout << BuildText(build) << "\n";
     return kExitSuccess;
@@ -169,7 +163,7 @@ int RunUpdate(const FirmwareOptions& options)
     NoProgress progress;
     ProcessShell shell;
     const FirmwareUpdateOutcome outcome = UpdateFirmware(project, update, messages, progress, shell);
-    PrintTableWarnings(outcome.build.warnings);
+    PrintBuildWarnings(outcome.build.warnings);
     if (!Inserted(outcome.chain, settings))
         return kExitFailed;
     if (outcome.flasher && *outcome.flasher != FlasherStart::Started) {
@@ -195,7 +189,7 @@ void AddFirmwareCommands(CLI::App& app, Commands& commands)
     auto quietBuild = std::make_shared<bool>(false);
     CLI::App* build = app.add_subcommand("build", "Write a project's bank files and bankg.c");
     build->add_option("PROJECT_DIR", *built, "The project's folder")->required()->check(NonEmpty());
-    build->add_flag("-q,--quiet", *quietBuild, kQuietHelp);
+    AddQuietFlag(*build, *quietBuild);
     build->footer("Builds the configuration image from pargen.xml and CanCanCobID.xml exactly as \"Update\n"
                   "Device\" does and writes PROJECT_DIR/bin/bank1.bin .. bank5.bin and bankg.c, replacing\n"
                   "older files. The bin folder must exist. Prints where they went and how many rows went into\n"

@@ -54,10 +54,21 @@ void PrintText(const DecodedImage& image, std::ostream& out)
         << "Positive Implementation: " << (image.IsPositive() ? "set" : "clear") << "\n";
     for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
         const auto& list = image.translations[static_cast<std::size_t>(direction)];
-        out << kCobIdTableNames[static_cast<std::size_t>(direction)] << ": " << list.size()
-            << (list.size() == 1 ? " translation" : " translations") << "\n";
+        out << kCobIdTableNames[static_cast<std::size_t>(direction)] << ": ";
+        if (image.IsPositive()) {
+            out << list.size() << (list.size() == 1 ? " translation" : " translations") << "\n";
+            for (const Translation& t : list)
+                out << "  " << IdentifierText(t.original) << " -> " << IdentifierText(t.modified) << "\n";
+            continue;
+        }
+        // Positive Implementation clear: the list names what is blocked, and
+        // its modified identifiers do nothing.
+        out << list.size() << (list.size() == 1 ? " identifier" : " identifiers")
+            << " blocked (listed, Positive Implementation clear); all others pass unchanged\n";
         for (const Translation& t : list)
-            out << "  " << IdentifierText(t.original) << " -> " << IdentifierText(t.modified) << "\n";
+            out << "  " << IdentifierText(t.original) << " blocked"
+                << (t.modified != t.original ? " (its entry -> " + IdentifierText(t.modified) + " has no effect)" : "")
+                << "\n";
     }
     PrintWarnings(image, out);
 }
@@ -82,7 +93,9 @@ std::string TranslationsJson(const std::vector<Translation>& list)
 }
 
 // An erased image has no layout, ports or flag: those are null, the lists
-// empty, and "configured" false with the reason in "note".
+// empty, and "configured" false with the reason in "note". "listed" says
+// what the device does with the identifiers the lists hold: "passed" (as
+// their modified identifier; Positive Implementation set) or "blocked".
 void PrintJson(const DecodedImage& image, std::ostream& out)
 {
     const bool erased = image.erased;
@@ -93,6 +106,7 @@ void PrintJson(const DecodedImage& image, std::ostream& out)
         << " \"can0\": " << (erased ? "null" : PortJson(image.can0)) << ",\n"
         << " \"can1\": " << (erased ? "null" : PortJson(image.can1)) << ",\n"
         << " \"positive\": " << (erased ? "null" : image.IsPositive() ? "true" : "false") << ",\n"
+        << " \"listed\": " << (erased ? "null" : image.IsPositive() ? "\"passed\"" : "\"blocked\"") << ",\n"
         << " \"can0_to_can1\": " << TranslationsJson(image.translations[kCan0ToCan1]) << ",\n"
         << " \"can1_to_can0\": " << TranslationsJson(image.translations[kCan1ToCan0]) << ",\n"
         << " \"warnings\": [";
@@ -111,6 +125,7 @@ struct InspectOptions {
 struct VerifyOptions {
     std::string projectDir;
     std::string firmware;
+    bool quiet = false;
 };
 
 int RunInspect(const InspectOptions& options)
@@ -130,7 +145,8 @@ int RunVerify(const VerifyOptions& options)
         std::cerr << verdict.difference << "\n";
         return kExitFailed;
     }
-    std::cout << "The firmware holds what the project builds now.\n";
+    if (!options.quiet)
+        std::cout << "The firmware holds what the project builds now.\n";
     return kExitSuccess;
 }
 
@@ -148,8 +164,9 @@ void AddImageCommands(CLI::App& app, Commands& commands)
     inspect->footer("Reads banks 1 and 2 (from the data records in their windows, or from bank1.bin and the\n"
                     "bank2.bin beside it) and prints each port's bit rate and frame format, Positive\n"
                     "Implementation, the layout and both translation lists, with warnings where the bytes\n"
-                    "are not what a build writes. Banks that hold only 0xFF are said to hold no configuration\n"
-                    "(in JSON: \"configured\": false).");
+                    "are not what a build writes. With Positive Implementation clear the lists name the\n"
+                    "identifiers the device blocks (in JSON: \"listed\": \"blocked\", else \"passed\"). Banks that\n"
+                    "hold only 0xFF are said to hold no configuration (in JSON: \"configured\": false).");
     commands.push_back({inspect, [inspected] { return Reporting([&] { return RunInspect(*inspected); }); }});
 
     auto verified = std::make_shared<VerifyOptions>();
@@ -159,6 +176,7 @@ void AddImageCommands(CLI::App& app, Commands& commands)
         ->option_text("FILE REQUIRED")
         ->required()
         ->check(NonEmpty());
+    AddQuietFlag(*verify, verified->quiet);
     verify->footer("Builds the project's image in memory (nothing is written) and compares it with the windows\n"
                    "of banks 1 and 2 in FILE. Exit status 1 names the first difference: a setting, or a table\n"
                    "and its row.");

@@ -54,6 +54,7 @@ struct CommOptions {
     std::array<std::string, 2> rate;   // empty when not given
     std::array<std::string, 2> format; // empty when not given
     std::string positive;              // empty when not given
+    bool quiet = false;
 };
 
 int RunComm(const CommOptions& options)
@@ -76,34 +77,52 @@ int RunComm(const CommOptions& options)
     if (outcome.result == CommChangeResult::PositiveForced)
         throw Error(kMsgPositiveForced);
     const CommSettings shown = AsTheWindowShows(outcome.settings);
-    std::cout << PortText(0, shown.bitRate0, shown.dipSwitch0, shown.format0) << "\n"
-              << PortText(1, shown.bitRate1, shown.dipSwitch1, shown.format1) << "\n"
-              << "Positive Implementation: " << (shown.positive ? "on" : "off") << "\n";
+    if (!options.quiet)
+        std::cout << PortText(0, shown.bitRate0, shown.dipSwitch0, shown.format0) << "\n"
+                  << PortText(1, shown.bitRate1, shown.dipSwitch1, shown.format1) << "\n"
+                  << "Positive Implementation: " << (shown.positive ? "on" : "off") << "\n";
     // Saved all the same; the rows are moved when Set CobID Access is shown.
     if (outcome.carryOver.Any())
         std::cerr << CobIdCarryOverText(outcome.carryOver, CarryOverTime::AtNextShowing) << "\n";
     return kExitSuccess;
 }
 
-int RunCheck(const std::string& argument)
+struct CheckOptions {
+    std::string projectDir;
+    bool strict = false;
+    bool quiet = false;
+};
+
+std::string Counted(std::size_t count, const char* what)
 {
-    const ProjectCheck check = CheckProjectDocuments(ExistingProject(argument));
+    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+// Problems (what stops the build, or what Set CobID Access refuses at OK)
+// fail the check; warnings are said as build says them, and fail it only
+// with --strict.
+int RunCheck(const CheckOptions& options)
+{
+    const ProjectCheck check = CheckProjectDocuments(ExistingProject(options.projectDir));
     const std::vector<std::string>& problems = check.problems;
-    const std::vector<std::string>& advice = check.advice;
+    const std::vector<std::string>& warnings = check.advice;
     for (const std::string& problem : problems)
         std::cout << problem << "\n";
-    // Advice about the CANopen network is printed, but does not fail the check.
-    for (const std::string& line : advice)
-        std::cout << "Warning: " << line << "\n";
-    if (problems.empty()) {
-        std::cout << "No problem found";
-        if (!advice.empty())
-            std::cout << "; " << advice.size() << (advice.size() == 1 ? " warning" : " warnings");
-        std::cout << ".\n";
-        return kExitSuccess;
+    for (const std::string& line : warnings)
+        std::cout << kWarningPrefix << line << "\n";
+    const std::string counted = warnings.empty() ? "" : "; " + Counted(warnings.size(), "warning");
+    if (!problems.empty()) {
+        std::cerr << Counted(problems.size(), "problem") << " found" << counted << ".\n";
+        return kExitFailed;
     }
-    std::cerr << problems.size() << (problems.size() == 1 ? " problem" : " problems") << " found.\n";
-    return kExitFailed;
+    if (options.strict && !warnings.empty()) {
+        std::cerr << "No problem found, but " << Counted(warnings.size(), "warning")
+                  << ", which --strict counts as failures.\n";
+        return kExitFailed;
+    }
+    if (!options.quiet)
+        std::cout << "No problem found" << counted << ".\n";
+    return kExitSuccess;
 }
 
 } // namespace
@@ -116,7 +135,7 @@ void AddProjectCommands(CLI::App& app, Commands& commands)
     create->add_option("PROJECT_DIR", *dir, "The new project's folder; its parent must exist")
         ->required()
         ->check(NonEmpty());
-    create->add_flag("-q,--quiet", *quietNew, "Print nothing on success");
+    AddQuietFlag(*create, *quietNew);
     create->footer("Writes pargen.xml (both ports 250 kbit/s, CAN 2.0B, Positive Implementation off), the five\n"
                    "companion documents and an empty bin folder. No CanCanCobID.xml, as in the window.\n"
                    "An existing folder is refused. Prints what was written where, on one line (nothing with\n"
@@ -140,22 +159,28 @@ void AddProjectCommands(CLI::App& app, Commands& commands)
     settings->add_option("--positive", comm->positive, "Positive Implementation")
         ->option_text("on|off")
         ->check(CLI::IsMember({"on", "off"}));
+    AddQuietFlag(*settings, comm->quiet, "Print no settings");
     settings->footer("Changes only what is given, with the rules of SET COMMUNICATION: Positive Implementation\n"
                      "stays on while the ports run different frame formats (--positive off is then refused\n"
-                     "and nothing is written). Prints the resulting settings; without an option it only\n"
-                     "prints them. When a port goes to CAN 2.0B the tables shrink to 2000 rows: filled rows\n"
-                     "of CanCanCobID.xml beyond N\u00B0 1999, which Set CobID Access will move into empty rows\n"
-                     "(or cannot keep), are named on standard error.");
+                     "and nothing is written). Prints the resulting settings (nothing with --quiet); without an\n"
+                     "option it only prints them. When a port goes to CAN 2.0B the tables shrink to 2000 rows:\n"
+                     "filled rows of CanCanCobID.xml beyond N\u00B0 1999, which Set CobID Access (and cobid add) will\n"
+                     "move into empty rows, or cannot keep, are named on standard error.");
     commands.push_back({settings, [comm] { return Reporting([&] { return RunComm(*comm); }); }});
 
-    auto checked = std::make_shared<std::string>();
-    CLI::App* check = app.add_subcommand("check", "List every problem a build of the project would meet");
-    check->add_option("PROJECT_DIR", *checked, "The project's folder")->required()->check(NonEmpty());
-    check->footer("Reads pargen.xml and CanCanCobID.xml as the build does and lists every problem, naming the\n"
-                  "table, the row's N\u00B0 and the value. Exit status 1 when there is any. With Positive\n"
-                  "Implementation set it also warns of CANopen rows that look forgotten (a node's TPDOs pass\n"
-                  "but its heartbeat or SDO response does not; no NMT or SYNC row): \"Warning: \" lines that\n"
-                  "leave the exit status as it is.");
+    auto checked = std::make_shared<CheckOptions>();
+    CLI::App* check = app.add_subcommand("check", "List every problem and warning a build of the project would meet");
+    check->add_option("PROJECT_DIR", checked->projectDir, "The project's folder")->required()->check(NonEmpty());
+    check->add_flag("--strict", checked->strict, "Fail on warnings too");
+    AddQuietFlag(*check, checked->quiet, "Print only the findings: no closing line on success");
+    check->footer("Reads pargen.xml and CanCanCobID.xml as the build does. Lists every problem, naming the\n"
+                  "table, the row's N\u00B0 and the value: what stops the build, or what Set CobID Access refuses\n"
+                  "at OK. Exit status 1 when there is any. Then the warnings, as \"Warning: \" lines that build\n"
+                  "and update print too: what the build takes otherwise than the tables seem to say (an\n"
+                  "identifier in several rows, a Modify CobID without an Original CobID, Modify CobIDs while\n"
+                  "Positive Implementation is clear, rows beyond the device's 2000 list entries or beyond the\n"
+                  "tables' last row), and CANopen rows that look forgotten. Warnings leave the exit status at 0,\n"
+                  "unless --strict.");
     commands.push_back({check, [checked] { return Reporting([&] { return RunCheck(*checked); }); }});
 }
 

@@ -108,6 +108,7 @@ struct ReplayOptions {
     std::vector<std::string> map;
     bool stats = false;
     bool json = false;
+    bool quiet = false;
 };
 
 class StandardOutput final : public TraceSink {
@@ -227,7 +228,7 @@ int RunReplay(const ReplayOptions& options)
     PrintSkippedKinds(options.log, summary, ": only classic CAN frames are replayed");
     if (options.json)
         PrintSummaryJson(*model, summary, options.stats, std::cout);
-    else
+    else if (!options.quiet)
         PrintSummaryText(*model, summary, options.stats, options.out.empty() ? std::cerr : std::cout);
     return kExitSuccess;
 }
@@ -238,7 +239,7 @@ int RunReplay(const ReplayOptions& options)
 void PrintImageWarnings(const DecodedImage& image)
 {
     for (const std::string& warning : image.warnings)
-        std::cerr << "Warning: " << warning << "\n";
+        std::cerr << kWarningPrefix << warning << "\n";
 }
 
 bool SameFile(const std::string& a, const std::string& b)
@@ -346,9 +347,11 @@ void AddTrafficCommands(CLI::App& app, Commands& commands)
         ->check(InterfaceMapping());
     replay->add_flag("--stats", replayed->stats, "Count the frames of each identifier")
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-    replay->add_flag("--json", replayed->json, "Print the summary as JSON on standard output (needs --out)")
-        ->multi_option_policy(CLI::MultiOptionPolicy::Throw)
-        ->needs(out);
+    CLI::Option* json =
+        replay->add_flag("--json", replayed->json, "Print the summary as JSON on standard output (needs --out)")
+            ->multi_option_policy(CLI::MultiOptionPolicy::Throw)
+            ->needs(out);
+    AddQuietFlag(*replay, replayed->quiet, "Print no summary")->excludes(json);
     replay->footer("Writes the frames that leave the device as the other port's trace would show them: the same\n"
                    "timestamps and data, the other port's interface, the identifiers they leave with; blocked\n"
                    "frames are left out. The summary (frames read, passed unchanged, translated, blocked, not\n"

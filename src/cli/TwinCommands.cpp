@@ -232,7 +232,7 @@ void AddTwinCommand(CLI::App& app, Commands& commands)
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     twin->add_flag("--check", options->check, "Read the kernel's rules back with their counters; fail unless they are these")
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-    twin->add_flag("-q,--quiet", options->quiet, "Print nothing on success but what --check reads")
+    AddQuietFlag(*twin, options->quiet, "Print nothing on success but what --check reads")
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     twin->footer(
         "Without --script, --apply or --check the script goes to standard output. Rules: a listed identifier\n"

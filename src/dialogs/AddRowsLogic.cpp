@@ -115,7 +115,7 @@ AddRowsLogic::Preview AddRowsLogic::Refresh()
     }
     if (const auto* problem = std::get_if<std::string>(&rule))
         return {{*problem}, false};
-    addition_ = PlanCobIdAddition(tables_, session_, ExpandRule(std::get<CobIdRule>(rule)));
+    addition_ = PlanCobIdAddition(tables_, session_, ExpandRule(std::get<CobIdRule>(rule), CobIdTableLength(session_)));
     return {CobIdAdditionLines(*addition_), addition_->Accepted()};
 }
 

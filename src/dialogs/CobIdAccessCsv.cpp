@@ -26,6 +26,9 @@ CobIdEdit CobIdAccessLogic::ImportCsv()
         return {kEditImportCsv, {}};
     }
     badCell.reset();
+    // The file's rows beyond the tables, carried over as stored rows are.
+    if (reading.carryOver.Any())
+        services_.messages.showMessage(CobIdCarryOverText(reading.carryOver, CarryOverTime::Now, FileNameOf(*path)));
     return DiffCobIdTables(kEditImportCsv, tables, reading.tables);
 }
 

@@ -1,6 +1,7 @@
 #include "dialogs/CobIdAccessLogic.h"
 
 #include "dialogs/ProgramState.h"
+#include "dialogs/WarningList.h"
 #include "documents/CanOpenCheck.h"
 #include "documents/CommSettings.h"
 #include "documents/IntegerText.h"
@@ -16,14 +17,7 @@ namespace c2c {
 
 std::string CobIdOkWarningText(const std::vector<std::string>& lines)
 {
-    if (lines.empty())
-        return {};
-    std::string text = "The tables were saved, with these warnings:";
-    for (std::size_t i = 0; i < lines.size() && i < kShownOkWarnings; ++i)
-        text += "\n" + lines[i];
-    if (lines.size() > kShownOkWarnings)
-        text += "\n... and " + std::to_string(lines.size() - kShownOkWarnings) + " more";
-    return text;
+    return WarningListText("The tables were saved, with these warnings:", lines);
 }
 
 CobIdAccessLogic::CobIdAccessLogic(ProgramState& state, UiServices services) : state_(state), services_(services)
@@ -35,7 +29,8 @@ CobIdLoad CobIdAccessLogic::Show()
     formats = state_.session;
     badCell.reset();
     const std::string& project = state_.workspace.layout.ProjectDir();
-    if (project != addRowsProject_) {
+    anotherProject = project != addRowsProject_;
+    if (anotherProject) {
         addRowsProject_ = project;
         addRowsFolder = project;
     }
@@ -97,7 +92,8 @@ bool CobIdAccessLogic::Ok()
 
 std::vector<std::string> CobIdAccessLogic::WarningsAtOk() const
 {
-    std::vector<std::string> lines = CobIdWarningLines(FindCobIdWarnings(tables, CobIdLayout(formats)));
+    std::vector<std::string> lines =
+        CobIdWarningLines(FindCobIdWarnings(tables, CobIdWarningRules{CobIdLayout(formats), formats.PositiveImpl}));
     for (std::string& advice : CheckCanOpenTables(tables, formats))
         lines.push_back(std::move(advice));
     return lines;
@@ -220,7 +216,9 @@ std::optional<CobIdCellRef> CobIdAccessLogic::FirstMarkedCell() const
 {
     if (auto problem = live_.FirstProblem())
         return problem;
-    return live_.FirstWarning();
+    if (auto warning = live_.FirstWarning())
+        return warning;
+    return live_.FirstTableWarning();
 }
 
 TrafficInputs& CobIdAccessLogic::TrafficPage()

@@ -51,8 +51,6 @@ inline constexpr const char* kEditCompileAll = "Compile All CobID";
 inline constexpr const char* kEditCancelAll = "Cancel All CobID";
 inline constexpr const char* kEditImportCsv = "Import CSV";
 
-// A warning at OK shows this many lines and counts the rest.
-inline constexpr std::size_t kShownOkWarnings = 12;
 
 // The grids' context menu: both tables to and from a spreadsheet file.
 inline constexpr const char* kImportCsvCaption = "Import CSV...";
@@ -63,8 +61,7 @@ inline constexpr const char* kCsvSuggestedName = "CobID.csv";
 // An import with bad lines shows this many of them and counts the rest.
 inline constexpr std::size_t kShownCsvProblems = 12;
 
-// The message of the warnings at OK: a heading, then at most
-// kShownOkWarnings of `lines` and a count of the rest. Empty without lines.
+// The message of the warnings at OK (WarningListText). Empty without lines.
 std::string CobIdOkWarningText(const std::vector<std::string>& lines);
 
 // ---------------------------------------------------------------- the window
@@ -87,6 +84,9 @@ public:
     // Where Add rows' file chooser starts: the project's folder, then the
     // folder of the last file picked for this project.
     std::string addRowsFolder;
+    // The last showing was of another project than the one before it: what
+    // the window kept of the tables before (find and go-to) is forgotten.
+    bool anotherProject = false;
 
     CobIdTable& Table(int direction) { return tables.Table(direction); }
     CobIdTable& ShownTable() { return Table(shownTab); }
@@ -165,7 +165,7 @@ public:
     // ---- problems as the user types
 
     const CobIdLiveCheck& Problems() const { return live_; }
-    // The first problem, else the first warning.
+    // The first problem, else the first warning, of a cell or of a table.
     std::optional<CobIdCellRef> FirstMarkedCell() const;
 
     const UiServices& Services() const { return services_; }

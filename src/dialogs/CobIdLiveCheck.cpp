@@ -97,6 +97,10 @@ void CobIdLiveCheck::Update(Table& table, const CobIdRow& row, const CobIdCellRe
         table.warnings.insert(r * 2 + 1);
     else
         table.warnings.erase(r * 2 + 1);
+    if (ListsWithModify(row))
+        table.withModify.insert(r);
+    else
+        table.withModify.erase(r);
 }
 
 std::size_t CobIdLiveCheck::ProblemCount() const
@@ -130,6 +134,36 @@ std::optional<CobIdCellRef> CobIdLiveCheck::FirstProblem() const
 std::optional<CobIdCellRef> CobIdLiveCheck::FirstWarning() const
 {
     return First(tables_, &Table::warnings);
+}
+
+std::vector<std::string> CobIdLiveCheck::TableWarnings() const
+{
+    std::vector<std::string> texts;
+    if (formats_.PositiveImpl)
+        return texts;
+    for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
+        const Table& table = tables_[static_cast<std::size_t>(direction)];
+        if (!table.withModify.empty())
+            texts.push_back(BlockedListText(direction, table.rowsOf.size()));
+    }
+    return texts;
+}
+
+std::optional<CobIdCellRef> CobIdLiveCheck::FirstTableWarning() const
+{
+    if (formats_.PositiveImpl)
+        return std::nullopt;
+    for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
+        const Table& table = tables_[static_cast<std::size_t>(direction)];
+        if (!table.withModify.empty())
+            return CobIdCellRef{direction, *table.withModify.begin(), kModifyColumn};
+    }
+    return std::nullopt;
+}
+
+bool CobIdLiveCheck::HasWarnings() const
+{
+    return WarningCount() > 0 || FirstTableWarning().has_value();
 }
 
 CobIdMarkKind CobIdLiveCheck::KindOf(const CobIdCellRef& cell) const
@@ -192,9 +226,10 @@ std::string CobIdLiveCheck::Summary() const
         const std::size_t count = WarningCount();
         parts.push_back(Counted(count, "warning") + (count == 1 ? ": in " : ": first in ") + Where(*first));
     }
-    if (parts.empty())
-        return "No problems";
-    return parts.size() == 1 ? parts[0] : parts[0] + "; " + parts[1];
+    std::string summary = parts.empty() ? "" : parts.size() == 1 ? parts[0] : parts[0] + "; " + parts[1];
+    for (const std::string& sentence : TableWarnings())
+        summary += (summary.empty() ? "" : ". ") + sentence;
+    return summary.empty() ? "No problems" : summary;
 }
 
 } // namespace c2c

@@ -4,7 +4,9 @@
 // range for the frame format of the port it travels on), the rows of each
 // original identifier (an identifier in several rows is a warning), and the
 // rows with a Modify CobID but no Original CobID (a warning: the build
-// ignores them).
+// ignores them), and, with Positive Implementation clear, the rows whose
+// Modify CobID has no effect because their identifier is blocked (a warning
+// of the whole table, which marks no cell: the column is read-only then).
 //
 // One change rechecks one cell and the rows that share its old or new
 // identifier, never the whole tables, so marks follow every keystroke on
@@ -52,13 +54,21 @@ public:
     std::optional<CobIdCellRef> FirstProblem() const;
     std::optional<CobIdCellRef> FirstWarning() const;
 
+    // The warnings of whole tables, in words (BlockedListText), the CAN0 to
+    // CAN1 table first; and the Modify CobID of the first row they concern.
+    std::vector<std::string> TableWarnings() const;
+    std::optional<CobIdCellRef> FirstTableWarning() const;
+    // Any warning, of a cell or of a table.
+    bool HasWarnings() const;
+
     CobIdMarkKind KindOf(const CobIdCellRef& cell) const;
     // Why a cell is marked, naming its value with every blank shown ("␣");
     // empty for an unmarked cell.
     std::string ReasonOf(const CobIdTables& tables, const CobIdCellRef& cell) const;
 
     // The line under the grids: "3 problems: first in CAN0 to CAN1, N° 12",
-    // then the warnings likewise; "No problems" when there is nothing.
+    // then the warnings of cells likewise, then those of the tables, each a
+    // sentence; "No problems" when there is nothing.
     std::string Summary() const;
 
 private:
@@ -70,6 +80,8 @@ private:
         std::set<std::size_t> warnings;
         // Original identifier -> the rows listing it.
         std::unordered_map<std::uint32_t, std::set<std::size_t>> rowsOf;
+        // The rows that list an identifier and give it a Modify CobID.
+        std::set<std::size_t> withModify;
     };
 
     void Update(Table& table, const CobIdRow& row, const CobIdCellRef& cell);

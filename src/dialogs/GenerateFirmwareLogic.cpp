@@ -217,7 +217,9 @@ ChainOutcome GenerateFirmwareLogic::ComposeFirmware(ProgressSink& progress)
         ShowStatus();
         throw;
     }
-    runClauses_ = {FirmwareText(composer, outcome, messages.last)};
+    // The status line names the file the message is about, as the command
+    // line does (the message box keeps its text).
+    runClauses_ = {FirmwareText(composer, outcome, ComposerMessageText(composer, messages.last))};
     ShowStatus();
     for (std::size_t i = 0; i < banks.size(); ++i)
         if (outcome.stages[i] == StageResult::WindowNotFound)

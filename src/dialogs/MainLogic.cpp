@@ -1,6 +1,7 @@
 #include "dialogs/MainLogic.h"
 
 #include "dialogs/ProgramState.h"
+#include "dialogs/WarningList.h"
 #include "operations/Operations.h"
 #include "platform/Error.h"
 
@@ -75,6 +76,10 @@ void MainLogic::UpdateDevice()
     views_.RepaintMainWindow();
     const DeviceBuild build = c2c::UpdateDevice(state_.workspace.layout);
     statusText = kStatusBuilt;
+    // Written all the same: what was built otherwise than it seems is told first.
+    const std::string warnings = WarningListText(kMsgBuiltWithWarnings, build.warnings);
+    if (!warnings.empty())
+        services_.messages.showMessage(warnings);
     views_.ShowGenerateFirmware(build);
 }
 

@@ -26,6 +26,9 @@ inline constexpr const char* kStatusInForm = "---";
 inline constexpr const char* kStatusBuilding = "Wait..";
 inline constexpr const char* kStatusBuilt = "--";
 
+// The heading of the build's warnings, shown before Generate Firmware.
+inline constexpr const char* kMsgBuiltWithWarnings = "The bank files were written, with these warnings:";
+
 // The windows the main window opens, all modal.
 class MainViews {
 public:
@@ -64,8 +67,9 @@ public:
     void SetCobIdAccess();
     // "Update Device": the status "Wait..", one repaint of the window, the
     // bank files and bankg.c (nothing repaints meanwhile), the status "--",
-    // then Generate Firmware. An Error from the build ends it with the
-    // status left at "Wait.." (the window shows the error report).
+    // the build's warnings in one message (as build prints them), then
+    // Generate Firmware. An Error from the build ends it with the status
+    // left at "Wait.." (the window shows the error report).
     void UpdateDevice();
     void About();
     // The "X" button.

@@ -137,6 +137,18 @@ std::vector<ListedIdentifier> RoutingLogic::ListedExtended() const
     return listed;
 }
 
+std::optional<std::string> RoutingLogic::ListedExtendedNote() const
+{
+    if (!model_ || !ListedExtended().empty())
+        return std::nullopt;
+    const CanPort arriving = ArrivingPort(direction);
+    if (!model_->PortTakesExtended(arriving))
+        return "None: frames of this table arrive on " + PortRunsText(arriving, FrameFormat::Standard) +
+               " and takes no 29-bit frame";
+    return std::string("None: no identifier above 0x7FF is listed in ") +
+           kCobIdTableNames[static_cast<std::size_t>(direction == kCan1ToCan0 ? 1 : 0)];
+}
+
 std::string RoutingLogic::Summary() const
 {
     if (!model_)
@@ -152,9 +164,7 @@ std::string RoutingLogic::Summary() const
 
 std::string RoutingLogic::Check(std::string_view text, bool extended) const
 {
-    if (!model_)
-        return problem_;
-    if (text.empty())
+    if (!model_ || text.empty())
         return "";
     if (const auto problem = CanIdentifierProblem(text))
         return *problem;

@@ -62,13 +62,17 @@ public:
     std::string CellText(std::uint32_t id) const;
     // The listed identifiers above 0x7FF, ascending, as 29-bit frames.
     std::vector<ListedIdentifier> ListedExtended() const;
+    // Why that list is empty ("None: frames of this table arrive on CAN0,
+    // which runs CAN 2.0A (0x000 to 0x7FF) and takes no 29-bit frame"), or
+    // nothing when it is not.
+    std::optional<std::string> ListedExtendedNote() const;
     // One line on top of the map, e.g. "Positive Implementation set: 2 of
     // the 2048 standard identifiers pass from CAN0 to CAN1, 2046 are blocked".
     std::string Summary() const;
 
     // The box: the outcome of the identifier typed (the program's integer
     // syntax), as a 29-bit frame when `extended` or above 0x7FF, or why it
-    // is no identifier.
+    // is no identifier. Empty without a model: Problem() says why.
     std::string Check(std::string_view text, bool extended) const;
 
     // The model of the tables, or none with a Problem().

@@ -30,6 +30,12 @@ std::string DroppedRowText(const CobIdStoredRow& stored)
     return text;
 }
 
+// Why the tables are shorter than the stored rows.
+std::string WhyShorter(std::size_t length)
+{
+    return length == kExtendedTableLength ? " (a port runs CAN 2.0B)" : "";
+}
+
 std::string TableText(int direction, const CobIdTableCarryOver& table, CarryOverTime time)
 {
     const bool now = time == CarryOverTime::Now;
@@ -85,6 +91,19 @@ std::vector<std::size_t> CobIdCarryOver::MovedTo(int direction) const
     return rows;
 }
 
+CobIdCarryOver CarryOverStoredRows(CobIdTables& tables, std::size_t length)
+{
+    CobIdRowsBeyond beyond;
+    for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
+        CobIdTable& table = tables.Table(direction);
+        for (std::size_t r = length; r < table.size(); ++r)
+            if (IsCobIdRowInUse(table[r]))
+                beyond[static_cast<std::size_t>(direction)].push_back({r, table[r]});
+        table.resize(length);
+    }
+    return CarryOverRows(tables, beyond);
+}
+
 CobIdCarryOver CarryOverRows(CobIdTables& tables, const CobIdRowsBeyond& beyond)
 {
     CobIdCarryOver carryOver;
@@ -107,20 +126,53 @@ CobIdCarryOver CarryOverRows(CobIdTables& tables, const CobIdRowsBeyond& beyond)
     return carryOver;
 }
 
-std::string CobIdCarryOverText(const CobIdCarryOver& carryOver, CarryOverTime time)
+std::string CobIdCarryOverText(const CobIdCarryOver& carryOver, CarryOverTime time, const std::string& source)
 {
     if (!carryOver.Any())
         return {};
     const std::string length = std::to_string(carryOver.length);
-    const std::string why = carryOver.length == kExtendedTableLength ? " (a port runs CAN 2.0B)" : "";
-    std::string text = (time == CarryOverTime::Now ? "Set CobID Access has " + length + " rows per table"
-                                                   : "The CobID tables will have " + length + " rows") +
-                       why + ", and CanCanCobID.xml holds filled rows beyond N\u00B0 " +
+    std::string text = "The CobID tables " + std::string(time == CarryOverTime::Now ? "have " : "will have ") + length +
+                       " rows" + WhyShorter(carryOver.length) + ", and " + source + " holds filled rows beyond N\u00B0 " +
                        std::to_string(carryOver.length - 1) + ".\n";
     for (int direction : {kCan0ToCan1, kCan1ToCan0})
         text += TableText(direction, carryOver.tables[static_cast<std::size_t>(direction)], time);
     text.pop_back(); // the last line break
     return text;
+}
+
+std::vector<CobIdCarryOverFinding> CobIdCarryOverFindings(const CobIdCarryOver& carryOver)
+{
+    std::vector<CobIdCarryOverFinding> findings;
+    const std::string where = "beyond N\u00B0 " + std::to_string(carryOver.length - 1) + ", the last row of the tables" +
+                              WhyShorter(carryOver.length);
+    for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
+        const CobIdTableCarryOver& table = carryOver.tables[static_cast<std::size_t>(direction)];
+        const std::string name = CobIdTableTitle(direction) + ", ";
+        if (!table.moved.empty()) {
+            std::vector<std::size_t> from, to;
+            for (const CobIdMovedRow& row : table.moved) {
+                from.push_back(row.from);
+                to.push_back(row.to);
+            }
+            const bool one = from.size() == 1;
+            findings.push_back({direction, from, true,
+                                name + CobIdRowNumbersText(from) + (one ? " is" : " are") + " stored " + where +
+                                    ": Set CobID Access will move " + (one ? "it into the first empty row, "
+                                                                           : "them into the first empty rows, ") +
+                                    CobIdRowNumbersText(to)});
+        }
+        if (!table.dropped.empty()) {
+            std::vector<std::size_t> rows;
+            for (const CobIdStoredRow& row : table.dropped)
+                rows.push_back(row.number);
+            const bool one = rows.size() == 1;
+            findings.push_back({direction, rows, false,
+                                name + CobIdRowNumbersText(rows) + (one ? " is" : " are") + " stored " + where +
+                                    ", and no empty row is left for " + (one ? "it" : "them") +
+                                    ": OK in Set CobID Access would drop " + (one ? "it" : "them")});
+        }
+    }
+    return findings;
 }
 
 } // namespace c2c

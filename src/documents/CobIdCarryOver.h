@@ -6,9 +6,12 @@
 // rows beyond N° 1999. Rather than dropping them, Set CobID Access moves
 // them into the first empty rows of their table, keeping their order and
 // cells, and says so; what does not fit is named, as OK would drop it. SET
-// COMMUNICATION and the command line's comm say the same beforehand.
+// COMMUNICATION and the command line's comm say the same beforehand; check
+// and the build name such rows; cobid add and cobid import move them as the
+// window does (and refuse, changing nothing, when they do not fit).
 
 #include "documents/CobIdTables.h"
+#include "project/ProjectLayout.h"
 
 #include <array>
 #include <cstddef>
@@ -45,12 +48,32 @@ struct CobIdCarryOver {
 // row remains are listed as dropped.
 CobIdCarryOver CarryOverRows(CobIdTables& tables, const CobIdRowsBeyond& beyond);
 
+// The same for tables read whole (every stored row): the rows of each table
+// beyond `length` that are in use are taken off (each table is cut to
+// `length`) and carried over as CarryOverRows carries them.
+CobIdCarryOver CarryOverStoredRows(CobIdTables& tables, std::size_t length);
+
 // When the rows are moved: now (Set CobID Access is shown), or at the next
 // showing (the formats were just changed).
 enum class CarryOverTime { Now, AtNextShowing };
 
 // The message naming how many rows were (or will be) moved and their new
-// N°s, and every row that does not fit. Empty when nothing is carried over.
-std::string CobIdCarryOverText(const CobIdCarryOver& carryOver, CarryOverTime time);
+// N°s, and every row that does not fit. `source` is what holds the rows (a
+// spreadsheet file's name for an import). Empty when nothing is carried over.
+std::string CobIdCarryOverText(const CobIdCarryOver& carryOver, CarryOverTime time,
+                               const std::string& source = DocumentFileName(ProjectDocument::CobId));
+
+// What check and the build say of a table's rows stored beyond the tables,
+// one finding for those Set CobID Access will move and one for those that
+// do not fit: "Table CAN0 to CAN1, N° 2040 is stored beyond N° 1999, the
+// last row of the tables (a port runs CAN 2.0B): Set CobID Access will move
+// it into the first empty row, N° 0".
+struct CobIdCarryOverFinding {
+    int direction;
+    std::vector<std::size_t> rows; // the stored N°s, ascending
+    bool fits;                     // moved, rather than left without a row
+    std::string text;
+};
+std::vector<CobIdCarryOverFinding> CobIdCarryOverFindings(const CobIdCarryOver& carryOver);
 
 } // namespace c2c

@@ -1,5 +1,7 @@
 #include "documents/CobIdChecks.h"
 
+#include "platform/Error.h"
+
 namespace c2c {
 
 CobIdCellCheck CheckCobIdCell(std::string_view text, std::int32_t governingType)
@@ -39,6 +41,25 @@ std::vector<CobIdCellProblem> FindCobIdCellProblems(const CobIdTables& tables, c
     return problems;
 }
 
+std::string CobIdCellProblemText(const CobIdTables& tables, const CommSession& session,
+                                 const CobIdCellProblem& problem)
+{
+    static constexpr const char* kColumnNames[] = {"", "Original CobID", "Modify CobID"};
+    const std::string name = CobIdTableTitle(problem.direction) + ", N\u00B0 " + std::to_string(problem.row) + ", " +
+                             kColumnNames[problem.column] + " " +
+                             QuotedValue(tables.Table(problem.direction)[problem.row].Cell(problem.column));
+    if (problem.check.state == CobIdCellState::NotInteger)
+        return name + " is not an integer";
+    if (CobIdLayout(session) == TableLayout::Standard)
+        return name + " lies outside 0x000-0x7FF, the range of the standard layout";
+    return name + CobIdLimitOf(GoverningType(session, problem.direction, problem.column))->tail;
+}
+
+bool StopsBuild(const CobIdCellProblem& problem, TableLayout layout)
+{
+    return problem.check.state == CobIdCellState::NotInteger || layout == TableLayout::Standard;
+}
+
 std::optional<std::uint32_t> ListedIdentifierOf(const CobIdRow& row)
 {
     if (row.Orig_CobID.empty())
@@ -52,6 +73,20 @@ std::optional<std::uint32_t> ListedIdentifierOf(const CobIdRow& row)
 bool IsModifyWithoutOriginal(const CobIdRow& row)
 {
     return row.Orig_CobID.empty() && !row.Mod_CobID.empty();
+}
+
+bool ListsWithModify(const CobIdRow& row)
+{
+    return ListedIdentifierOf(row) && !row.Mod_CobID.empty();
+}
+
+std::string BlockedListText(int direction, std::size_t listed)
+{
+    const bool one = listed == 1;
+    return "Positive Implementation is clear: the " + std::to_string(listed) +
+           (one ? " listed identifier of " : " listed identifiers of ") +
+           kCobIdTableNames[static_cast<std::size_t>(direction)] +
+           (one ? " is blocked; its Modify CobID has no effect" : " are blocked; their Modify CobIDs have no effect");
 }
 
 std::string CobIdDuplicateOutcome(TableLayout layout, std::size_t rows)

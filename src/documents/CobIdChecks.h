@@ -10,6 +10,14 @@
 //   it, the 32-bit pattern of the number), and whether it has a Modify
 //   CobID without an Original CobID (the build ignores it).
 // - Two rows listing one identifier: what the build does with them.
+// - A table whose listed identifiers are blocked (Positive Implementation
+//   clear) while rows give them a Modify CobID, which then does nothing.
+//
+// Problems and warnings: a cell that is a problem stops the build (no
+// integer; outside 0x000-0x7FF in the standard layout) or is refused by OK
+// (out of range for its port in the extended layout, which the build stores
+// as it is); everything else these rules find is a warning: the build takes
+// it, otherwise than the tables may seem to say.
 
 #include "documents/CobIdTables.h"
 
@@ -55,12 +63,35 @@ struct CobIdCellProblem {
 };
 std::vector<CobIdCellProblem> FindCobIdCellProblems(const CobIdTables& tables, const CommSession& session);
 
+// A problem cell in the words of `check`, the build and every command that
+// builds a project: "Table CAN0 to CAN1, N° 5, Original CobID '0x2G1' is
+// not an integer", "... lies outside 0x000-0x7FF, the range of the standard
+// layout", or the tail of OK's message for the port's frame format.
+std::string CobIdCellProblemText(const CobIdTables& tables, const CommSession& session,
+                                 const CobIdCellProblem& problem);
+
+// Whether the build stops at a problem cell: a text that is no integer, and
+// in the standard layout an identifier outside 0x000-0x7FF. In the extended
+// layout the build stores any number's 32-bit pattern; only OK refuses it.
+bool StopsBuild(const CobIdCellProblem& problem, TableLayout layout);
+
 // The identifier a row lists: its Original CobID when that is an integer,
 // as the 32-bit pattern the build stores (-1 is 0xFFFFFFFF).
 std::optional<std::uint32_t> ListedIdentifierOf(const CobIdRow& row);
 
 // A Modify CobID in a row without an Original CobID: the build ignores it.
 bool IsModifyWithoutOriginal(const CobIdRow& row);
+
+// A row that lists an identifier and gives it a Modify CobID. With Positive
+// Implementation clear the device blocks every identifier its table lists,
+// so such a row's Modify CobID has no effect.
+bool ListsWithModify(const CobIdRow& row);
+
+// "Positive Implementation is clear: the 2048 listed identifiers of CAN0 to
+// CAN1 are blocked; their Modify CobIDs have no effect": what is said of a
+// table with `listed` identifiers, some given a Modify CobID, while
+// Positive Implementation is clear.
+std::string BlockedListText(int direction, std::size_t listed);
 
 // What the build does with `rows` rows listing one identifier: "the later
 // row wins" in the standard layout, the device's choice in the extended one.

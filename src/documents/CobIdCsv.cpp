@@ -215,6 +215,7 @@ CobIdCsvReading ReadCobIdCsv(std::string_view text, const CommSession& session)
 
     RecordReader reader(text, SeparatorOf(text));
     std::map<std::pair<int, std::size_t>, std::size_t> seen; // (direction, row) -> line
+    CobIdRowsBeyond beyond;
     bool headerSeen = false;
     Record record;
     while (reader.Next(record)) {
@@ -242,10 +243,11 @@ CobIdCsvReading ReadCobIdCsv(std::string_view text, const CommSession& session)
         if (!direction)
             reasons.push_back("direction " + QuotedValue(record.fields[0]) + " is neither " + kCobIdCsvDirections[0] +
                               " nor " + kCobIdCsvDirections[1]);
-        const std::optional<std::size_t> row = RowOf(record.fields[1], length);
+        // A row of longer tables is taken too, to be carried over.
+        const std::optional<std::size_t> row = RowOf(record.fields[1], kStandardTableLength);
         if (!row)
             reasons.push_back("row " + QuotedValue(record.fields[1]) + " is no N\u00B0 of the tables (0 to " +
-                              std::to_string(length - 1) + ")");
+                              std::to_string(kStandardTableLength - 1) + ")");
         if (direction && row) {
             auto [at, inserted] = seen.emplace(std::make_pair(*direction, *row), record.line);
             if (!inserted)
@@ -266,13 +268,29 @@ CobIdCsvReading ReadCobIdCsv(std::string_view text, const CommSession& session)
             bad(reason);
             continue;
         }
-        CobIdRow& target = reading.tables.Table(*direction)[*row];
-        target.Orig_CobID = std::move(record.fields[2]);
-        target.Mod_CobID = std::move(record.fields[3]);
-        target.Desc = std::move(record.fields[4]);
+        CobIdRow taken{std::move(record.fields[2]), std::move(record.fields[3]), std::move(record.fields[4])};
+        if (*row < length)
+            reading.tables.Table(*direction)[*row] = std::move(taken);
+        else if (IsCobIdRowInUse(taken))
+            beyond[static_cast<std::size_t>(*direction)].push_back({*row, std::move(taken)});
     }
     if (!headerSeen)
         reading.problems.push_back({1, std::string("the file is empty; it needs at least the header ") + kCobIdCsvHeader});
+    if (!reading.problems.empty())
+        return reading;
+    for (auto& rows : beyond)
+        std::sort(rows.begin(), rows.end(),
+                  [](const CobIdStoredRow& a, const CobIdStoredRow& b) { return a.number < b.number; });
+    reading.carryOver = CarryOverRows(reading.tables, beyond);
+    for (int d : {kCan0ToCan1, kCan1ToCan0})
+        for (const CobIdStoredRow& dropped : reading.carryOver.tables[static_cast<std::size_t>(d)].dropped)
+            reading.problems.push_back({seen.at({d, dropped.number}),
+                                        "row " + std::to_string(dropped.number) + " of " +
+                                            kCobIdCsvDirections[static_cast<std::size_t>(d)] + " lies beyond N\u00B0 " +
+                                            std::to_string(length - 1) + ", the last row of the tables, and no empty "
+                                            "row is left to move it into"});
+    std::sort(reading.problems.begin(), reading.problems.end(),
+              [](const CobIdCsvProblem& a, const CobIdCsvProblem& b) { return a.line < b.line; });
     return reading;
 }
 

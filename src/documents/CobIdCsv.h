@@ -12,8 +12,12 @@
 // "0x7FF".
 //
 // Reading checks every line before anything is taken: a reading with bad
-// lines is refused whole.
+// lines is refused whole. Rows beyond the tables' length (N° 2000 to 2047,
+// from tables of 2048 rows, while a port runs CAN 2.0B) are carried over
+// into the first empty rows as Set CobID Access carries over stored rows
+// (documents/CobIdCarryOver.h); one that finds no empty row is a bad line.
 
+#include "documents/CobIdCarryOver.h"
 #include "documents/CobIdTables.h"
 
 #include <array>
@@ -45,12 +49,14 @@ struct CobIdCsvProblem {
 struct CobIdCsvReading {
     CobIdTables tables;                    // valid only when problems is empty
     std::vector<CobIdCsvProblem> problems; // every bad line, in file order
+    CobIdCarryOver carryOver;              // the rows moved from beyond the tables
 };
 
 // Reads a spreadsheet file's text into two tables of the length `session`
 // calls for (rows not in the file are empty). Checks the header, each
 // line's fields, that each row is named once, and every identifier against
-// the frame formats of `session` as the Set CobID Access window checks them.
+// the frame formats of `session` as the Set CobID Access window checks them;
+// then carries the rows beyond the tables over.
 CobIdCsvReading ReadCobIdCsv(std::string_view text, const CommSession& session);
 
 // The text of a spreadsheet file. Throws Error when the file is missing, is

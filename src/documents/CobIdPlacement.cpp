@@ -81,9 +81,13 @@ std::optional<std::string> FindRefusal(const CobIdTables& tables, const CommSess
             }
         }
         if (firstListed) {
-            std::string reason = CobIdTableTitle(direction) + " has a row for " + IdentifierText(firstListed->original) + " (" +
-                                 firstListed->description + ") already: N\u00B0 " +
-                                 std::to_string(listed[firstListed->original]);
+            // The row that is there, by its own description: the new row's is
+            // the engineer's request, which they know.
+            const std::size_t there = listed[firstListed->original];
+            std::string reason = CobIdTableTitle(direction) + " has a row for " + IdentifierText(firstListed->original) +
+                                 " already: N\u00B0 " + std::to_string(there);
+            if (!table[there].Desc.empty())
+                reason += " (" + table[there].Desc + ")";
             if (alsoListed)
                 reason += "; " + std::to_string(alsoListed) + " more of the new identifiers have rows too";
             return reason;

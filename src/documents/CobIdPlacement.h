@@ -3,6 +3,7 @@
 // added. Adding is all or nothing: every row goes after the last row in use
 // of its table, ascending by original identifier.
 
+#include "documents/CobIdCarryOver.h"
 #include "documents/CobIdRules.h"
 #include "documents/CobIdTables.h"
 
@@ -26,6 +27,9 @@ struct CobIdAddition {
     std::vector<PlacedRow> rows;        // CAN0 to CAN1 first, each table's in row order
     std::vector<std::string> notes;
     CobIdTables tables; // the tables with the rows added; unchanged when refused
+    // Rows stored beyond the tables' last row, moved into empty rows before
+    // the new rows were placed, as Set CobID Access moves them.
+    CobIdCarryOver carriedOver;
 
     bool Accepted() const { return !refusal; }
 };

@@ -59,7 +59,7 @@ RuleExpansion ExpandIdentifier(const IdentifierRule& rule)
     return expansion;
 }
 
-RuleExpansion ExpandRange(const RangeRule& rule)
+RuleExpansion ExpandRange(const RangeRule& rule, std::size_t tableLength)
 {
     RuleExpansion expansion;
     const std::string range = IdentifierText(rule.first) + "-" + IdentifierText(rule.last);
@@ -69,9 +69,9 @@ RuleExpansion ExpandRange(const RangeRule& rule)
     }
     const std::uint64_t count = std::uint64_t{rule.last} - rule.first + 1;
     // Checked before any row is made: a range may span every identifier.
-    if (count > kStandardTableLength) {
+    if (count > tableLength) {
         expansion.refusal = "The range " + range + " holds " + std::to_string(count) + " identifiers, more than the " +
-                            std::to_string(kStandardTableLength) + " rows a table has";
+                            std::to_string(tableLength) + " rows a table has";
         return expansion;
     }
     std::string name = "Range " + range;
@@ -192,11 +192,12 @@ RuleExpansion ExpandDescribedNode(const DeviceDescription& description, const st
     return expansion;
 }
 
-RuleExpansion ExpandRule(const CobIdRule& rule)
+RuleExpansion ExpandRule(const CobIdRule& rule, std::size_t tableLength)
 {
     struct Visitor {
+        std::size_t tableLength;
         RuleExpansion operator()(const IdentifierRule& r) const { return ExpandIdentifier(r); }
-        RuleExpansion operator()(const RangeRule& r) const { return ExpandRange(r); }
+        RuleExpansion operator()(const RangeRule& r) const { return ExpandRange(r, tableLength); }
         RuleExpansion operator()(const NodeRule& r) const { return ExpandNode(r); }
         RuleExpansion operator()(const NetworkRule& r) const { return ExpandNetwork(r); }
         RuleExpansion operator()(const DescribedNodeRule& r) const
@@ -204,7 +205,7 @@ RuleExpansion ExpandRule(const CobIdRule& rule)
             return ExpandDescribedNode(r.description, r.file, r.port, r.as);
         }
     };
-    return std::visit(Visitor{}, rule);
+    return std::visit(Visitor{tableLength}, rule);
 }
 
 } // namespace c2c

@@ -22,6 +22,7 @@
 #include "documents/CobIdRuleText.h"
 #include "documents/DeviceDescription.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -85,8 +86,9 @@ struct RuleExpansion {
     std::optional<std::string> refusal; // the rule itself cannot be added
 };
 
-// The rows a rule asks for.
-RuleExpansion ExpandRule(const CobIdRule& rule);
+// The rows a rule asks for, for tables of `tableLength` rows (2048 or
+// 2000: a range longer than a table is refused before its rows are made).
+RuleExpansion ExpandRule(const CobIdRule& rule, std::size_t tableLength);
 
 // The rows of a node as `description` (read from `fileName`) gives them.
 // With M != N, an identifier whose low 7 bits are N becomes the same

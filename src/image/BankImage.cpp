@@ -154,6 +154,11 @@ void BankImage::ResetBanks()
         banks_[static_cast<std::size_t>(number - 1)].fill(0xFF);
 }
 
+bool IsPositiveSet(const CommSettings& settings)
+{
+    return Low8(settings.positive) != 0;
+}
+
 void BuildBankImage(const CommSettings& settings, const CobIdTables& tables, BankImage& image)
 {
     // Every setting is taken as its low byte, the frame formats too: 0 is
@@ -173,7 +178,7 @@ void BuildBankImage(const CommSettings& settings, const CobIdTables& tables, Ban
     if (extended)
         sizes = WriteExtendedTables(tables, image);
     else
-        WriteStandardTables(tables, positive != 0, image);
+        WriteStandardTables(tables, IsPositiveSet(settings), image);
 
     auto& bank1 = image.MutableBank(1);
     // The device counts bit rates from 1; an index of -1 (no entry) wraps to 0.

@@ -55,6 +55,11 @@ private:
     std::array<BankBytes, kBankCount> banks_;
 };
 
+// Whether the image tells the device to pass only the listed identifiers
+// (Positive Implementation set): the stored number's low byte, which the
+// image keeps, is not 0. Otherwise the listed identifiers are blocked.
+bool IsPositiveSet(const CommSettings& settings);
+
 // The whole build from the settings and tables as the build reads them
 // (every row of the document, numbered by its position): resets banks 1 to
 // 4, writes the tables in the layout the frame formats call for, and the

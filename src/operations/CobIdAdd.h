@@ -14,9 +14,13 @@ class ProjectLayout;
 // rows. When `write` is set and the plan is accepted, the tables are saved
 // with the window's check and durable save, under the project's lock.
 //
+// Rows in use stored beyond the tables' length are first moved into the
+// first empty rows, as Set CobID Access moves them when it is shown
+// (CarryOverStoredRows), and named in the result.
+//
 // Refused, with nothing written: whatever the plan refuses; tables that hold
-// a cell the window's OK refuses; a document with rows in use beyond the
-// tables' length (the tables would lose them).
+// a cell the window's OK refuses; rows beyond the tables' length that find
+// no empty row (the tables would lose them).
 // Throws Error when a document cannot be read, when another run holds the
 // project, or when the tables cannot be written. (A node's EDS/DCF is read
 // by the caller: the rule carries its description.)

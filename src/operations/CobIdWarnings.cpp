@@ -1,5 +1,6 @@
 #include "operations/CobIdWarnings.h"
 
+#include "documents/CobIdCarryOver.h"
 #include "documents/CobIdChecks.h"
 #include "image/BankImage.h"
 
@@ -17,17 +18,22 @@ std::string TablePrefix(int direction)
     return CobIdTableTitle(direction) + ", ";
 }
 
-void FindInTable(const CobIdTable& table, int direction, TableLayout layout, std::vector<CobIdWarning>& warnings)
+void FindInTable(const CobIdTable& table, int direction, const CobIdWarningRules& rules,
+                 std::vector<CobIdWarning>& warnings)
 {
+    const TableLayout layout = rules.layout;
     // Identifier -> its rows, in row order; the 32-bit pattern, as the build stores it.
     std::map<std::uint32_t, std::vector<std::size_t>> rowsOf;
     std::vector<std::size_t> withoutOriginal;
     std::vector<std::pair<std::uint32_t, std::size_t>> listed; // identifier, N°
+    std::vector<std::size_t> withModify;
     std::size_t filled = 0;
     for (std::size_t r = 0; r < table.size(); ++r) {
         const CobIdRow& row = table[r];
         if (IsModifyWithoutOriginal(row))
             withoutOriginal.push_back(r);
+        if (ListsWithModify(row))
+            withModify.push_back(r);
         if (!row.Orig_CobID.empty())
             ++filled;
         if (const auto id = ListedIdentifierOf(row)) {
@@ -57,6 +63,10 @@ void FindInTable(const CobIdTable& table, int direction, TableLayout layout, std
                                 (one ? "it" : "them")});
     }
 
+    if (!rules.positive && !withModify.empty())
+        warnings.push_back({CobIdWarningKind::BlockedModify, direction, withModify,
+                            BlockedListText(direction, rowsOf.size())});
+
     if (layout == TableLayout::Extended && listed.size() > kMaxListEntries) {
         // The build's order: by identifier, rows of one identifier in table order.
         std::stable_sort(listed.begin(), listed.end(),
@@ -76,11 +86,24 @@ void FindInTable(const CobIdTable& table, int direction, TableLayout layout, std
 
 } // namespace
 
-std::vector<CobIdWarning> FindCobIdWarnings(const CobIdTables& tables, TableLayout layout)
+std::vector<CobIdWarning> FindCobIdWarnings(const CobIdTables& tables, const CobIdWarningRules& rules)
 {
+    // Rows stored beyond the tables, as Set CobID Access would carry them over.
+    const std::size_t length =
+        rules.layout == TableLayout::Standard ? kStandardTableLength : kExtendedTableLength;
+    std::vector<CobIdCarryOverFinding> carried;
+    if (tables.can0ToCan1.size() > length || tables.can1ToCan0.size() > length) {
+        CobIdTables shown = tables;
+        carried = CobIdCarryOverFindings(CarryOverStoredRows(shown, length));
+    }
     std::vector<CobIdWarning> warnings;
-    FindInTable(tables.can0ToCan1, kCan0ToCan1, layout, warnings);
-    FindInTable(tables.can1ToCan0, kCan1ToCan0, layout, warnings);
+    for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
+        FindInTable(tables.Table(direction), direction, rules, warnings);
+        for (CobIdCarryOverFinding& finding : carried)
+            if (finding.direction == direction)
+                warnings.push_back({CobIdWarningKind::StoredBeyondTables, direction, std::move(finding.rows),
+                                    std::move(finding.text)});
+    }
     return warnings;
 }
 

@@ -175,6 +175,14 @@ std::optional<std::string> ExtendedDifference(const std::string& table, const st
     return std::nullopt;
 }
 
+// Banks that hold only 0xFF: an erased firmware, or windows without records.
+bool Erased(const std::array<BankBytes, 2>& banks)
+{
+    return std::all_of(banks.begin(), banks.end(), [](const BankBytes& bank) {
+        return std::all_of(bank.begin(), bank.end(), [](std::uint8_t byte) { return byte == 0xFF; });
+    });
+}
+
 std::string ByteText(std::uint8_t value)
 {
     std::string text = "0x00";
@@ -207,12 +215,9 @@ DecodedImage InspectConfiguration(const std::string& path)
                                    " of its 16384 bytes are in no record and are taken as 0xFF");
         banks = windows.banks;
     }
-    const auto erased = [](const BankBytes& bank) {
-        return std::all_of(bank.begin(), bank.end(), [](std::uint8_t byte) { return byte == 0xFF; });
-    };
     // Decoded, such banks would read as two lists of 2000 entries
     // 0xFFFFFFFF -> 0xFFFFFFFF with settings no build writes.
-    if (erased(banks[0]) && erased(banks[1])) {
+    if (Erased(banks)) {
         DecodedImage nothing;
         nothing.erased = true;
         nothing.warnings = std::move(warnings);
@@ -229,6 +234,9 @@ FirmwareVerdict VerifyFirmware(const ProjectLayout& project, const std::string& 
     const CobIdTables& tables = build.tables;
     const BankImage& built = *build.image;
     const FirmwareWindows windows = ReadFirmwareWindows(firmwarePath);
+    // Said as inspect says it: decoded, erased banks would read as a layout.
+    if (Erased(windows.banks))
+        return {false, "\"" + firmwarePath + "\": " + kNoConfigurationText};
 
     for (int bank : {1, 2})
         if (!windows.WindowComplete(bank))

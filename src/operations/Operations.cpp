@@ -1,11 +1,13 @@
 #include "operations/Operations.h"
 
+#include "documents/CobIdChecks.h"
 #include "documents/CobIdTables.h"
 #include "documents/CommSettings.h"
 #include "documents/CompanionDocuments.h"
 #include "image/BankDecoder.h"
 #include "image/BankImage.h"
 #include "image/BankOutputs.h"
+#include "operations/ProjectCheck.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/UiServices.h"
@@ -70,6 +72,15 @@ ProjectImage BuildProjectImage(const ProjectLayout& project)
     if (!PathExists(project.CobIdFile()))
         throw Error(CobIdDocumentMissingText(project.CobIdFile()));
     built.tables = ReadCobIdStrictly(project.CobIdFile());
+    // The cells by check's rules first, so that a bad one is named by table,
+    // N° and value, as check names it.
+    const CommSession session = SessionOf(built.settings);
+    for (const CobIdCellProblem& cell : FindCobIdCellProblems(built.tables, session)) {
+        const std::string text = CobIdCellProblemText(built.tables, session, cell);
+        if (StopsBuild(cell, CobIdLayout(session)))
+            throw Error(text);
+        built.refusedCells.push_back(text + " (stored as it is; OK in Set CobID Access refuses it)");
+    }
     built.image = std::make_unique<BankImage>();
     BuildBankImage(built.settings, built.tables, *built.image);
     return built;
@@ -87,7 +98,9 @@ DeviceBuild UpdateDevice(const ProjectLayout& project)
     build.binDir = project.BinDir();
     for (std::size_t bank = 0; bank < build.rows.size(); ++bank)
         build.rows[bank] = written.translations[bank].size();
-    build.warnings = FindCobIdWarnings(built.tables, built.Layout());
+    build.warnings = built.refusedCells;
+    for (std::string& warning : ProjectWarnings(built.settings, built.tables))
+        build.warnings.push_back(std::move(warning));
     return build;
 }
 

@@ -11,7 +11,6 @@
 #include "documents/CobIdTables.h"
 #include "firmware/SRecordComposer.h"
 #include "image/BankImage.h"
-#include "operations/CobIdWarnings.h"
 
 #include <array>
 #include <memory>
@@ -72,7 +71,10 @@ std::optional<CobIdCellError> SaveCobIdTables(const ProjectLayout& project, cons
 struct DeviceBuild {
     std::string binDir;
     std::array<std::size_t, 2> rows{};
-    std::vector<CobIdWarning> warnings; // what was built otherwise than the tables seem to say
+    // What was built otherwise than the documents seem to say: the cells
+    // OK refuses that the build stores as they are, then `check`'s warnings
+    // (ProjectWarnings).
+    std::vector<std::string> warnings;
 };
 
 // "File "PATH" not found: open Set CobID Access and press OK, or
@@ -86,6 +88,9 @@ struct ProjectImage {
     CommSettings settings;
     CobIdTables tables;
     std::unique_ptr<BankImage> image;
+    // The cells OK refuses that the build stores as they are (the extended
+    // layout keeps any number), in `check`'s words.
+    std::vector<std::string> refusedCells;
 
     // The layout the build takes.
     TableLayout Layout() const;
@@ -93,14 +98,16 @@ struct ProjectImage {
 
 // Reads the documents as the build reads them and builds the image, writing
 // nothing. A project without CanCanCobID.xml (tables never saved) gets
-// CobIdDocumentMissingText. Throws Error.
+// CobIdDocumentMissingText; a cell the build cannot take stops it in
+// `check`'s words, naming table, N° and value (CobIdCellProblemText).
+// Throws Error.
 ProjectImage BuildProjectImage(const ProjectLayout& project);
 
 // "Update Device" without the window: reads both documents as the build
 // reads them, builds the configuration image and writes bank1.bin ..
 // bank5.bin and bankg.c into the project's bin folder. Throws Error.
-// Returns what was written and the tables' warnings (FindCobIdWarnings):
-// what was built otherwise than the tables seem to say.
+// Returns what was written and its warnings: what was built otherwise than
+// the documents seem to say.
 DeviceBuild UpdateDevice(const ProjectLayout& project);
 
 // ---------------------------------------------------------------- firmware

@@ -131,6 +131,12 @@ std::string ComposerMessageFile(const ComposerSettings& settings, const std::str
     return "";
 }
 
+std::string ComposerMessageText(const ComposerSettings& settings, const std::string& message)
+{
+    const std::string file = ComposerMessageFile(settings, message);
+    return file.empty() ? message : message + ": \"" + file + "\"";
+}
+
 std::string Sentence(std::string text)
 {
     if (!text.empty())

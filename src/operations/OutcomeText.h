@@ -36,6 +36,11 @@ std::string SerialPortName(int port);
 // flasher. Empty for a message about no particular file.
 std::string ComposerMessageFile(const ComposerSettings& settings, const std::string& message);
 
+// A message of the composer or of the flasher start followed by the file it
+// is about, which the message itself does not name:
+// "File *.Sx Not Found,Abort Procedure: "/w/MASTER/SX40517.sx"".
+std::string ComposerMessageText(const ComposerSettings& settings, const std::string& message);
+
 // `text` with its first letter in upper case: a clause made a sentence.
 std::string Sentence(std::string text);
 

@@ -2,8 +2,10 @@
 
 #include "support/ProjectDocuments.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -60,7 +62,7 @@ TEST_F(BuildCommandTest, ErrorsGoToStandardErrorAndNothingIsWritten)
     WriteProject(project.path(), PargenXml(kStandardPargen), CobIdXml({}, {{"0x12", "7FF"}}));
     CliResult result = Cli(BuildProject());
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "'7FF' is not a valid integer value.\n");
+    EXPECT_EQ(result.err, "Table CAN1 to CAN0, N\u00B0 0, Modify CobID '7FF' is not an integer.\n");
 
     std::filesystem::remove(project / "CanCanCobID.xml");
     result = Cli(BuildProject());
@@ -80,10 +82,16 @@ TEST_F(BuildCommandTest, RowsTakenOtherwiseAreNamedOnStandardErrorAndTheBuildGoe
     WriteProject(project.path(), PargenXml(kStandardPargen), CobIdXml({{"0x181", "1"}, {"", "5"}, {"385", ""}}, {}));
     const CliResult result = Cli(BuildProject());
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "Warning: Table CAN0 to CAN1, N\u00B0 0 and N\u00B0 2 both list 0x181; the later row wins\n"
-                          "Warning: Table CAN0 to CAN1, N\u00B0 1 has a Modify CobID but no Original CobID; the build "
-                          "ignores it\n");
+    EXPECT_THAT(result.err, ::testing::StartsWith(
+                                "Warning: Table CAN0 to CAN1, N\u00B0 0 and N\u00B0 2 both list 0x181; the later row wins\n"
+                                "Warning: Table CAN0 to CAN1, N\u00B0 1 has a Modify CobID but no Original CobID; the "
+                                "build ignores it\n"));
     EXPECT_EQ(ReadText(project / "bin/bank1.bin").size(), 16384u);
+    // The warnings of check, every one (the CANopen advice too), and no other.
+    const CliResult check = Cli("check '" + project.path() + "'");
+    EXPECT_EQ(check.status, 0);
+    EXPECT_EQ(check.out, result.err + "No problem found; " +
+                             std::to_string(std::count(result.err.begin(), result.err.end(), '\n')) + " warnings.\n");
 }
 
 TEST_F(BuildCommandTest, HelpAndWrongCommandLines)

@@ -73,11 +73,11 @@ TEST_F(CobIdAddCommand, RefusalsAndWrongCommandLinesChangeNothing)
         std::string error;
     } cases[] = {
         {"node 5 --on can0", 1,
-         "Table CAN0 to CAN1 has a row for 0x185 (TPDO1 node 5) already: N\u00B0 0. Nothing was added.\n"},
+         "Table CAN0 to CAN1 has a row for 0x185 already: N\u00B0 0. Nothing was added.\n"},
         {"id 0x800 --direction can0-to-can1", 1, "cannot arrive on CAN0, which runs CAN 2.0A"},
         {"node --dcf " + Quote(dir / "broken.dcf") + " --on can1", 1,
          "broken.dcf:4: [1800sub1] DefaultValue '0x18G' is neither a number"},
-        {"range 0-0x7FF --direction can0-to-can1 --dry-run", 1, "has a row for 0x185 (Range 0x000-0x7FF) already"},
+        {"range 0-0x7FF --direction can0-to-can1 --dry-run", 1, "has a row for 0x185 already: N\u00B0 0. Nothing"},
         {"node --on can0", 2, "N is required unless --dcf"},
         {"node 128 --on can0", 2, "a node ID from 1 to 127"},
         {"node 5 --on can0 --as 0", 2, "a node ID from 1 to 127"},

@@ -112,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "{\"configured\": true,\n \"layout\": \"standard\",\n"
                   " \"can0\": {\"bitrate_kbps\": 125, \"bitrate_from_dip_switch\": false, \"format\": \"2.0A\"},\n"
                   " \"can1\": {\"bitrate_kbps\": 250, \"bitrate_from_dip_switch\": true, \"format\": \"2.0A\"},\n"
-                  " \"positive\": true",
+                  " \"positive\": true,\n \"listed\": \"passed\"",
                   {{0x181, 0x1C1}, {0x7FF, 0x7FF}},
                   {{5, 6}},
                   "can0-to-can1,11,0x100,,",
@@ -125,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "{\"configured\": true,\n \"layout\": \"extended\",\n"
                   " \"can0\": {\"bitrate_kbps\": 1000, \"bitrate_from_dip_switch\": false, \"format\": \"2.0A\"},\n"
                   " \"can1\": {\"bitrate_kbps\": 250, \"bitrate_from_dip_switch\": false, \"format\": \"2.0B\"},\n"
-                  " \"positive\": true",
+                  " \"positive\": true,\n \"listed\": \"passed\"",
                   {{0x100, 0x100}, {0x700, 0x1ABCDEF}},
                   {{0x1FFFFFFF, 0x7FF}},
                   "can0-to-can1,2,0x50,0x60,",
@@ -182,7 +182,7 @@ TEST(CommandLineInspect, ErasedWindowsHoldNoConfiguration)
     const CliResult json = RunCli("inspect --json " + Quote(dir / "SX40517.sx"));
     EXPECT_EQ(json.out, "{\"configured\": false,\n"
                         " \"note\": \"the firmware holds no configuration in banks 1 and 2 (all bytes 0xFF)\",\n"
-                        " \"layout\": null,\n \"can0\": null,\n \"can1\": null,\n \"positive\": null,\n"
+                        " \"layout\": null,\n \"can0\": null,\n \"can1\": null,\n \"positive\": null,\n \"listed\": null,\n"
                         " \"can0_to_can1\": [],\n \"can1_to_can0\": [],\n \"warnings\": []}\n");
     // Nothing to route either: an answer would be made up.
     WriteText(dir / "trace.log", "(1.000000) can0 181#\n");

@@ -23,7 +23,7 @@ const CommSession kStandard{0, 0, true};
 CobIdTables Tables()
 {
     CobIdTables tables{CobIdTable(kStandardTableLength), CobIdTable(kStandardTableLength)};
-    tables.can0ToCan1[0].Orig_CobID = "0x185";
+    tables.can0ToCan1[0] = {"0x185", "", "pump TPDO1"};
     return tables;
 }
 
@@ -53,7 +53,7 @@ TEST(AddRowsLogicTest, PreviewsEveryKindAndSaysWhatKeepsRowsOut)
          },
          1, "Nothing can be added: No service of node 7 is chosen.", false},
         {"listed already", [](AddRowsLogic& l) { l.node = "5"; }, 1,
-         "Nothing can be added: Table CAN0 to CAN1 has a row for 0x185 (TPDO1 node 5) already: N\u00B0 0", false},
+         "Nothing can be added: Table CAN0 to CAN1 has a row for 0x185 already: N\u00B0 0 (pump TPDO1)", false},
         {"from the file, services ignored",
          [](AddRowsLogic& l) {
              l.ChooseFile(kData + "valve.dcf");

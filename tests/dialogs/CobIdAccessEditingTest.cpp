@@ -62,7 +62,7 @@ TEST_F(CobIdAccessEditingTest, RowsBeyondShorterTablesMoveIntoEmptyRowsAndOkKeep
     EXPECT_FALSE(dialog.HasChanges()) << "the showing's tables are what Cancel compares with";
     dialog.TellCarryOver();
     EXPECT_EQ(messages.Texts(),
-              std::vector<std::string>{"Set CobID Access has 2000 rows per table (a port runs CAN 2.0B), and "
+              std::vector<std::string>{"The CobID tables have 2000 rows (a port runs CAN 2.0B), and "
                                        "CanCanCobID.xml holds filled rows beyond " + kN + "1999.\nCAN0 to CAN1: 2 rows stored as " +
                                        kN + "2040 and " + kN + "2047 were moved into the first empty rows, now " + kN +
                                        "1 and " + kN + "3."});
@@ -84,7 +84,7 @@ TEST_F(CobIdAccessEditingTest, RowsThatDoNotFitAreListedAsOkWouldDropThem)
     Show({0, 1, true});
     dialog.TellCarryOver();
     EXPECT_EQ(messages.Texts().at(0),
-              "Set CobID Access has 2000 rows per table (a port runs CAN 2.0B), and CanCanCobID.xml holds filled "
+              "The CobID tables have 2000 rows (a port runs CAN 2.0B), and CanCanCobID.xml holds filled "
               "rows beyond " + kN + "1999.\nCAN1 to CAN0: 2 rows stored as " + kN + "2000 and " + kN + "2001 do not fit, as no empty row "
               "is left; OK would drop them:\n" + kN + "2000: Original CobID '0x7D0'\n" + kN + "2001: Description 'x y'");
     EXPECT_EQ(dialog.carryOver.tables[kCan1ToCan0].dropped.size(), 2u);

@@ -22,13 +22,19 @@ struct Batch {
     Marks marks;
     std::size_t problems = 0;
     std::size_t warnings = 0;
+    std::vector<std::string> tableWarnings; // of whole tables, which mark no cell
 };
 Batch BatchMarks(const CobIdTables& tables, const CommSession& formats)
 {
     Batch batch;
-    for (const CobIdWarning& warning : FindCobIdWarnings(tables, CobIdLayout(formats))) {
+    for (const CobIdWarning& warning :
+         FindCobIdWarnings(tables, CobIdWarningRules{CobIdLayout(formats), formats.PositiveImpl})) {
         if (warning.kind == CobIdWarningKind::BeyondDeviceList)
             continue; // said at OK, no mark of a cell
+        if (warning.kind == CobIdWarningKind::BlockedModify) {
+            batch.tableWarnings.push_back(warning.text);
+            continue;
+        }
         const int column = warning.kind == CobIdWarningKind::Duplicate ? kOriginalColumn : kModifyColumn;
         for (std::size_t row : warning.rows)
             batch.marks[{warning.direction, row, column}] = CobIdMarkKind::Warning;
@@ -69,7 +75,7 @@ TEST(CobIdLiveCheckTest, MarksAgreeWithTheBatchChecksAfterEveryEdit)
     constexpr std::size_t kEditedRows = 16;
     std::mt19937 random(23);
     for (const CommSession formats : {CommSession{0, 0, true}, CommSession{0, 1, true}, CommSession{1, 1, false},
-                                      CommSession{2, 0, true}, CommSession{256, 1, true}}) {
+                                      CommSession{2, 0, true}, CommSession{256, 1, true}, CommSession{0, 0, false}}) {
         const std::size_t length = CobIdTableLength(formats);
         CobIdTables tables{CobIdTable(length), CobIdTable(length)};
         CobIdLiveCheck live;
@@ -84,6 +90,7 @@ TEST(CobIdLiveCheckTest, MarksAgreeWithTheBatchChecksAfterEveryEdit)
                 << "formats " << formats.CanType0 << "/" << formats.CanType1 << ", step " << step;
             ASSERT_EQ(live.ProblemCount(), batch.problems) << "step " << step;
             ASSERT_EQ(live.WarningCount(), batch.warnings) << "step " << step;
+            ASSERT_EQ(live.TableWarnings(), batch.tableWarnings) << "step " << step;
         }
         // A fresh check of the same tables says the same as the one kept up.
         CobIdLiveCheck fresh;

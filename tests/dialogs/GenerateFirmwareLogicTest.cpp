@@ -262,6 +262,18 @@ TEST_F(GenerateFirmwareTest, MasterWithoutS9IsReportedByTheExecuteButton)
     EXPECT_TRUE(shell.started.empty());
 }
 
+// A master that went after the showing: the status line names the file the
+// run looked for, as the command line does; the message box keeps its text.
+TEST_F(GenerateFirmwareTest, AMasterGoneSinceTheShowingIsNamedWithItsFolder)
+{
+    Show();
+    RemoveFile(MasterFile());
+    dialog.ExecuteUpdateFirmware(progress);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"File *.Sx Not Found,Abort Procedure"});
+    EXPECT_EQ(dialog.status, "No new firmware: File *.Sx Not Found,Abort Procedure: \"" + MasterFile() +
+                                 "\"; flasher not started");
+}
+
 // The status line after a showing that follows a build and one click of
 // "Execute update firmware", as the user meets them; the message boxes are
 // those of the tests above.
@@ -315,7 +327,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "New_SX40517.sx written to PROJECT, bank 1 inserted, bank 2 left out: its window is not in the "
                    "master; flasher not started: bank 2 is not in the new firmware"},
         StatusCase{"Stopped", [](GenerateFirmwareTest& t) { RemoveFile(t.project() + Native("/bin/bank2.bin")); },
-                   kBuilt, "No new firmware: File bank2.bin Not Found,Abort Procedure; flasher not started"},
+                   kBuilt,
+                   Native("No new firmware: File bank2.bin Not Found,Abort Procedure: \"PROJECT/bin/bank2.bin\"; "
+                          "flasher not started")},
         StatusCase{"NoEndRecord",
                    [](GenerateFirmwareTest& t) {
                        WriteText(t.MasterFile(), Join({S0(), S2(0x388000, {1}), S2(0x398000, {1}), S8()}));

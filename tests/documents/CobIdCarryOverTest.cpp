@@ -50,7 +50,7 @@ TEST(CobIdCarryOverTest, TheMessageNamesWhatMovedAndWhatDoesNotFit)
     const CobIdCarryOver carryOver = CarryOverRows(tables, beyond);
     EXPECT_EQ(carryOver.MovedTo(kCan0ToCan1), (std::vector<std::size_t>{0, 1}));
     EXPECT_EQ(CobIdCarryOverText(carryOver, CarryOverTime::Now),
-              "Set CobID Access has 2000 rows per table (a port runs CAN 2.0B), and CanCanCobID.xml holds filled rows "
+              "The CobID tables have 2000 rows (a port runs CAN 2.0B), and CanCanCobID.xml holds filled rows "
               "beyond N\u00B0 1999.\n"
               "CAN0 to CAN1: 2 rows stored as N\u00B0 2000 and N\u00B0 2001 were moved into the first empty rows, now "
               "N\u00B0 0 and N\u00B0 1.\n"

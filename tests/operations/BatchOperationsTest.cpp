@@ -95,17 +95,21 @@ TEST_F(ProjectTest, ChangeCommSettingsNeedsAReadablePargen)
 
 // ---------------------------------------------------------------- check
 
-TEST_F(ProjectTest, CheckListsEveryProblemNotOnlyTheFirst)
+// Problems are what stops the build or what OK refuses; what the build
+// takes otherwise than it seems is a warning, as build prints it.
+TEST_F(ProjectTest, CheckListsEveryProblemNotOnlyTheFirstAndTheWarningsApart)
 {
     WriteProject(dir.path(), PargenXml(kStandardPargen),
                  CobIdXml({{"0x800", "1"}, {"7FF", ""}, {"0x10", "0x11"}, {"16", "0x12"}}, {{"", "-1"}}));
-    EXPECT_THAT(CheckProjectDocuments(project).problems,
+    ProjectCheck check = CheckProjectDocuments(project);
+    EXPECT_THAT(check.problems,
                 ElementsAre("Table CAN0 to CAN1, N\u00B0 0, Original CobID '0x800' lies outside 0x000-0x7FF, the range "
                             "of the standard layout",
                             "Table CAN0 to CAN1, N\u00B0 1, Original CobID '7FF' is not an integer",
-                            "Table CAN0 to CAN1, N\u00B0 2 and N\u00B0 3 both list 0x010; the later row wins",
                             "Table CAN1 to CAN0, N\u00B0 0, Modify CobID '-1' lies outside 0x000-0x7FF, the range of "
-                            "the standard layout",
+                            "the standard layout"));
+    EXPECT_THAT(check.advice,
+                ElementsAre("Table CAN0 to CAN1, N\u00B0 2 and N\u00B0 3 both list 0x010; the later row wins",
                             "Table CAN1 to CAN0, N\u00B0 0 has a Modify CobID but no Original CobID; the build ignores "
                             "it"));
 
@@ -114,8 +118,11 @@ TEST_F(ProjectTest, CheckListsEveryProblemNotOnlyTheFirst)
                 ElementsAre("Table CAN0 to CAN1, N\u00B0 0, Original CobID '0x800'. The CobID must between 0x000 and "
                             "0x7FF"));
 
+    // A new project: said as the build says it.
     RemoveFile(project.CobIdFile());
-    EXPECT_THAT(CheckProjectDocuments(project).problems, ElementsAre(HasSubstr("CanCanCobID.xml\" not found")));
+    EXPECT_THAT(CheckProjectDocuments(project).problems,
+                ElementsAre("File \"" + project.CobIdFile() +
+                            "\" not found: open Set CobID Access and press OK, or drevanta-c2c-cli cobid import"));
 }
 
 struct WarningCase {
@@ -123,6 +130,7 @@ struct WarningCase {
     bool extended;
     CobIdRows can0ToCan1, can1ToCan0;
     std::vector<std::string> lines;
+    bool positive = true;
 };
 
 void PrintTo(const WarningCase& c, std::ostream* out) { *out << c.name; }
@@ -138,8 +146,8 @@ TEST_P(CobIdWarningsTest, NameWhatTheBuildTakesOtherwise)
             table.push_back({row.orig, row.mod, ""});
         return table;
     };
-    EXPECT_EQ(CobIdWarningLines(FindCobIdWarnings({table(c.can0ToCan1), table(c.can1ToCan0)},
-                                                      c.extended ? TableLayout::Extended : TableLayout::Standard)), c.lines);
+    const CobIdWarningRules rules{c.extended ? TableLayout::Extended : TableLayout::Standard, c.positive};
+    EXPECT_EQ(CobIdWarningLines(FindCobIdWarnings({table(c.can0ToCan1), table(c.can1ToCan0)}, rules)), c.lines);
 }
 
 CobIdRows Descending(std::size_t count)
@@ -147,6 +155,15 @@ CobIdRows Descending(std::size_t count)
     CobIdRows rows;
     for (std::size_t r = 0; r < count; ++r)
         rows.push_back({std::to_string(5000 - r), ""});
+    return rows;
+}
+
+// `count` rows, all empty but those given.
+CobIdRows Sparse(std::size_t count, std::initializer_list<std::pair<std::size_t, testing::CobIdRow>> filled)
+{
+    CobIdRows rows(count);
+    for (const auto& [row, cells] : filled)
+        rows[row] = cells;
     return rows;
 }
 
@@ -165,8 +182,36 @@ INSTANTIATE_TEST_SUITE_P(
                      "5 have a Modify CobID but no Original CobID; the build ignores them"}},
         WarningCase{"BeyondTheDevicesList", true, Descending(2003), {},
                     {"Table CAN0 to CAN1, " + kN + "0 to 2 are left out of the image: 2003 rows have an Original CobID, "
-                     "and the device's list holds 2000 entries, dropping those of the largest identifiers"}},
-        WarningCase{"NoListInTheStandardLayout", false, Descending(2003), {}, {}}),
+                     "and the device's list holds 2000 entries, dropping those of the largest identifiers",
+                     "Table CAN0 to CAN1, " + kN + "2000 to 2002 are stored beyond " + kN + "1999, the last row of "
+                     "the tables (a port runs CAN 2.0B), and no empty row is left for them: OK in Set CobID Access "
+                     "would drop them"}},
+        WarningCase{"NoListInTheStandardLayout", false, Descending(2003), {}, {}},
+        // Positive Implementation clear: what the tables list is blocked.
+        WarningCase{"BlockedListWithModify", false, {{"0x100", "0x200"}, {"256", ""}, {"5", ""}, {"", "7"}},
+                    {{"1", ""}},
+                    {"Table CAN0 to CAN1, " + kN + "0 and " + kN + "1 both list 0x100; the later row wins",
+                     "Table CAN0 to CAN1, " + kN + "3 has a Modify CobID but no Original CobID; the build ignores it",
+                     "Positive Implementation is clear: the 2 listed identifiers of CAN0 to CAN1 are blocked; their "
+                     "Modify CobIDs have no effect"},
+                    false},
+        WarningCase{"OneBlockedInTheExtendedLayout", true, {}, {{"0x12345", "0x12345"}},
+                    {"Positive Implementation is clear: the 1 listed identifier of CAN1 to CAN0 is blocked; its Modify "
+                     "CobID has no effect"},
+                    false},
+        WarningCase{"BlockedListWithoutModify", false, {{"1", ""}, {"2", ""}}, {}, {}, false},
+        // Rows stored beyond the tables' last row (a document of 2048 rows).
+        WarningCase{"StoredBeyondTheTables", true,
+                    Sparse(2048, {{1, {"9", ""}}, {2001, {"0x10", ""}}, {2047, {"", "0x11"}}}),
+                    Sparse(2048, {{2046, {"", ""}}}),
+                    {"Table CAN0 to CAN1, " + kN + "2047 has a Modify CobID but no Original CobID; the build ignores it",
+                     "Table CAN0 to CAN1, " + kN + "2001 and " + kN + "2047 are stored beyond " + kN +
+                         "1999, the last row of the tables (a port runs CAN 2.0B): Set CobID Access will move them "
+                         "into the first empty rows, " + kN + "0 and " + kN + "2"}},
+        WarningCase{"StoredBeyondAFullTable", false, Descending(2049), {},
+                    {"Table CAN0 to CAN1, " + kN + "2048 is stored beyond " + kN +
+                     "2047, the last row of the tables, and no empty row is left for it: OK in Set CobID Access would "
+                     "drop it"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProjectTest, CheckNamesTheTablesWarningsAfterTheCells)
@@ -176,13 +221,17 @@ TEST_F(ProjectTest, CheckNamesTheTablesWarningsAfterTheCells)
     rows.push_back({"0x1FFFFFFF", ""});
     rows.push_back({"536870911", "7FF"});
     WriteProject(dir.path(), PargenXml(kExtendedPargen), CobIdXml(rows, {}));
-    EXPECT_THAT(CheckProjectDocuments(project).problems,
-                ElementsAre("Table CAN0 to CAN1, " + kN + "2002, Modify CobID '7FF' is not an integer",
-                            "Table CAN0 to CAN1, " + kN + "2001 and " + kN + "2002 both list 0x1FFFFFFF; the device may take either",
+    const ProjectCheck check = CheckProjectDocuments(project);
+    EXPECT_THAT(check.problems, ElementsAre("Table CAN0 to CAN1, " + kN + "2002, Modify CobID '7FF' is not an integer"));
+    EXPECT_THAT(check.advice,
+                ElementsAre("Table CAN0 to CAN1, " + kN + "2001 and " + kN + "2002 both list 0x1FFFFFFF; the device may take either",
                             "Table CAN0 to CAN1, " + kN + "5 has a Modify CobID but no Original CobID; the build ignores it",
                             "Table CAN0 to CAN1, " + kN + "2001 and " + kN + "2002 are left out of the image: 2002 rows have an "
                             "Original CobID, and the device's list holds 2000 entries, dropping those of the largest "
-                            "identifiers"));
+                            "identifiers",
+                            "Table CAN0 to CAN1, " + kN + "2000 to 2002 are stored beyond " + kN + "1999, the last row of "
+                            "the tables (a port runs CAN 2.0B), and no empty row is left for them: OK in Set CobID "
+                            "Access would drop them"));
 }
 
 // ---------------------------------------------------------------- verify
@@ -255,11 +304,26 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ProjectTest, VerifyRefusesAFirmwareWithAnIncompleteWindow)
 {
     WriteProject(dir.path(), PargenXml(kStandardPargen), CobIdXml({}, {}));
-    WriteText(dir / "fw.sx", Join({S0(), S2(0x388000, Bytes(32, 0xFF)), S9()}));
+    WriteText(dir / "fw.sx", Join({S0(), S2(0x388000, Bytes(32, 0x00)), S9()}));
     const FirmwareVerdict verdict = VerifyFirmware(project, dir / "fw.sx");
     EXPECT_FALSE(verdict.matches);
     EXPECT_THAT(verdict.difference, HasSubstr("The window of bank 1 in \"" + dir / "fw.sx" +
                                               "\" is not complete: 16352 of its 16384 bytes are in no record"));
+}
+
+// An erased master is said to hold no configuration, as inspect says it,
+// whether its windows hold records of 0xFF or none.
+TEST_F(ProjectTest, VerifySaysAnErasedFirmwareHoldsNoConfiguration)
+{
+    WriteProject(dir.path(), PargenXml(kExtendedPargen), CobIdXml({{"1", ""}}, {}));
+    for (const std::vector<std::string>& lines :
+         {std::vector<std::string>{S0(), S2(0x388000, Bytes(32, 0xFF)), S9()}, std::vector<std::string>{S0(), S9()}}) {
+        WriteText(dir / "fw.sx", Join(lines));
+        const FirmwareVerdict verdict = VerifyFirmware(project, dir / "fw.sx");
+        EXPECT_FALSE(verdict.matches);
+        EXPECT_EQ(verdict.difference,
+                  "\"" + dir / "fw.sx" + "\": the firmware holds no configuration in banks 1 and 2 (all bytes 0xFF)");
+    }
 }
 
 // ---------------------------------------------------------------- inspect

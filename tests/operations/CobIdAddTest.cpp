@@ -39,23 +39,46 @@ TEST_F(CobIdAddTest, AProjectWithoutTablesStartsFromEmptyTablesOfTheFormatsLengt
     EXPECT_EQ(saved, dryRun.tables);
 }
 
+// Rows stored beyond N° 1999 (a document of 2048 rows, then a port went to
+// CAN 2.0B) are moved into the first empty rows, as the window moves them,
+// before the new rows go after the last row in use.
+TEST_F(CobIdAddTest, RowsBeyondTheTablesAreCarriedOverFirst)
+{
+    CobIdRows stored(2048);
+    stored[1] = {"0x5", ""};
+    stored[2040] = {"0x7F0", ""};
+    WriteProject(dir.path(), PargenXml(kExtendedPargen), CobIdXml(stored, {}));
+    const CobIdAddition addition = AddCobIdRows(project, IdentifierRule{kCan0ToCan1, 0x300, std::nullopt}, true);
+    ASSERT_TRUE(addition.Accepted()) << *addition.refusal;
+    EXPECT_EQ(addition.carriedOver.MovedTo(kCan0ToCan1), (std::vector<std::size_t>{0}));
+    const CobIdTables saved = ReadCobIdStrictly(project.CobIdFile());
+    ASSERT_EQ(saved.can0ToCan1.size(), 2000u);
+    EXPECT_EQ(saved.can0ToCan1[0], (c2c::CobIdRow{"0x7F0", "", ""}));
+    EXPECT_EQ(saved.can0ToCan1[1], (c2c::CobIdRow{"0x5", "", ""}));
+    EXPECT_EQ(saved.can0ToCan1[2], (c2c::CobIdRow{"0x300", "", "Identifier 0x300"}));
+}
+
 TEST_F(CobIdAddTest, RefusalsWriteNothing)
 {
-    CobIdRows beyond(2048);
+    // Tables of 2048 rows whose first 2000 are in use: the rows beyond find no room.
+    CobIdRows beyond(2048, {"", "1"});
     beyond[2001] = {"0x10", ""};
     beyond[2047] = {"", "0x20"};
+    for (std::size_t r = 2000; r < 2048; ++r)
+        if (r != 2001 && r != 2047)
+            beyond[r] = {};
     const struct {
         const char* name;
         Texts pargen;
         std::string document;
         const char* reason;
     } cases[] = {
-        {"rows beyond the tables' length", kExtendedPargen, CobIdXml({}, beyond),
-         "CanCanCobID.xml holds rows in use beyond N\u00B0 1999, the last row the tables have for these frame formats "
-         "(Table CAN1 to CAN0 N\u00B0 2001, 2047); adding would drop them"},
+        {"rows beyond the tables without room", kExtendedPargen, CobIdXml({}, beyond),
+         "Table CAN1 to CAN0, N\u00B0 2001 and N\u00B0 2047 are stored beyond N\u00B0 1999, the last row of the tables "
+         "(a port runs CAN 2.0B), and no empty row is left for them: OK in Set CobID Access would drop them"},
         {"a bad cell", kStandardPargen, CobIdXml({{"", ""}, {"0x800", ""}}, {}),
          "The tables hold a cell that the OK of Set CobID Access refuses: Table Can0 to Can1. Error in row 1"},
-        {"a row listed", kStandardPargen, CobIdXml({{"0x0", ""}}, {}), "has a row for 0x000 (NMT from CAN0) already"},
+        {"a row listed", kStandardPargen, CobIdXml({{"0x0", ""}}, {}), "has a row for 0x000 already: N\u00B0 0"},
     };
     for (const auto& c : cases) {
         WriteProject(dir.path(), PargenXml(c.pargen), c.document);

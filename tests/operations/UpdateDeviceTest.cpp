@@ -128,16 +128,19 @@ INSTANTIATE_TEST_SUITE_P(
                   "<CanCanCobID><Can0_to_Can1/><Can1_to_Can0><row Orig_CobID=\"\" Mod_CobID=\"\"/>"
                   "<row Orig_CobID=\"\"/></Can1_to_Can0></CanCanCobID>",
                   "Attribute \"Mod_CobID\" not found in row 1 of \"Can1_to_Can0\" in \"DIR/CanCanCobID.xml\""},
-        ErrorCase{"OriginalNotANumber", kPargen, CobIdXml({{"0x1G", ""}}, {}), "'0x1G' is not a valid integer value"},
+        // A cell is named by table, N° and value, as check names it.
+        ErrorCase{"OriginalNotANumber", kPargen, CobIdXml({{"0x1G", ""}}, {}),
+                  "Table CAN0 to CAN1, N\u00B0 0, Original CobID '0x1G' is not an integer"},
         ErrorCase{"ModifiedNotANumber", PargenXml(kExtendedPargen), CobIdXml({}, {{"1", "2 "}}),
-                  "'2 ' is not a valid integer value"},
+                  "Table CAN1 to CAN0, N\u00B0 0, Modify CobID '2 ' is not an integer"},
         // The direct table has room for 0x000-0x7FF only.
         ErrorCase{"StandardOriginalTooLarge", kPargen, CobIdXml({{"1", ""}, {"0x800", "1"}}, {}),
-                  "The CobID '0x800' in row 1 of \"CAN0 to CAN1\" lies outside 0x000-0x7FF"},
+                  "Table CAN0 to CAN1, N\u00B0 1, Original CobID '0x800' lies outside 0x000-0x7FF, the range of the "
+                  "standard layout"},
         ErrorCase{"StandardModifiedTooLarge", kPargen, CobIdXml({}, {{"", ""}, {"7", "4096"}}),
-                  "The CobID '4096' in row 1 of \"CAN1 to CAN0\" lies outside 0x000-0x7FF"},
+                  "Table CAN1 to CAN0, N\u00B0 1, Modify CobID '4096' lies outside 0x000-0x7FF"},
         ErrorCase{"StandardNegative", kPargen, CobIdXml({{"0xFFFFFFFF", ""}}, {}),
-                  "The CobID '0xFFFFFFFF' in row 0 of \"CAN0 to CAN1\" lies outside"},
+                  "Table CAN0 to CAN1, N\u00B0 0, Original CobID '0xFFFFFFFF' lies outside"},
         // Documents that are not well-formed do not parse, however lenient
         // a parser could be with them.
         ErrorCase{"ReferenceToCharacterZero", kPargen, CobIdXml({{"&#0;5", ""}}, {}),

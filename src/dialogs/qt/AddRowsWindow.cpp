@@ -139,7 +139,9 @@ AddRowsWindow::AddRowsWindow(const CobIdTables& tables, const CommSession& sessi
 
     preview_ = Named(new QPlainTextEdit, "Preview");
     preview_->setReadOnly(true);
-    preview_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The notes are sentences: wrapped at the preview's edge, never cut.
+    preview_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    preview_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     preview_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     preview_->setTabChangesFocus(true);
     add_ = Named(new QPushButton(QStringLiteral("Add")), "AddButton");

@@ -8,6 +8,7 @@
 #include "dialogs/qt/CobIdFindBar.h"
 #include "dialogs/qt/CobIdGrid.h"
 #include "dialogs/qt/CobIdTableModel.h"
+#include "dialogs/qt/ElidedButton.h"
 #include "dialogs/qt/RoutingWindow.h"
 #include "platform/qt/QtServices.h"
 
@@ -59,11 +60,8 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     PageControl1->addTab(ASG_C1, QString::fromLatin1(kCobIdTableNames[kCan1ToCan0]));
 
     // Under the grids: the problems, then find and go to.
-    problemsLine_ = Named(new QToolButton, "ProblemsLine");
-    problemsLine_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    problemsLine_->setAutoRaise(true);
-    problemsLine_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    problemsLine_->setToolTip(QStringLiteral("Go to the first problem"));
+    problemsLine_ = Named(new ElidedButton, "ProblemsLine");
+    problemsLine_->setAccessibleDescription(QStringLiteral("Go to the first problem"));
     findBar_ = Named(new CobIdFindBar, "FindBar");
 
     LbButton1 = Named(new QPushButton(QStringLiteral("OK")), "LbButton1");
@@ -103,7 +101,15 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     }
 
     MessageService& messages = logic_.Services().messages;
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) { logic_.shownTab = index; });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
+        logic_.shownTab = index;
+        findBar_->setStatus({});
+    });
+    // A find or go-to status says what the last request found: gone once
+    // the user moves on.
+    for (CobIdGrid* view : {ASG_C0, ASG_C1})
+        connect(view->selectionModel(), &QItemSelectionModel::currentChanged, findBar_,
+                [this] { findBar_->setStatus({}); });
     connect(LbButton1, &QPushButton::clicked, this, [this, &messages] { RunGuarded(messages, [this] { Ok(); }); });
     connect(LbButton2, &QPushButton::clicked, this, &QDialog::reject);
     connect(LbButton3, &QPushButton::clicked, this,
@@ -210,6 +216,9 @@ void CobIdAccessWindow::showEvent(QShowEvent* event)
         undoStack_->clear();
         findBar_->setStatus({});
         RunGuarded(logic_.Services().messages, [this] { logic_.Show(); });
+        // What was asked of another project's tables means nothing here.
+        if (logic_.anotherProject)
+            findBar_->clear();
         Refresh();
         for (CobIdGrid* view : {ASG_C0, ASG_C1}) {
             view->scrollToTop();
@@ -327,14 +336,14 @@ void CobIdAccessWindow::ShowCell(const CobIdCellRef& cell)
 void CobIdAccessWindow::UpdateProblemsLine()
 {
     const CobIdLiveCheck& problems = logic_.Problems();
-    problemsLine_->setText(ToQString(problems.Summary()));
     QStyle* style = QApplication::style();
     if (problems.ProblemCount() > 0)
         problemsLine_->setIcon(style->standardIcon(QStyle::SP_MessageBoxCritical));
-    else if (problems.WarningCount() > 0)
+    else if (problems.HasWarnings())
         problemsLine_->setIcon(style->standardIcon(QStyle::SP_MessageBoxWarning));
     else
         problemsLine_->setIcon(QIcon());
+    problemsLine_->setFullText(ToQString(problems.Summary()));
     problemsLine_->setEnabled(logic_.FirstMarkedCell().has_value());
 }
 

@@ -4,7 +4,8 @@
 // the tables is a step of the window's undo stack (emptied at every
 // showing); under the grids a line counts the problems the logic's live
 // check finds (a click goes to the first) beside the find and "Go to N°"
-// fields.
+// fields. The layout stays still whatever that line says: a long line ends
+// in "..." and its tooltip holds it whole.
 
 #include "dialogs/CobIdAccessLogic.h"
 
@@ -13,13 +14,13 @@
 class QAction;
 class QPushButton;
 class QTabWidget;
-class QToolButton;
 class QUndoStack;
 
 namespace c2c {
 
 class CobIdFindBar;
 class CobIdGrid;
+class ElidedButton;
 class CobIdTableModel;
 
 class CobIdAccessWindow : public QDialog {
@@ -81,7 +82,7 @@ private:
     QPushButton* LbButton2;
     QPushButton* LbButton3;
     QPushButton* LbButton4;
-    QToolButton* problemsLine_;
+    ElidedButton* problemsLine_;
     CobIdFindBar* findBar_;
     QPushButton* addRows_;
     QPushButton* checkRouting_;

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace c2c {
 
 CobIdFindBar::CobIdFindBar(QWidget* parent) : QWidget(parent)
@@ -22,6 +24,12 @@ CobIdFindBar::CobIdFindBar(QWidget* parent) : QWidget(parent)
     findNext_->setArrowType(Qt::DownArrow);
     findNext_->setToolTip(QStringLiteral("Find Next (F3)"));
     findStatus_ = Named(new QLabel, "FindStatus");
+    // As wide as the widest status it shows.
+    int widest = 0;
+    for (const QString& sample : {QStringLiteral("Not found"), QStringLiteral("88888 of 88888"),
+                                  QString::fromUtf8("N\u00B0 0 to 2047 only")})
+        widest = std::max(widest, findStatus_->fontMetrics().horizontalAdvance(sample));
+    findStatus_->setFixedWidth(widest + 4);
     goToNumber_ = Named(new QLineEdit, "GoToNumber");
     goToNumber_->setMaximumWidth(72);
     auto* findLabel = new QLabel(QStringLiteral("&Find:"));
@@ -45,6 +53,7 @@ CobIdFindBar::CobIdFindBar(QWidget* parent) : QWidget(parent)
     connect(findNext_, &QToolButton::clicked, this, [this] { emit findRequested(true); });
     connect(findPrevious_, &QToolButton::clicked, this, [this] { emit findRequested(false); });
     connect(goToNumber_, &QLineEdit::returnPressed, this, &CobIdFindBar::goToRequested);
+    connect(goToNumber_, &QLineEdit::textChanged, findStatus_, &QLabel::clear);
 }
 
 QString CobIdFindBar::findText() const
@@ -59,7 +68,20 @@ QString CobIdFindBar::numberText() const
 
 void CobIdFindBar::setStatus(const QString& text)
 {
-    findStatus_->setText(text);
+    findStatus_->setText(findStatus_->fontMetrics().elidedText(text, Qt::ElideRight, findStatus_->width()));
+    findStatus_->setToolTip(text);
+}
+
+QString CobIdFindBar::status() const
+{
+    return findStatus_->toolTip();
+}
+
+void CobIdFindBar::clear()
+{
+    findText_->clear();
+    goToNumber_->clear();
+    setStatus({});
 }
 
 void CobIdFindBar::focusFind()

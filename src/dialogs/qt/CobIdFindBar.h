@@ -1,7 +1,8 @@
 #pragma once
 // The find and "Go to N°" fields under the grids of Set CobID Access: what
-// the user asks for, and a status text ("3 of 7", "Not found"). The window
-// answers the requests with its logic's Find and RowOfNumber.
+// the user asks for, and a status text ("3 of 7", "Not found", "N° 0 to
+// 2047 only"). The window answers the requests with its logic's Find and
+// RowOfNumber.
 
 #include <QWidget>
 
@@ -18,7 +19,12 @@ public:
 
     QString findText() const;
     QString numberText() const;
+    // The status beside the find field, in a place of fixed width, so that
+    // nothing moves when it changes.
     void setStatus(const QString& text);
+    QString status() const;
+    // Both fields and the status emptied.
+    void clear();
 
     // Focus into the find field or the N° field, their text selected.
     void focusFind();

@@ -12,9 +12,10 @@ namespace c2c {
 
 namespace {
 
-constexpr int kCell = 11;       // pixels per cell, the grid line included
+constexpr int kCell = 12;       // pixels per cell, the grid line included
 constexpr int kLeftMargin = 46; // room for the line labels "0x7C0"
 constexpr int kTopMargin = 18;  // room for the column labels "+00"
+constexpr int kLabelStep = 8;   // a column label every 8 cells
 
 struct KindLook {
     QColor fill;
@@ -116,11 +117,17 @@ void FilterMapWidget::paintEvent(QPaintEvent*)
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     painter.setFont(small);
-    for (int column = 0; column < kMapColumns; column += 8)
-        painter.drawText(QRect(kLeftMargin + column * kCell, 0, 8 * kCell, kTopMargin - 2),
+    // Each line is labelled with its first identifier, each cell adds its
+    // column: the label over it and a tick every cell of a group of 8.
+    for (int column = 0; column < kMapColumns; column += kLabelStep)
+        painter.drawText(QRect(kLeftMargin + column * kCell, 0, kLabelStep * kCell, kTopMargin - 4),
                          Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("+") + Hex(column, 2));
-    for (int line = 0; line < kMapRows; line += 2)
-        painter.drawText(QRect(0, kTopMargin + line * kCell - 2, kLeftMargin - 6, kCell + 4),
+    for (int column = 0; column < kMapColumns; ++column) {
+        const int x = kLeftMargin + column * kCell + (kCell - 1) / 2;
+        painter.drawLine(x, kTopMargin - (column % kLabelStep == 0 ? 4 : 2), x, kTopMargin - 1);
+    }
+    for (int line = 0; line < kMapRows; ++line)
+        painter.drawText(QRect(0, kTopMargin + line * kCell - 1, kLeftMargin - 6, kCell + 1),
                          Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0x") + Hex(line * kMapColumns, 3));
     if (!routing_)
         return;

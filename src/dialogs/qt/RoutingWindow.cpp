@@ -11,6 +11,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -47,6 +48,9 @@ RoutingWindow::RoutingWindow(const CobIdTables& tables, const CommSession& forma
     outcome_ = Named(new QLabel, "Outcome");
     outcome_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     outcome_->setWordWrap(true);
+    // Two lines whatever it says, so the map below never moves.
+    outcome_->setFixedHeight(2 * outcome_->fontMetrics().lineSpacing());
+    outcome_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     summary_ = Named(new QLabel, "Summary");
     summary_->setWordWrap(true);
 
@@ -85,6 +89,9 @@ RoutingWindow::RoutingWindow(const CobIdTables& tables, const CommSession& forma
     listedCaption_ = new QLabel(QStringLiteral("&Listed 29-bit identifiers:"));
     listed_ = Named(new QListWidget, "Listed29Bit");
     listedCaption_->setBuddy(listed_);
+    listedNote_ = Named(new QLabel, "Listed29BitNote");
+    listedNote_->setWordWrap(true);
+    listedNote_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto* mapPage = new QWidget;
     auto* mapLayout = new QVBoxLayout(mapPage);
@@ -94,6 +101,7 @@ RoutingWindow::RoutingWindow(const CobIdTables& tables, const CommSession& forma
     mapLayout->addLayout(legend);
     mapLayout->addWidget(cell_);
     mapLayout->addWidget(listedCaption_);
+    mapLayout->addWidget(listedNote_);
     mapLayout->addWidget(listed_, 1);
     auto* problem = Named(new QLabel(Text(routing_->Problem())), "Problem");
     problem->setWordWrap(true);
@@ -158,11 +166,28 @@ void RoutingWindow::ShowDirection(int direction)
     listed_->clear();
     for (const ListedIdentifier& listed : routing_->ListedExtended())
         listed_->addItem(Text(listed.text));
+    const auto note = routing_->ListedExtendedNote();
     listedCaption_->setVisible(routing_->Extended());
-    listed_->setVisible(routing_->Extended());
+    listedNote_->setText(note ? Text(*note) : QString());
+    listedNote_->setVisible(routing_->Extended() && note);
+    listed_->setVisible(routing_->Extended() && !note);
+    // A bad cell leaves nothing to ask: the page says why.
+    identifier_->setEnabled(routing_->Model() != nullptr);
+    extended_->setEnabled(routing_->Model() != nullptr);
     map_->update();
     ShowCell(map_->currentId());
     CheckIdentifier();
+}
+
+void RoutingWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (identifier_->hasFocus())
+            CheckIdentifier();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void RoutingWindow::GoToConflict(int index)

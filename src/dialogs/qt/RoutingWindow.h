@@ -2,7 +2,8 @@
 // The Check routing window of Set CobID Access: shows a RoutingLogic made of
 // the tables as they are in the grid. The Filter map page has a choice of
 // direction, a box to ask one identifier, the filter map with its legend
-// and, in the extended layout, the listed 29-bit identifiers; the Traffic
+// and, in the extended layout, the listed 29-bit identifiers (or why there
+// are none); the Traffic
 // page (TrafficPage) what each line will carry. It changes nothing in the
 // tables; a conflict of the Traffic page chosen closes it with the rows the
 // grid should show.
@@ -51,6 +52,11 @@ public:
     // The rows of the conflict chosen on the Traffic page, if one was.
     const std::optional<std::vector<GridRow>>& chosenRows() const { return chosenRows_; }
 
+protected:
+    // Enter asks the identifier typed (the answer shows as it is typed) and
+    // never closes the window: Close and Escape do.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void ShowDirection(int direction);
     void CheckIdentifier();
@@ -72,6 +78,7 @@ private:
     QLabel* legend_[3];
     QLabel* cell_;
     QLabel* listedCaption_;
+    QLabel* listedNote_;
     QListWidget* listed_;
 };
 
