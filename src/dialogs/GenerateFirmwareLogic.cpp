@@ -107,6 +107,11 @@ void GenerateFirmwareLogic::Show(ProgressSink& progress)
 {
     // Only the build that preceded this showing is told of.
     buildLine_ = pendingBuild_ ? BuildText(*pendingBuild_) : "";
+    if (pendingBuild_ && !pendingBuild_->warnings.empty()) {
+        const std::size_t count = pendingBuild_->warnings.size();
+        buildLine_ += "; " + std::to_string(count) + (count == 1 ? " warning" : " warnings") +
+                      ", shown before this window opened";
+    }
     pendingBuild_.reset();
     masterLine_.clear();
     runClauses_.clear();

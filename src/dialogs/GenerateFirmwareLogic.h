@@ -7,9 +7,10 @@
 // name and project) keep their values from one showing to the next.
 //
 // A status line in the window's upper area says what happened, beside the
-// message boxes: what the build of "Update Device" wrote, a master that is
-// missing and where it was looked for, and after a run the new firmware,
-// its banks and whether the flasher started.
+// message boxes: what the build of "Update Device" wrote (and how many
+// warnings it had), a master that is missing and where it was looked for,
+// and after a run the new firmware, its banks and whether the flasher
+// started.
 
 #include "firmware/SRecordComposer.h"
 #include "operations/Operations.h"

@@ -274,6 +274,14 @@ TEST_F(GenerateFirmwareTest, AMasterGoneSinceTheShowingIsNamedWithItsFolder)
                                  "\"; flasher not started");
 }
 
+TEST_F(GenerateFirmwareTest, TheStatusLineCountsTheBuildsWarnings)
+{
+    dialog.TellBuild({project() + Native("/bin"), {2, 0}, {"first", "second"}});
+    Show();
+    EXPECT_EQ(dialog.status, "bank1.bin .. bank5.bin and bankg.c written to " + project() + Native("/bin") +
+                                 ": 2 rows in bank 1, 0 rows in bank 2; 2 warnings, shown before this window opened");
+}
+
 // The status line after a showing that follows a build and one click of
 // "Execute update firmware", as the user meets them; the message boxes are
 // those of the tests above.

@@ -35,6 +35,8 @@ public:
     {
         shown.push_back("Generate Firmware");
         builds.push_back(build);
+        if (messages)
+            messagesBeforeGenerateFirmware = messages->messages.size();
     }
     void ShowAbout() override { shown.push_back("About..."); }
     void CloseMainWindow() override { shown.push_back("close"); }
@@ -49,6 +51,8 @@ public:
     std::vector<DeviceBuild> builds;
     std::string newProjectName;
     const MainLogic* main = nullptr;
+    const testing::RecordingMessages* messages = nullptr;
+    std::size_t messagesBeforeGenerateFirmware = 0;
 
 private:
     Workspace& workspace_;
@@ -69,7 +73,11 @@ protected:
     RecordingViews views{workspace};
     MainLogic window{state, services.all(), views};
 
-    MainLogicTest() { views.main = &window; }
+    MainLogicTest()
+    {
+        views.main = &window;
+        views.messages = &messages;
+    }
 };
 
 TEST_F(MainLogicTest, StartWithoutLastProjectKeepsTheInitialCaptionAndProjectsWorks)
@@ -153,6 +161,24 @@ TEST_F(MainLogicTest, UpdateDeviceRepaintsOnceThenWritesTheBankFilesThenShowsGen
     ASSERT_EQ(views.builds.size(), 1u);
     EXPECT_EQ(views.builds[0].binDir, projects() + kSep + "bin");
     EXPECT_EQ(views.builds[0].rows, (std::array<std::size_t, 2>{0, 1}));
+}
+
+// The build's warnings, as build prints them, before Generate Firmware opens.
+TEST_F(MainLogicTest, UpdateDeviceTellsTheBuildsWarningsFirst)
+{
+    window.Start(dir.path());
+    CreateDirectories(projects() + "/bin");
+    WriteText(projects() + "/pargen.xml", "<ParametriGenerali><a>5</a><a>5</a><a>0</a><a>0</a><a>0</a><a>0</a>"
+                                          "<a>0</a></ParametriGenerali>");
+    WriteText(projects() + "/CanCanCobID.xml",
+              "<CanCanCobID><Can0_to_Can1><row Orig_CobID=\"0x185\" Mod_CobID=\"\"/>"
+              "<row Orig_CobID=\"389\" Mod_CobID=\"\"/></Can0_to_Can1><Can1_to_Can0/></CanCanCobID>");
+    window.UpdateDevice();
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"The bank files were written, with these warnings:\nTable "
+                                                         "CAN0 to CAN1, N\u00B0 0 and N\u00B0 1 both list 0x185; the "
+                                                         "later row wins"});
+    EXPECT_EQ(views.messagesBeforeGenerateFirmware, 1u);
+    EXPECT_TRUE(FileExists(projects() + "/bin/bank1.bin"));
 }
 
 TEST_F(MainLogicTest, FailedBuildEndsUpdateDeviceWaiting)

@@ -163,6 +163,8 @@ int main(int argc, char* argv[])
         screen->grabWindow(0).save(g_output + QStringLiteral("/update-device.png"));
         Click(dialog, "LbButton1");
     });
+    // Update Device tells the build's warnings before Generate Firmware opens.
+    AcceptMessageBox();
     Click(main, "CreateBin");
 
     // Check routing, on the README's Line7 tables: both ports CAN 2.0A,

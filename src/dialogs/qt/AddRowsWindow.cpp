@@ -1,5 +1,6 @@
 #include "dialogs/qt/AddRowsWindow.h"
 
+#include "dialogs/qt/Style.h"
 #include "platform/qt/QtServices.h"
 
 #include <QCheckBox>
@@ -164,6 +165,7 @@ AddRowsWindow::AddRowsWindow(const CobIdTables& tables, const CommSession& sessi
     layout->addWidget(preview_, 1);
     layout->addLayout(buttons);
     resize(760, 560);
+    KeepShortcutLabelsWhole(this);
 
     connect(kind_, &QComboBox::currentIndexChanged, this, [this](int index) {
         pages_->setCurrentIndex(index);

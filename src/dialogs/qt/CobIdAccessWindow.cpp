@@ -10,6 +10,7 @@
 #include "dialogs/qt/CobIdTableModel.h"
 #include "dialogs/qt/ElidedButton.h"
 #include "dialogs/qt/RoutingWindow.h"
+#include "dialogs/qt/Style.h"
 #include "platform/qt/QtServices.h"
 
 #include <QAction>
@@ -74,9 +75,10 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     for (QPushButton* button : {LbButton1, LbButton2, LbButton3, LbButton4, checkRouting_, addRows_})
         button->setAutoDefault(false);
 
+    // The problems line has a row of its own, as wide as the window: its
+    // sentences are long, and nothing beside it moves when it changes.
     auto* tools = new QHBoxLayout;
-    tools->addWidget(problemsLine_, 1);
-    tools->addWidget(findBar_);
+    tools->addWidget(findBar_, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(LbButton1);
     buttons->addWidget(LbButton2);
@@ -87,9 +89,11 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     buttons->addWidget(LbButton4);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
+    layout->addWidget(problemsLine_);
     layout->addLayout(tools);
     layout->addLayout(buttons);
     resize(800, 560);
+    KeepShortcutLabelsWhole(this);
 
     AddWindowActions();
     AddCsvMenu(logic_, {ASG_C0, ASG_C1}, [this](CobIdEdit edit) { submitEdit(std::move(edit)); });

@@ -3,7 +3,7 @@
 // two tabs and feeds the user's edits and clicks into it. Every change of
 // the tables is a step of the window's undo stack (emptied at every
 // showing); under the grids a line counts the problems the logic's live
-// check finds (a click goes to the first) beside the find and "Go to N°"
+// check finds (a click goes to the first), above the find and "Go to N°"
 // fields. The layout stays still whatever that line says: a long line ends
 // in "..." and its tooltip holds it whole.
 

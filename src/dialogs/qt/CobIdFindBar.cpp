@@ -40,7 +40,9 @@ CobIdFindBar::CobIdFindBar(QWidget* parent) : QWidget(parent)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(findLabel);
-    layout->addWidget(findText_);
+    // The find field takes the room there is: its own wish grows with the
+    // clear button a text brings, and would move the fields after it.
+    layout->addWidget(findText_, 1);
     layout->addWidget(findPrevious_);
     layout->addWidget(findNext_);
     layout->addWidget(findStatus_);

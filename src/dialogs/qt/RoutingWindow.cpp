@@ -3,6 +3,7 @@
 #include "dialogs/CobIdAccessLogic.h"
 #include "dialogs/RoutingLogic.h"
 #include "dialogs/qt/FilterMapWidget.h"
+#include "dialogs/qt/Style.h"
 #include "dialogs/qt/TrafficPage.h"
 #include "platform/qt/QtServices.h"
 
@@ -137,6 +138,7 @@ RoutingWindow::RoutingWindow(const CobIdTables& tables, const CommSession& forma
     direction_->setCurrentIndex(direction == kCan1ToCan0 ? 1 : 0);
     ShowDirection(direction_->currentIndex());
     identifier_->setFocus();
+    KeepShortcutLabelsWhole(this);
     resize(QSize(900, 690).expandedTo(minimumSizeHint()));
     // Computed at the last showing: again, for the tables as they are now.
     if (trafficPage_->logic().inputs.computed) {

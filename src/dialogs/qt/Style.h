@@ -18,4 +18,10 @@ void ApplyDrevantaStyle(QWidget* window);
 // Gives a window a fixed client size and centres it on its screen.
 void FixAndCentre(QWidget* window, int width, int height);
 
+// Makes every label of `window` with a shortcut letter ("&Table") at least
+// as wide as Qt draws it: the underline splits the text where the letter
+// is, so the kerning there is lost and the text comes out wider than the
+// label measured it ("Tabl" and half an "e").
+void KeepShortcutLabelsWhole(QWidget* window);
+
 } // namespace c2c

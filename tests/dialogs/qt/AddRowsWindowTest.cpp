@@ -1,5 +1,6 @@
 // Add rows from Set CobID Access, by keyboard: the preview follows the
-// typing, a refusal keeps Add off, and the rows land in the grids unsaved.
+// typing, a refusal keeps Add off, the rows land in the grids unsaved, and
+// no label or sentence is cut.
 
 #include "dialogs/CobIdAccessLogic.h"
 #include "dialogs/ProgramState.h"
@@ -13,9 +14,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -97,6 +100,41 @@ private slots:
         QCOMPARE(logic.tables.can1ToCan0[6], CobIdRow{});
         window.undoStack()->redo();
         QCOMPARE(logic.tables.can1ToCan0[6], (CobIdRow{"0x703", "", "Heartbeat node 3"}));
+    }
+
+    // Every word is seen whole: a label is as wide as its text drawn with
+    // its shortcut letter underlined (which breaks the kerning there), and
+    // the preview's sentences wrap at its edge.
+    void nothingIsCut()
+    {
+        CobIdTables tables{CobIdTable(kStandardTableLength), CobIdTable(kStandardTableLength)};
+        tables.can0ToCan1[0].Orig_CobID = "0x185";
+        AddRowsWindow window(tables, {0, 0, true}, services.all(), dir.path());
+        window.resize(640, 480);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* kind = window.findChild<QComboBox*>("Kind");
+        for (int page = 0; page < kind->count(); ++page) {
+            kind->setCurrentIndex(page);
+            QApplication::processEvents();
+            for (QLabel* label : window.findChildren<QLabel*>()) {
+                const QString text = label->text();
+                const qsizetype amp = text.indexOf(QLatin1Char('&'));
+                if (!label->isVisible() || amp < 0 || amp + 1 >= text.size())
+                    continue;
+                const QFontMetrics metrics = label->fontMetrics();
+                const int drawn = metrics.horizontalAdvance(text.left(amp)) + metrics.horizontalAdvance(text.at(amp + 1)) +
+                                  metrics.horizontalAdvance(text.mid(amp + 2));
+                QVERIFY2(label->contentsRect().width() >= drawn, qPrintable(text));
+            }
+        }
+        kind->setCurrentIndex(0);
+        QTest::keyClicks(window.findChild<QLineEdit*>("NodeId"), "5");
+        QTest::keyClicks(window.findChild<QLineEdit*>("NodeAs"), "37");
+        auto* preview = window.findChild<QPlainTextEdit*>("Preview");
+        QVERIFY(preview->toPlainText().startsWith(QStringLiteral("Nothing can be added:")));
+        QApplication::processEvents();
+        QCOMPARE(preview->horizontalScrollBar()->maximum(), 0);
     }
 };
 

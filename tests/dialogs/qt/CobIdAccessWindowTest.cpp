@@ -9,6 +9,7 @@
 #include "support/TempDir.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QAction>
 #include <QIcon>
 #include <QLabel>
@@ -409,6 +410,97 @@ private slots:
         QTest::mouseClick(f.button("LbButton2"), Qt::LeftButton);
         QVERIFY(!f.dialog->isVisible());
         QVERIFY(f.messages.messages.empty());
+    }
+
+    // Positive Implementation clear: the line says the listed identifiers
+    // are blocked and the Modify CobIDs idle, as check and OK say it.
+    void aBlockedListIsNamedOnTheLine()
+    {
+        Fixture f({0, 0, false});
+        CobIdTable c0(2048);
+        c0[0] = {"0x100", "0x200", ""};
+        c0[1] = {"0x101", "", ""};
+        WriteCobIdDocument(f.file(), {c0, CobIdTable(2048)});
+        f.show();
+        auto* line = f.dialog->findChild<QToolButton*>("ProblemsLine");
+        const QString blocked = QStringLiteral("Positive Implementation is clear: the 2 listed identifiers of CAN0 to "
+                                               "CAN1 are blocked; their Modify CobIDs have no effect");
+        QCOMPARE(line->toolTip(), blocked);
+        QVERIFY(!line->icon().isNull());
+        QTest::mouseClick(line, Qt::LeftButton);
+        QCOMPARE(f.grid(kCan0ToCan1)->currentIndex(), f.grid(kCan0ToCan1)->model()->index(0, kModifyColumn));
+        QTest::mouseClick(f.button("LbButton1"), Qt::LeftButton);
+        QCOMPARE(f.messages.Texts(), std::vector<std::string>{"The tables were saved, with these warnings:\n" +
+                                                              blocked.toStdString()});
+    }
+
+    // Nothing moves when the line or the find status changes: the window
+    // keeps its width, the fields their places; a long line ends in "...".
+    void theLayoutStaysStill()
+    {
+        Fixture f({0, 0, false});
+        CobIdTable c0(2048), c1(2048);
+        c0[0] = c1[0] = {"1", "2", ""};
+        WriteCobIdDocument(f.file(), {c0, c1});
+        f.dialog->resize(800, 560);
+        f.show();
+        auto* line = f.dialog->findChild<QToolButton*>("ProblemsLine");
+        auto* goTo = f.dialog->findChild<QLineEdit*>("GoToNumber");
+        auto* find = f.dialog->findChild<QLineEdit*>("FindText");
+        const auto places = [&] {
+            QApplication::processEvents();
+            return std::vector<int>{f.dialog->width(), line->width(), goTo->mapTo(f.dialog.get(), QPoint()).x(),
+                                    find->mapTo(f.dialog.get(), QPoint()).x()};
+        };
+        const std::vector<int> before = places();
+        QCOMPARE(before[0], 800);
+
+        QAbstractItemModel* model = f.grid(kCan1ToCan0)->model();
+        for (int row = 1; row < 40; ++row)
+            model->setData(model->index(row, kOriginalColumn), QStringLiteral("no number %1").arg(row));
+        model->setData(model->index(40, kOriginalColumn), QStringLiteral("1"));
+        QVERIFY(line->text().endsWith(QString::fromUtf8("\u2026")) || line->text().endsWith(QStringLiteral("...")));
+        QVERIFY(line->toolTip().startsWith(QString::fromUtf8("39 problems: first in CAN1 to CAN0, N\u00B0 1; 2 "
+                                                             "warnings: first in CAN1 to CAN0, N\u00B0 0. Positive")));
+        QCOMPARE(places(), before);
+
+        QTest::keyClicks(find, QStringLiteral("nothing like it"));
+        QTest::keyClick(find, Qt::Key_Return);
+        QCOMPARE(places(), before);
+        QTest::keyClicks(goTo, QStringLiteral("5000"));
+        QTest::keyClick(goTo, Qt::Key_Return);
+        QCOMPARE(places(), before);
+    }
+
+    // A go-to status says what the last request found and goes with the
+    // next action; a new project starts with empty fields.
+    void findAndGoToBelongToTheirProject()
+    {
+        Fixture f({0, 0, true});
+        f.show();
+        auto* goTo = f.dialog->findChild<QLineEdit*>("GoToNumber");
+        auto* status = f.dialog->findChild<QLabel*>("FindStatus");
+        QTest::keyClicks(goTo, QStringLiteral("5000"));
+        QTest::keyClick(goTo, Qt::Key_Return);
+        QCOMPARE(status->toolTip(), QString::fromUtf8("N\u00B0 0 to 2047 only"));
+        f.grid(kCan0ToCan1)->selectCell(3, kOriginalColumn);
+        QCOMPARE(status->toolTip(), QString());
+        QTest::keyClick(goTo, Qt::Key_Return);
+        QVERIFY(!status->toolTip().isEmpty());
+        f.dialog->findChild<QTabWidget*>("PageControl1")->setCurrentIndex(1);
+        QCOMPARE(status->toolTip(), QString());
+
+        auto* find = f.dialog->findChild<QLineEdit*>("FindText");
+        find->setText(QStringLiteral("0x181"));
+        f.dialog->reject();
+        f.show();
+        QCOMPARE(find->text(), QStringLiteral("0x181")); // kept for the same project
+        c2c::testing::TempDir other;
+        f.state.workspace.layout.SetProjectDir(other.path());
+        f.dialog->reject();
+        f.show();
+        QCOMPARE(find->text(), QString());
+        QCOMPARE(goTo->text(), QString());
     }
 };
 

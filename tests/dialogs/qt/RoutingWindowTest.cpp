@@ -1,6 +1,7 @@
 // The Check routing window: opened from Set CobID Access on the tables as
 // they are in the grid, a typed identifier's outcome, the map by keyboard,
-// the direction, and a bad cell's message in place of the map.
+// the direction, a layout that stays still, and a bad cell's message in
+// place of the map.
 
 #include "dialogs/CobIdAccessLogic.h"
 #include "dialogs/ProgramState.h"
@@ -20,6 +21,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTimer>
 
 using namespace c2c;
@@ -98,7 +100,73 @@ private slots:
 
         window.findChild<QComboBox*>("Direction")->setCurrentIndex(kCan1ToCan0);
         QCOMPARE(text(window, "CellInfo"), QStringLiteral("Blocked: 0x181 blocked (not listed, Positive Implementation set)"));
-        QCOMPARE(listed->count(), 0);
+        // No 29-bit identifier arrives on a CAN 2.0A port: said, not an empty box.
+        QVERIFY(!listed->isVisible());
+        QCOMPARE(text(window, "Listed29BitNote"),
+                 QStringLiteral("None: frames of this table arrive on CAN1, which runs CAN 2.0A (0x000 to 0x7FF) and "
+                                "takes no 29-bit frame"));
+    }
+
+    // Enter asks and the window stays; the map stays where it is whatever
+    // the answer above it says.
+    void enterAsksAndTheMapStaysPut()
+    {
+        CobIdTables tables;
+        tables.can0ToCan1 = {{"0x181", "0x1C1", ""}};
+        RoutingWindow window(tables, {0, 0, true}, kCan0ToCan1);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* map = window.findChild<FilterMapWidget*>("FilterMap");
+        auto* identifier = window.findChild<QLineEdit*>("Identifier");
+        const auto mapTop = [&] {
+            QApplication::processEvents();
+            return map->mapTo(&window, QPoint()).y();
+        };
+        const int top = mapTop();
+        for (const char* typed : {"0x181", "0x2G1", "", "0x20000000", "0x7FF"}) {
+            identifier->setText(QString::fromLatin1(typed));
+            QCOMPARE(mapTop(), top);
+        }
+        identifier->setFocus();
+        QTest::keyClick(identifier, Qt::Key_Return);
+        QTest::keyClick(identifier, Qt::Key_Enter);
+        QVERIFY(window.isVisible());
+        QCOMPARE(text(window, "Outcome"), QStringLiteral("0x7FF blocked (not listed, Positive Implementation set)"));
+    }
+
+    // As the program opens it, modal from Set CobID Access: Enter in a box
+    // of either page presses no button (neither Close nor Browse...).
+    void enterInABoxPressesNoButton()
+    {
+        ProgramState state;
+        state.session = {0, 0, true};
+        c2c::testing::FakeServices services;
+        CobIdAccessLogic logic(state, services.all());
+        CobIdAccessWindow window(logic);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        bool stayed = false;
+        QTimer::singleShot(0, [&stayed] {
+            auto* routing = qobject_cast<RoutingWindow*>(QApplication::activeModalWidget());
+            if (!routing)
+                return;
+            // Whichever button Qt made the default one.
+            for (QPushButton* button : routing->findChildren<QPushButton*>())
+                if (button->text() == QStringLiteral("Close"))
+                    button->setDefault(true);
+            auto* identifier = routing->findChild<QLineEdit*>("Identifier");
+            QTest::keyClicks(identifier, "0x181");
+            QTest::keyClick(identifier, Qt::Key_Return);
+            routing->findChild<QTabWidget*>("RoutingTabs")->setCurrentIndex(1);
+            auto* trace = routing->findChild<QLineEdit*>("TracePath0");
+            trace->setFocus();
+            QTest::keyClick(trace, Qt::Key_Return);
+            stayed = routing->isVisible();
+            routing->reject();
+        });
+        window.findChild<QPushButton*>("CheckRouting")->click();
+        QVERIFY(stayed);
+        QVERIFY(services.files.calls.empty());
     }
 
     void badCellGivesItsMessage()
@@ -108,6 +176,9 @@ private slots:
         RoutingWindow window(tables, {0, 0, true}, kCan0ToCan1);
         QCOMPARE(window.findChild<QStackedWidget*>("RoutingPages")->currentIndex(), 1);
         QVERIFY(text(window, "Problem").startsWith("The routing cannot be shown: Table Can0 to Can1. Error in row 0"));
+        // Said once: nothing to ask, no second copy under the box.
+        QCOMPARE(text(window, "Outcome"), QString());
+        QVERIFY(!window.findChild<QLineEdit*>("Identifier")->isEnabled());
     }
 };
 
