@@ -26,6 +26,23 @@
 
 using namespace c2c;
 
+namespace {
+
+// Set CobID Access as the program shows it, where Check routing opens.
+struct AccessWindow {
+    AccessWindow()
+    {
+        state.session = {0, 0, true};
+        window.show();
+    }
+    ProgramState state;
+    c2c::testing::FakeServices services;
+    CobIdAccessLogic logic{state, services.all()};
+    CobIdAccessWindow window{logic};
+};
+
+} // namespace
+
 class RoutingWindowTest : public QObject {
     Q_OBJECT
 
@@ -34,12 +51,9 @@ class RoutingWindowTest : public QObject {
 private slots:
     void opensOnTheGridAsItIsNow()
     {
-        ProgramState state;
-        state.session = {0, 0, true};
-        c2c::testing::FakeServices services;
-        CobIdAccessLogic logic(state, services.all());
-        CobIdAccessWindow window(logic);
-        window.show();
+        AccessWindow access;
+        CobIdAccessWindow& window = access.window;
+        const CobIdAccessLogic& logic = access.logic;
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         // A cell still being edited counts.
         CobIdGrid* grid = window.grid(kCan0ToCan1);
@@ -138,13 +152,8 @@ private slots:
     // of either page presses no button (neither Close nor Browse...).
     void enterInABoxPressesNoButton()
     {
-        ProgramState state;
-        state.session = {0, 0, true};
-        c2c::testing::FakeServices services;
-        CobIdAccessLogic logic(state, services.all());
-        CobIdAccessWindow window(logic);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        AccessWindow access;
+        QVERIFY(QTest::qWaitForWindowExposed(&access.window));
         bool stayed = false;
         QTimer::singleShot(0, [&stayed] {
             auto* routing = qobject_cast<RoutingWindow*>(QApplication::activeModalWidget());
@@ -164,9 +173,9 @@ private slots:
             stayed = routing->isVisible();
             routing->reject();
         });
-        window.findChild<QPushButton*>("CheckRouting")->click();
+        access.window.findChild<QPushButton*>("CheckRouting")->click();
         QVERIFY(stayed);
-        QVERIFY(services.files.calls.empty());
+        QVERIFY(access.services.files.calls.empty());
     }
 
     void badCellGivesItsMessage()
