@@ -14,7 +14,7 @@ if [ $# -gt 0 ]; then shift; fi
 sh tools/setup-debian.sh clang libclang-rt-14-dev
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DC2C_FUZZ=ON \
     -DC2C_BUILD_TESTS=OFF -DC2C_BUILD_BENCHMARKS=OFF >/dev/null
-targets="fuzz_integer_text fuzz_pargen_lenient fuzz_pargen_strict fuzz_cobid fuzz_composer_stage
+targets="fuzz_integer_text fuzz_pargen_lenient fuzz_pargen_strict fuzz_cobid fuzz_cobid_csv fuzz_composer_stage
     fuzz_bank_decoder fuzz_firmware_windows
     fuzz_device_description fuzz_candump_log fuzz_twin_rules
     fuzz_traffic"

@@ -166,9 +166,14 @@ TableLayout CobIdLayout(const CommSession& session)
     return LayoutOf(session.CanType0, session.CanType1);
 }
 
+std::size_t CobIdTableLength(TableLayout layout)
+{
+    return layout == TableLayout::Standard ? kStandardTableLength : kExtendedTableLength;
+}
+
 std::size_t CobIdTableLength(const CommSession& session)
 {
-    return CobIdLayout(session) == TableLayout::Standard ? kStandardTableLength : kExtendedTableLength;
+    return CobIdTableLength(CobIdLayout(session));
 }
 
 std::int32_t PortType(const CommSession& session, CanPort port)

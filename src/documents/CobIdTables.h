@@ -97,6 +97,7 @@ using CobIdRowsBeyond = std::array<std::vector<CobIdStoredRow>, 2>;
 // The length of both tables for the session's frame formats: 2048 rows in
 // the standard layout, 2000 otherwise (LayoutOf, documents/CanFrame.h).
 std::size_t CobIdTableLength(const CommSession& session);
+std::size_t CobIdTableLength(TableLayout layout);
 TableLayout CobIdLayout(const CommSession& session);
 
 // The type number of a port in the session.

@@ -89,8 +89,7 @@ void FindInTable(const CobIdTable& table, int direction, const CobIdWarningRules
 std::vector<CobIdWarning> FindCobIdWarnings(const CobIdTables& tables, const CobIdWarningRules& rules)
 {
     // Rows stored beyond the tables, as Set CobID Access would carry them over.
-    const std::size_t length =
-        rules.layout == TableLayout::Standard ? kStandardTableLength : kExtendedTableLength;
+    const std::size_t length = CobIdTableLength(rules.layout);
     std::vector<CobIdCarryOverFinding> carried;
     if (tables.can0ToCan1.size() > length || tables.can1ToCan0.size() > length) {
         CobIdTables shown = tables;
