@@ -3,6 +3,7 @@
 // the exit statuses, the project folder argument, the checks of option
 // values, and the message service that writes to standard error.
 
+#include "image/Forwarding.h"
 #include "platform/UiServices.h"
 #include "project/ProjectLayout.h"
 
@@ -33,6 +34,7 @@ void AddCobIdCommands(CLI::App& app, Commands& commands);   // cobid export, cob
 void AddFirmwareCommands(CLI::App& app, Commands& commands); // build, compose, update
 void AddImageCommands(CLI::App& app, Commands& commands);   // inspect, verify
 void AddTrafficCommands(CLI::App& app, Commands& commands); // route, replay
+void AddReviewCommands(CLI::App& app, Commands& commands);  // diff, report
 
 // The project folder as the command line names it: without trailing
 // separators and made absolute, so the flasher, started in another folder,
@@ -46,8 +48,9 @@ ProjectLayout ExistingProject(const std::string& argument);
 
 // Runs a command's work; an exception that escapes it is written to
 // standard error as the program's error report would show it, and the
-// status is kExitFailed.
-int Reporting(const std::function<int()>& work);
+// status is `failed` (kExitFailed, or 2 for a command whose 1 means
+// something else, as diff's does).
+int Reporting(const std::function<int()>& work, int failed = kExitFailed);
 
 // Option checks; a value they refuse is a wrong command line.
 // No empty value ("--out ''" names nothing).
@@ -63,6 +66,9 @@ const CLI::Validator& BankList();
 
 // "1,2,5" -> banks 1, 2 and 5 (index 0 is bank 1); the list must be valid.
 std::array<bool, kBankCount> ParseBankList(const std::string& list);
+
+// A route's outcome in JSON: "passed", "blocked", "not_received".
+const char* OutcomeName(RouteOutcome outcome);
 
 // A JSON string: the text in quotes, with quotes, backslashes and control
 // characters escaped.

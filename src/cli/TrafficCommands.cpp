@@ -28,19 +28,6 @@ CanPort PortNamed(const std::string& name)
     return PortOfInterfaceName(name).value_or(CanPort::Can0);
 }
 
-const char* OutcomeName(RouteOutcome outcome)
-{
-    switch (outcome) {
-    case RouteOutcome::Passed:
-        return "passed";
-    case RouteOutcome::Blocked:
-        return "blocked";
-    case RouteOutcome::NotReceived:
-        return "not_received";
-    }
-    return "";
-}
-
 // {"from":"can0","id":385,"outcome":"passed","new_id":449,"reason":"...",...}
 std::string RouteJson(const ForwardingModel& model, CanPort port, const CanFrameId& frame, const Route& route,
                       const std::string& extra = "")

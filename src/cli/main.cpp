@@ -35,6 +35,7 @@ int main(int argc, char* argv[])
     AddFirmwareCommands(app, commands);
     AddImageCommands(app, commands);
     AddTrafficCommands(app, commands);
+    AddReviewCommands(app, commands);
 
     // The parser would only say that a command is missing.
     const auto known = app.get_subcommands([&](const CLI::App* command) { return argc > 1 && command->check_name(argv[1]); });

@@ -1,0 +1,130 @@
+// diff and report: what a change of configuration changes, before it is
+// flashed, and a printable record of a configuration to sign off.
+
+#include "cli/CommandLine.h"
+
+#include "documents/CobIdTables.h"
+#include "operations/ConfigurationDiff.h"
+#include "operations/ForwardingSource.h"
+#include "platform/Error.h"
+
+#include <iostream>
+#include <memory>
+
+namespace c2c::cli {
+
+namespace {
+
+// Like diff(1): 0 the same, 1 different, 2 trouble.
+constexpr int kExitDifferent = 1;
+constexpr int kExitTrouble = 2;
+
+constexpr std::array<const char*, 2> kDirectionKeys = {"can0_to_can1", "can1_to_can0"};
+
+// The images' oddities go to standard error, naming the source: the answers rest on them.
+void PrintImageWarnings(const char* name, const ConfigurationSource& source)
+{
+    for (const std::string& warning : source.image.warnings)
+        std::cerr << "Warning: " << name << " (" << source.path << "): " << warning << "\n";
+}
+
+// {"outcome": "passed", "new_id": 449, "leaves_extended": false, "reason": "..."}
+std::string SideJson(const Route& route, const std::string& reason)
+{
+    std::string text = std::string("{\"outcome\": \"") + OutcomeName(route.outcome) + "\", \"new_id\": ";
+    text += route.Passed() ? std::to_string(route.leaves.id) : "null";
+    if (route.Passed())
+        text += std::string(", \"leaves_extended\": ") + (route.leaves.extended ? "true" : "false");
+    return text + ", \"reason\": " + JsonString(reason) + "}";
+}
+
+std::string ChangeJson(int direction, const RouteChange& change, bool withId)
+{
+    std::string text = std::string("{\"direction\": \"") + kDirectionKeys[static_cast<std::size_t>(direction)] + "\"";
+    if (withId)
+        text += ", \"id\": " + std::to_string(change.frame.id) +
+                ", \"extended\": " + (change.frame.extended ? "true" : "false");
+    return text + ",\n   \"a\": " + SideJson(change.a, change.reasonA) + ",\n   \"b\": " +
+           SideJson(change.b, change.reasonB) + "}";
+}
+
+void PrintDiffJson(const ConfigurationDiff& diff, std::ostream& out)
+{
+    out << "{\"same\": " << (diff.Same() ? "true" : "false") << ",\n \"settings\": [";
+    for (std::size_t i = 0; i < diff.settings.size(); ++i)
+        out << (i ? ",\n  " : "") << "{\"setting\": " << JsonString(diff.settings[i].setting)
+            << ", \"a\": " << JsonString(diff.settings[i].a) << ", \"b\": " << JsonString(diff.settings[i].b) << "}";
+    out << "],\n \"changes\": [";
+    bool first = true;
+    for (const DirectionDiff& direction : diff.directions)
+        for (const RouteChange& change : direction.changes) {
+            out << (first ? "" : ",\n  ") << ChangeJson(direction.direction, change, true);
+            first = false;
+        }
+    out << "],\n \"other_extended\": [";
+    first = true;
+    for (const DirectionDiff& direction : diff.directions)
+        if (direction.otherExtended) {
+            out << (first ? "" : ",\n  ") << ChangeJson(direction.direction, *direction.otherExtended, false);
+            first = false;
+        }
+    out << "],\n \"counts\": {";
+    for (const DirectionDiff& direction : diff.directions)
+        out << (direction.direction == kCan0ToCan1 ? "" : ", ") << "\""
+            << kDirectionKeys[static_cast<std::size_t>(direction.direction)] << "\": " << direction.changes.size();
+    out << "},\n \"differing_bytes\": " << diff.differingBytes
+        << ",\n \"note\": " << (diff.Same() ? JsonString(SameBehaviourText(diff)) : "null") << "}\n";
+}
+
+// ---------------------------------------------------------------- diff
+
+struct DiffOptions {
+    std::string a;
+    std::string b;
+    bool json = false;
+};
+
+int RunDiff(const DiffOptions& options)
+{
+    const ConfigurationSource a = LoadConfigurationSource(options.a);
+    const ConfigurationSource b = LoadConfigurationSource(options.b);
+    PrintImageWarnings("A", a);
+    PrintImageWarnings("B", b);
+    const ConfigurationDiff diff = DiffConfigurations(a, b);
+    if (options.json) {
+        PrintDiffJson(diff, std::cout);
+    } else {
+        for (const std::string& line : DiffTextLines(diff))
+            std::cout << line << "\n";
+    }
+    std::cout.flush();
+    if (!std::cout)
+        throw Error("Cannot write to standard output");
+    return diff.Same() ? kExitSuccess : kExitDifferent;
+}
+
+} // namespace
+
+void AddReviewCommands(CLI::App& app, Commands& commands)
+{
+    auto diffed = std::make_shared<DiffOptions>();
+    CLI::App* diff = app.add_subcommand("diff", "Show what the device does differently with configuration B than with A");
+    for (auto [name, value] : {std::pair{"A", &diffed->a}, std::pair{"B", &diffed->b}})
+        diff->add_option(name, *value, "A firmware (S-record file), a bin folder, a bank1.bin, or a project folder")
+            ->required()
+            ->check(NonEmpty());
+    diff->add_flag("--json", diffed->json, "Print JSON instead of text")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    diff->footer("Prints the settings that differ, then in each direction every frame whose route differs:\n"
+                 "every 11-bit identifier, every 29-bit identifier that A or B lists, and all other 29-bit\n"
+                 "identifiers together. CANopen identifiers are named by node and service, runs of\n"
+                 "consecutive identifiers with the same change are one line, and a count per direction ends\n"
+                 "the text. Exit status: 0 when A and B behave the same (also when their bytes differ only\n"
+                 "where nothing reads them: the text says so), 1 when they differ, 2 for an error.\n"
+                 "JSON: same, settings [{setting, a, b}], changes [{direction, id, extended, a, b}] with a\n"
+                 "and b each {outcome, new_id, leaves_extended (when passed), reason}, other_extended,\n"
+                 "counts, differing_bytes, note.");
+    commands.push_back({diff, [diffed] { return Reporting([&] { return RunDiff(*diffed); }, kExitTrouble); }});
+}
+
+} // namespace c2c::cli
