@@ -16,6 +16,7 @@ PACKAGES="
     help2man desktop-file-utils
     lintian appstream
     can-utils python3-can
+    tidy chromium poppler-utils
 $*"
 
 missing=""

@@ -5,9 +5,11 @@
 
 #include "documents/CobIdTables.h"
 #include "operations/ConfigurationDiff.h"
+#include "operations/ConfigurationReport.h"
 #include "operations/ForwardingSource.h"
 #include "platform/Error.h"
 
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -103,6 +105,47 @@ int RunDiff(const DiffOptions& options)
     return diff.Same() ? kExitSuccess : kExitDifferent;
 }
 
+// ---------------------------------------------------------------- report
+
+struct ReportOptions {
+    std::string source;
+    std::string out;
+    std::string against;
+    std::string title;
+};
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+// A path as the printed record shows it: absolute, so the reader knows
+// which folder was meant.
+std::string Absolute(const std::string& path)
+{
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+int RunReport(const ReportOptions& options)
+{
+    // Refused before anything is read or written.
+    for (const std::string* input : {&options.source, &options.against})
+        if (!input->empty() && SameFile(options.out, *input)) {
+            std::cerr << "--out: cannot be " << QuotedValue(*input) << ", which the report reads\n";
+            return kExitUsage;
+        }
+    ReportRequest request;
+    request.source = Absolute(options.source);
+    request.against = options.against.empty() ? "" : Absolute(options.against);
+    request.title = options.title;
+    WriteConfigurationReport(request, options.out);
+    std::cout << "Report written to " << options.out << "\n";
+    return kExitSuccess;
+}
+
 } // namespace
 
 void AddReviewCommands(CLI::App& app, Commands& commands)
@@ -125,6 +168,30 @@ void AddReviewCommands(CLI::App& app, Commands& commands)
                  "and b each {outcome, new_id, leaves_extended (when passed), reason}, other_extended,\n"
                  "counts, differing_bytes, note.");
     commands.push_back({diff, [diffed] { return Reporting([&] { return RunDiff(*diffed); }, kExitTrouble); }});
+
+    auto reported = std::make_shared<ReportOptions>();
+    CLI::App* report = app.add_subcommand("report", "Write a printable report of a configuration, for review and sign-off");
+    report->add_option("SOURCE", reported->source,
+                       "A firmware (S-record file), a bin folder, a bank1.bin, or a project folder")
+        ->required()
+        ->check(NonEmpty());
+    report->add_option("--out", reported->out, "The report to write (HTML)")
+        ->option_text("FILE.html REQUIRED")
+        ->required()
+        ->check(NonEmpty())
+        ->check(NoProjectFileName());
+    report->add_option("--against", reported->against, "Also show what the device does differently than with A")
+        ->option_text("A")
+        ->check(NonEmpty());
+    report->add_option("--title", reported->title, "The report's title")->option_text("TEXT")->check(NonEmpty());
+    report->footer("Writes one self-contained HTML page (nothing fetched) to read on screen and to print on A4:\n"
+                   "the project, the source, the program's version and the date; for a firmware its SHA-256 and\n"
+                   "the CRC-32 of banks 1 and 2 as composed; the settings; a filter map per direction with the\n"
+                   "counts passed, translated and blocked; the rows of both tables, CANopen identifiers by node\n"
+                   "and service; everything check finds; with --against, what diff A SOURCE shows; and a\n"
+                   "sign-off block (prepared, checked, approved). A firmware in a project folder is compared\n"
+                   "with what the project builds now.");
+    commands.push_back({report, [reported] { return Reporting([&] { return RunReport(*reported); }); }});
 }
 
 } // namespace c2c::cli

@@ -49,6 +49,29 @@ ConfigurationSource LoadConfigurationSource(const std::string& source)
     return loaded;
 }
 
+std::string ProjectFolderOf(const ConfigurationSource& source)
+{
+    // "" for "New.sx" is the current folder, for "/New.sx" the root.
+    auto folderOf = [](const std::string& path) {
+        const std::string folder = FolderOf(path);
+        if (!folder.empty() || path.empty())
+            return folder;
+        return path[0] == '/' || path[0] == '\\' ? path.substr(0, 1) : std::string(".");
+    };
+    std::string folder;
+    switch (source.kind) {
+    case SourceKind::Project:
+        return ProjectAt(source.path).ProjectDir();
+    case SourceKind::Firmware:
+        folder = folderOf(source.path);
+        break;
+    case SourceKind::BankFiles:
+        folder = folderOf(DirectoryExists(source.path) ? ProjectAt(source.path).ProjectDir() : folderOf(source.path));
+        break;
+    }
+    return IsProjectSource(folder) ? folder : std::string();
+}
+
 DecodedImage LoadForwardingImage(const std::string& source)
 {
     return LoadConfigurationSource(source).image;

@@ -40,6 +40,12 @@ ConfigurationSource LoadConfigurationSource(const std::string& source);
 // The decoded image of LoadConfigurationSource.
 DecodedImage LoadForwardingImage(const std::string& source);
 
+// The project folder a source belongs to: the project itself, the folder
+// of a firmware when it is a project folder (compose writes the new
+// firmware there), the project of a bin folder or of its bank1.bin. Empty
+// when there is none.
+std::string ProjectFolderOf(const ConfigurationSource& source);
+
 // Whether `source` is taken as a project folder.
 bool IsProjectSource(const std::string& source);
 

@@ -162,5 +162,165 @@ TEST(DiffCommand, TroubleIsStatusTwo)
     }
 }
 
+// ---------------------------------------------------------------- report
+
+// Whether a program of the build machine is there.
+bool Have(const std::string& program)
+{
+    return RunShell("command -v " + program + " >/dev/null 2>&1") == 0;
+}
+
+// The output of a shell command.
+std::string Output(const std::string& command)
+{
+    TempDir dir;
+    RunShell(command + " >" + Quote(dir / "out"));
+    return ReadText(dir / "out");
+}
+
+// Line 7: a project with descriptions that markup would take for its own,
+// built and composed into New_SX40517.sx in its folder.
+class ReportCommand : public ::testing::Test {
+protected:
+    ReportCommand()
+    {
+        WriteProject(project, PargenXml(kBasePargen), "");
+        WriteText(project + "/CanCanCobID.xml",
+                  "<CanCanCobID><Can0_to_Can1>"
+                  "<row Orig_CobID=\"0x185\" Mod_CobID=\"0x1A5\" Desc=\"&lt;Pump &amp; valve&gt;\"/>"
+                  "<row Orig_CobID=\"0x080\" Mod_CobID=\"\" Desc=\"SYNC\"/>"
+                  "<row Orig_CobID=\"0x7F0\" Mod_CobID=\"0x7F1\" Desc=\"\"/>"
+                  "<row Orig_CobID=\"0x705\" Mod_CobID=\"\" Desc=\"\"/>"
+                  "</Can0_to_Can1><Can1_to_Can0><row Orig_CobID=\"0x205\" Mod_CobID=\"\" Desc=\"\"/>"
+                  "</Can1_to_Can0></CanCanCobID>");
+        auto lines = S2Range(0x380000, 0x3D0000, 32, 3);
+        lines.insert(lines.begin(), S0());
+        lines.push_back(S9());
+        WriteText(dir / "SX40517.sx", Join(lines, "\n"));
+        RunCliOk("update --quiet " + Quote(project) + " --master " + Quote(dir / "SX40517.sx"));
+    }
+
+    TempDir dir;
+    const std::string project = dir / "Line 7";
+    const std::string firmware = project + "/New_SX40517.sx";
+    const std::string report = dir / "report.html";
+};
+
+// Every reference the page makes: it must fetch nothing.
+std::vector<std::string> ExternalReferences(const std::string& html)
+{
+    std::vector<std::string> found;
+    for (const char* pattern : {"src=", "href=", "@import", "url(", "http:", "https:", "//"}) {
+        for (std::size_t at = html.find(pattern); at != std::string::npos; at = html.find(pattern, at + 1)) {
+            const std::string context = html.substr(at, 40);
+            // An SVG element names its namespace; clip paths are named in the page.
+            if (context.rfind("http://www.w3.org/2000/svg\"", 0) == 0 || context.rfind("url(#", 0) == 0 ||
+                html.compare(at > 5 ? at - 5 : 0, 5, "http:") == 0)
+                continue;
+            found.push_back(context);
+        }
+    }
+    return found;
+}
+
+TEST_F(ReportCommand, IdentifiesTheFirmwareAndValidates)
+{
+    const CliResult result = RunCli("report " + Quote(firmware) + " --out " + Quote(report));
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string html = ReadText(report);
+
+    // The digests, as sha256sum and zlib compute them.
+    const std::string sha = Output("sha256sum " + Quote(firmware)).substr(0, 64);
+    EXPECT_THAT(html, HasSubstr("<code class=\"digest\">" + sha + "</code>"));
+    for (int bank : {1, 2}) {
+        const std::string crc = Output("python3 -c 'import sys, zlib; print(\"0x%08X\" % zlib.crc32(open(sys.argv[1], "
+                                       "\"rb\").read()))' " + Quote(project + "/bin/bank" + std::to_string(bank) + ".bin"));
+        ASSERT_EQ(crc.size(), 11u) << crc;
+        EXPECT_THAT(html, HasSubstr("Bank " + std::to_string(bank) + " CRC-32</th><td><code>" + crc.substr(0, 10)));
+    }
+    EXPECT_THAT(html, HasSubstr("<th scope=\"row\">Holds what the project builds now</th><td>yes, byte for byte"));
+
+    // The rows grouped: network services, node 5, the rest; the description as text.
+    const std::size_t network = html.find(">Network services<");
+    const std::size_t node5 = html.find(">Node 5<");
+    const std::size_t others = html.find(">Other identifiers<");
+    EXPECT_TRUE(network < node5 && node5 < others) << network << " " << node5 << " " << others;
+    EXPECT_THAT(html, HasSubstr("<td class=\"desc\">&lt;Pump &amp; valve&gt;</td><td class=\"route\">passed as "
+                                "0x1A5</td>"));
+    // The counts of the map: 0x185 translated; 0x080, 0x705 passed; 0x7F0 translated.
+    EXPECT_THAT(html, HasSubstr("Passed unchanged (2)"));
+    EXPECT_THAT(html, HasSubstr("Translated (2)"));
+    EXPECT_THAT(html, HasSubstr("Blocked (2044)"));
+
+    EXPECT_THAT(ExternalReferences(html), ::testing::IsEmpty());
+    if (!Have("tidy"))
+        GTEST_SKIP() << "tidy is not installed: the page is not validated";
+    std::string errors;
+    EXPECT_EQ(RunShell("tidy -e -q " + Quote(report), &errors), 0) << errors;
+}
+
+TEST_F(ReportCommand, AgainstAnotherConfigurationWithATitle)
+{
+    WriteProject(dir / "before", PargenXml(kBasePargen), CobIdXml({{"0x185", "0x1A5"}}, {}));
+    const CliResult result = RunCli("report " + Quote(project) + " --against " + Quote(dir / "before") +
+                                    " --title 'Line 7 <change 42>' --out " + Quote(report));
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string html = ReadText(report);
+    EXPECT_THAT(html, HasSubstr("<title>Line 7 &lt;change 42&gt;</title>"));
+    EXPECT_THAT(html, HasSubstr("<li>node 5: Heartbeat 0x705 blocked -&gt; passed unchanged</li>"));
+    EXPECT_THAT(html, HasSubstr("<h3>CAN1 to CAN0: 1 identifier differs</h3>"));
+    // A project source has no firmware to name.
+    EXPECT_THAT(html, ::testing::Not(HasSubstr("Firmware SHA-256")));
+}
+
+TEST_F(ReportCommand, RefusesAnOutputItReadsOrThatIsTheProjects)
+{
+    const std::string p = Quote(project);
+    const struct {
+        std::string arguments;
+        const char* err;
+    } cases[] = {
+        {"report " + Quote(firmware) + " --out " + Quote(firmware), "which the report reads"},
+        {"report " + p + " --against " + Quote(firmware) + " --out " + Quote(firmware), "which the report reads"},
+        {"report " + p + " --out " + Quote(project + "/pargen.xml"), "a document of the project"},
+        {"report " + p, "--out is required"},
+        {"report " + p + " --out ''", "an empty value names nothing"},
+    };
+    const std::string firmwareBytes = ReadText(firmware);
+    for (const auto& c : cases) {
+        const CliResult result = RunCli(c.arguments);
+        EXPECT_EQ(result.status, 2) << c.arguments;
+        EXPECT_THAT(result.err, HasSubstr(c.err)) << c.arguments;
+    }
+    EXPECT_EQ(ReadText(firmware), firmwareBytes);
+}
+
+// The page in a real browser: headless Chromium prints it to PDF, with the
+// running header of the print style sheet on every page.
+TEST_F(ReportCommand, PrintsToPdfInChromium)
+{
+    if (!Have("chromium"))
+        GTEST_SKIP() << "chromium is not installed: the report is not printed";
+    RunCliOk("report " + Quote(firmware) + " --out " + Quote(report));
+    const std::string pdf = dir / "report.pdf";
+    std::string errors;
+    const int status = RunShell("chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
+                                "--disable-background-networking --disable-component-update --disable-sync "
+                                "--no-pdf-header-footer --user-data-dir=" +
+                                    Quote(dir / "chromium-profile") + " --print-to-pdf=" + Quote(pdf) + " " +
+                                    Quote("file://" + report),
+                                &errors);
+    ASSERT_EQ(status, 0) << errors;
+    ASSERT_EQ(ReadText(pdf).substr(0, 5), "%PDF-");
+    if (!Have("pdftotext"))
+        GTEST_SKIP() << "pdftotext is not installed: the PDF's text is not read";
+    const std::string text = Output("pdftotext -layout " + Quote(pdf) + " -");
+    // Identification, maps, rows, check, sign-off: a page each.
+    EXPECT_THAT(text, HasSubstr("Page 1 of 5"));
+    EXPECT_THAT(text, HasSubstr("Page 5 of 5"));
+    EXPECT_THAT(text, HasSubstr("Configuration of Line 7"));
+    EXPECT_THAT(text, HasSubstr("Approved"));
+}
+
 } // namespace
 } // namespace c2c

@@ -12,38 +12,35 @@ namespace c2c {
 
 namespace {
 
-constexpr int kCell = 11;       // pixels per cell, the grid line included
-constexpr int kLeftMargin = 46; // room for the line labels "0x7C0"
-constexpr int kTopMargin = 18;  // room for the column labels "+00"
+constexpr int kCell = kMapPitch;
+constexpr int kLeftMargin = kMapLeftMargin;
+constexpr int kTopMargin = kMapTopMargin;
 
-struct KindLook {
-    QColor fill;
-    Qt::BrushStyle pattern;
-    QColor ink;
-};
-
-KindLook LookOf(MapKind kind)
+QColor ToQColor(MapColor color)
 {
-    switch (kind) {
-    case MapKind::Passed:
-        return {QColor(110, 186, 92), Qt::NoBrush, QColor()};
-    case MapKind::Translated:
-        return {QColor(52, 110, 196), Qt::BDiagPattern, QColor(255, 255, 255)};
-    case MapKind::Blocked:
-        return {QColor(236, 236, 236), Qt::DiagCrossPattern, QColor(150, 150, 150)};
-    case MapKind::NotReceived:
+    return QColor(color.red, color.green, color.blue);
+}
+
+Qt::BrushStyle BrushOf(MapPattern pattern)
+{
+    switch (pattern) {
+    case MapPattern::RisingDiagonal:
+        return Qt::BDiagPattern;
+    case MapPattern::DiagonalCross:
+        return Qt::DiagCrossPattern;
+    case MapPattern::None:
         break;
     }
-    return {QColor(255, 255, 255), Qt::NoBrush, QColor()};
+    return Qt::NoBrush;
 }
 
 void PaintCell(QPainter& painter, const QRect& rect, MapKind kind)
 {
-    const KindLook look = LookOf(kind);
-    painter.fillRect(rect, look.fill);
-    if (look.pattern != Qt::NoBrush) {
+    const MapKindLook look = LookOf(kind);
+    painter.fillRect(rect, ToQColor(look.fill));
+    if (look.pattern != MapPattern::None) {
         painter.setBrushOrigin(rect.topLeft());
-        painter.fillRect(rect, QBrush(look.ink, look.pattern));
+        painter.fillRect(rect, QBrush(ToQColor(look.ink), BrushOf(look.pattern)));
     }
 }
 

@@ -1,0 +1,44 @@
+#pragma once
+// The configuration report: a record of one configuration for change
+// control, to read on screen and to sign on paper. One self-contained HTML5
+// page (inline style sheet and pictures, nothing fetched) holding:
+// - what it is: the project and its folder, the source, the program and
+//   its version, the date; for a firmware its SHA-256, and the CRC-32 of
+//   banks 1 and 2 as composed, so the printed record names the bytes that
+//   were flashed; whether the source holds what its project builds now;
+// - the settings;
+// - a filter map per direction (the window's colours, patterns and
+//   legend) with the counts passed unchanged, translated and blocked;
+// - the rows of both tables, CANopen identifiers grouped by node and
+//   service, the other rows in order, each with what the device does;
+// - everything check finds, and the image's own warnings;
+// - against another configuration, what the device does differently (diff);
+// - a sign-off block: prepared, checked, approved.
+// Printed (A4), each section starts a page under a running header with the
+// project, the date and the page.
+
+#include <string>
+
+namespace c2c {
+
+struct ReportRequest {
+    // A project folder, a firmware, a bin folder or a bank1.bin.
+    std::string source;
+    // Compared with this one (as diff A B, the source being B); empty: none.
+    std::string against;
+    // The page's title; empty: "Configuration of " and the project (or the source's name).
+    std::string title;
+    // The date and time the report states; empty: now, in local time
+    // ("2025-06-02 14:05").
+    std::string date;
+};
+
+// The page. Throws Error when a source cannot be read, or a project source
+// does not build.
+std::string ConfigurationReportHtml(const ReportRequest& request);
+
+// The page written to `out` through a temporary file beside it, renamed
+// over it when complete. Throws Error; a file of that name stays as it was then.
+void WriteConfigurationReport(const ReportRequest& request, const std::string& out);
+
+} // namespace c2c
