@@ -114,12 +114,6 @@ struct ReportOptions {
     std::string title;
 };
 
-bool SameFile(const std::string& a, const std::string& b)
-{
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
-}
-
 // A path as the printed record shows it: absolute, so the reader knows
 // which folder was meant.
 std::string Absolute(const std::string& path)
@@ -131,16 +125,16 @@ std::string Absolute(const std::string& path)
 
 int RunReport(const ReportOptions& options)
 {
-    // Refused before anything is read or written.
-    for (const std::string* input : {&options.source, &options.against})
-        if (!input->empty() && SameFile(options.out, *input)) {
-            std::cerr << "--out: cannot be " << QuotedValue(*input) << ", which the report reads\n";
-            return kExitUsage;
-        }
     ReportRequest request;
     request.source = Absolute(options.source);
     request.against = options.against.empty() ? "" : Absolute(options.against);
     request.title = options.title;
+    // Refused before anything is read or written.
+    const std::string refusal = ReportOutputRefusal(options.out, request);
+    if (!refusal.empty()) {
+        std::cerr << "--out: " << refusal << "\n";
+        return kExitUsage;
+    }
     WriteConfigurationReport(request, options.out);
     std::cout << "Report written to " << options.out << "\n";
     return kExitSuccess;

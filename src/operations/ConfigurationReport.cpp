@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -574,6 +575,37 @@ std::string ConfigurationReportHtml(const ReportRequest& asked)
         html += Section("Against " + BaseName(request.against), Against(request, report));
     html += Section("Sign-off", SignOff());
     return html + "</main>\n</body>\n</html>\n";
+}
+
+std::string ReportOutputRefusal(const std::string& out, const ReportRequest& request)
+{
+    auto lower = [](std::string text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    };
+    const std::string name = FileNameOf(out);
+    const std::string lowerName = lower(name);
+    for (ProjectDocument document : {ProjectDocument::Pargen, ProjectDocument::Sdo, ProjectDocument::EmcyDef,
+                                     ProjectDocument::EmcyWord, ProjectDocument::RpdoDef, ProjectDocument::SdoPdo,
+                                     ProjectDocument::CobId})
+        if (lowerName == lower(DocumentFileName(document)))
+            return "cannot be " + name + ", a document of the project";
+    for (int bank = 1; bank <= kBankCount; ++bank)
+        if (lowerName == lower(BankFileName(bank)))
+            return "cannot be " + name + ", a bank file";
+    if (lowerName == "bankg.c")
+        return "cannot be bankg.c, the bank source file";
+    for (int stage = 0; stage <= kBankCount; ++stage)
+        if (lowerName == lower(stage == 0 ? BankRecordFileIn("") : StageFileName(stage)))
+            return "cannot be " + name + ", a working file of the composition";
+    for (const std::string* input : {&request.source, &request.against}) {
+        std::error_code ec;
+        if (!input->empty() && std::filesystem::equivalent(out, *input, ec) && !ec)
+            return "cannot be " + QuotedValue(*input) + ", which the report reads";
+    }
+    return "";
 }
 
 void WriteConfigurationReport(const ReportRequest& request, const std::string& out)

@@ -37,6 +37,11 @@ struct ReportRequest {
 // does not build.
 std::string ConfigurationReportHtml(const ReportRequest& request);
 
+// Why the report may not be written to `out`, or empty when it may: a file
+// it reads, a document of a project, a bank file or bankg.c, or a working
+// file of the composition (names compared in any letter case).
+std::string ReportOutputRefusal(const std::string& out, const ReportRequest& request);
+
 // The page written to `out` through a temporary file beside it, renamed
 // over it when complete. Throws Error; a file of that name stays as it was then.
 void WriteConfigurationReport(const ReportRequest& request, const std::string& out);

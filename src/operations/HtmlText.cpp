@@ -1,6 +1,9 @@
 #include "operations/HtmlText.h"
 
+#include "platform/HexDigits.h"
+
 #include <cstddef>
+#include <filesystem>
 
 namespace c2c {
 
@@ -84,6 +87,29 @@ std::string HtmlEscaped(std::string_view text)
         }
     }
     return out;
+}
+
+std::string FileUrl(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    std::string text = ec ? path : absolute.generic_string();
+    if (text.empty() || text[0] != '/')
+        text = "/" + text; // a drive letter: file:///C:/...
+    std::string url = "file://";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                           c == '.' || c == '_' || c == '~' || c == '/' || (c == ':' && url.size() <= 10);
+        if (plain) {
+            url += c;
+        } else {
+            url += '%';
+            url += kUpperHexDigits[byte >> 4];
+            url += kUpperHexDigits[byte & 0xF];
+        }
+    }
+    return url;
 }
 
 } // namespace c2c

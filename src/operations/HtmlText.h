@@ -13,4 +13,9 @@ namespace c2c {
 // character other than tab and line ends become U+FFFD, which a page may hold.
 std::string HtmlEscaped(std::string_view text);
 
+// The file URL of a local path, for a browser to open: "file:///home/a%20b/r.html",
+// "file:///C:/Reports/r.html". Bytes other than unreserved characters and
+// "/" are percent-encoded; a relative path is made absolute first.
+std::string FileUrl(const std::string& path);
+
 } // namespace c2c

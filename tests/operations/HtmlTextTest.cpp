@@ -27,5 +27,13 @@ TEST(HtmlText, EscapesMarkupAndReplacesWhatAPageMayNotHold)
         EXPECT_EQ(HtmlEscaped(c.text), c.html) << c.text;
 }
 
+#ifndef _WIN32
+TEST(HtmlText, FileUrlsEncodeWhatAUrlGivesAMeaningTo)
+{
+    EXPECT_EQ(FileUrl("/home/plant/Line 7/report.html"), "file:///home/plant/Line%207/report.html");
+    EXPECT_EQ(FileUrl("/r/#1?x=%\xC3\xBC.html"), "file:///r/%231%3Fx%3D%25%C3%BC.html");
+}
+#endif
+
 } // namespace
 } // namespace c2c
