@@ -65,6 +65,7 @@ tbody.group th { background: #F4F4F4; font-weight: 600; }
 td.id, td.route, code { font-family: "DejaVu Sans Mono", Consolas, monospace; font-size: 9.5pt; }
 code.digest { word-break: break-all; }
 td.empty { color: #808080; }
+ul.summary { padding-left: 1.2em; margin: 0.3em 0 0.8em; }
 ul.lines { font-family: "DejaVu Sans Mono", Consolas, monospace; font-size: 9.5pt; padding-left: 1.2em; }
 ul.findings li.problem { color: #9A1B1B; }
 p.verdict-ok { color: #1F6B2A; }
@@ -118,6 +119,11 @@ struct Report {
     std::string projectProblem; // why the project does not build
     std::optional<CobIdTables> projectTables;
     std::string sha256; // a firmware's
+    std::optional<ProjectCheck> check;     // when the source belongs to a project
+    std::array<FilterMap, 2> maps{};       // per direction
+    std::optional<ConfigurationSource> against;
+    std::string againstSha256;
+    std::optional<ConfigurationDiff> fromAgainst;
 
     bool HoldsProjectBuild() const { return fromProject && fromProject->differingBytes == 0; }
 };
@@ -143,18 +149,29 @@ Report Gather(const ReportRequest& request)
             throw Error("\"" + request.source + "\" changed while it was read");
     }
     report.model = std::make_unique<ForwardingModel>(report.source.image);
+    for (int direction : {kCan0ToCan1, kCan1ToCan0})
+        report.maps[static_cast<std::size_t>(direction)] = FilterMapOf(*report.model, direction);
+    if (!request.against.empty()) {
+        report.against = LoadConfigurationSource(request.against);
+        if (report.against->kind == SourceKind::Firmware)
+            report.againstSha256 = Sha256OfFile(request.against);
+        report.fromAgainst = DiffConfigurations(*report.against, report.source);
+    }
     report.projectFolder = ProjectFolderOf(report.source);
     if (report.projectFolder.empty())
         return report;
     report.projectName = BaseName(report.projectFolder);
+    ProjectLayout project;
+    project.SetProjectDir(report.projectFolder);
+    report.check = CheckProjectDocuments(project);
     if (report.source.project) {
         report.projectTables = report.source.project->tables;
         return report;
     }
     try {
-        ConfigurationSource project = LoadConfigurationSource(report.projectFolder);
-        report.fromProject = DiffConfigurations(project, report.source);
-        report.projectTables = project.project->tables;
+        ConfigurationSource built = LoadConfigurationSource(report.projectFolder);
+        report.fromProject = DiffConfigurations(built, report.source);
+        report.projectTables = built.project->tables;
     } catch (const Error& error) {
         report.projectProblem = error.what();
     }
@@ -280,7 +297,7 @@ std::string FilterMaps(const Report& report)
     const ForwardingModel& model = *report.model;
     for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
         const CanPort from = ArrivingPort(direction);
-        const FilterMap map = FilterMapOf(model, direction);
+        const FilterMap& map = report.maps[static_cast<std::size_t>(direction)];
         const std::size_t passed = CountOf(map, MapKind::Passed);
         const std::size_t translated = CountOf(map, MapKind::Translated);
         const std::size_t blocked = CountOf(map, MapKind::Blocked);
@@ -449,10 +466,8 @@ std::string Findings(const Report& report)
 {
     std::string html;
     bool any = false;
-    if (!report.projectFolder.empty()) {
-        ProjectLayout project;
-        project.SetProjectDir(report.projectFolder);
-        const ProjectCheck check = CheckProjectDocuments(project);
+    if (report.check) {
+        const ProjectCheck& check = *report.check;
         html += "<h3>The project's documents</h3>\n";
         if (check.problems.empty() && check.advice.empty()) {
             html += "<p>check finds nothing to report.</p>\n";
@@ -499,22 +514,53 @@ std::string DiffHtml(const ConfigurationDiff& diff)
     return html;
 }
 
-std::string Against(const ReportRequest& request, const Report& report)
+std::string Against(const Report& report)
 {
-    const ConfigurationSource a = LoadConfigurationSource(request.against);
-    const ConfigurationDiff diff = DiffConfigurations(a, report.source);
+    const ConfigurationSource& a = *report.against;
     std::string html = "<p>What the device does differently with this configuration (B) than with A.</p>\n"
                        "<table class=\"facts\">\n";
     html += FactRow("A", "<code>" + E(a.path) + "</code>");
-    if (a.kind == SourceKind::Firmware)
-        html += FactRow("A: firmware SHA-256", "<code class=\"digest\">" + E(Sha256OfFile(a.path)) + "</code>");
+    if (!report.againstSha256.empty())
+        html += FactRow("A: firmware SHA-256", "<code class=\"digest\">" + report.againstSha256 + "</code>");
     html += FactRow("B", "<code>" + E(report.source.path) + "</code>");
     html += "</table>\n";
     if (!a.image.warnings.empty()) {
         html += "<p>Warnings about A:</p>\n";
         html += LinesList(a.image.warnings, "findings");
     }
-    return html + DiffHtml(diff);
+    return html + DiffHtml(*report.fromAgainst);
+}
+
+// The first page's summary: what passes, what check finds, what changes.
+std::string Summary(const Report& report, const ReportRequest& request)
+{
+    std::vector<std::string> lines;
+    for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
+        const FilterMap& map = report.maps[static_cast<std::size_t>(direction)];
+        const std::size_t translated = CountOf(map, MapKind::Translated);
+        const std::size_t passing = CountOf(map, MapKind::Passed) + translated;
+        lines.push_back(std::string(kCobIdTableNames[static_cast<std::size_t>(direction)]) + ": " +
+                        std::to_string(passing) + " of the 2048 standard identifiers pass (" +
+                        std::to_string(translated) + " translated)");
+    }
+    if (report.check)
+        lines.push_back("check: " + CountText(report.check->problems.size(), "problem", "problems") + ", " +
+                        CountText(report.check->advice.size(), "warning", "warnings"));
+    if (!report.source.image.warnings.empty())
+        lines.push_back("The image: " + CountText(report.source.image.warnings.size(), "warning", "warnings"));
+    if (report.fromAgainst) {
+        const ConfigurationDiff& diff = *report.fromAgainst;
+        std::string text = "Against " + BaseName(request.against) + ": ";
+        if (diff.Same()) {
+            text += "the device behaves the same";
+        } else {
+            if (!diff.settings.empty())
+                text += CountText(diff.settings.size(), "setting differs", "settings differ") + "; ";
+            text += DirectionCountText(diff.directions[0]) + "; " + DirectionCountText(diff.directions[1]);
+        }
+        lines.push_back(text);
+    }
+    return LinesList(lines, "summary");
 }
 
 std::string SignOff()
@@ -532,7 +578,7 @@ std::string Now()
     const std::time_t now = std::time(nullptr);
     char text[32] = "";
     if (const std::tm* local = std::localtime(&now))
-        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", local);
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M %z", local);
     return text;
 }
 
@@ -562,7 +608,9 @@ std::string ConfigurationReportHtml(const ReportRequest& asked)
                                   sha256.empty() ? title : title + " \u2014 firmware SHA-256 " + sha256) + "</style>\n</head>\n<body>\n";
     html += "<header>\n<h1>" + E(title) + "</h1>\n<p class=\"lead\">A record of the configuration of a "
             "two-port CAN repeater, for review and sign-off.</p>\n</header>\n<main>\n";
-    html += Section("Identification", Identity(report, request, sha256) + "<h3>Settings</h3>\n" + Settings(report), true);
+    html += Section("Identification", Identity(report, request, sha256) + "<h3>Summary</h3>\n" +
+                                          Summary(report, request) + "<h3>Settings</h3>\n" + Settings(report),
+                    true);
     html += Section("Filter maps", FilterMaps(report));
     html += Section("Rows of the tables", Rows(report));
     html += Section("What check finds", Findings(report));
@@ -572,7 +620,7 @@ std::string ConfigurationReportHtml(const ReportRequest& asked)
                         "builds now (A).</p>\n" +
                             DiffHtml(*report.fromProject));
     if (!request.against.empty())
-        html += Section("Against " + BaseName(request.against), Against(request, report));
+        html += Section("Against " + BaseName(request.against), Against(report));
     html += Section("Sign-off", SignOff());
     return html + "</main>\n</body>\n</html>\n";
 }

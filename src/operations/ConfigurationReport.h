@@ -6,6 +6,7 @@
 //   its version, the date; for a firmware its SHA-256, and the CRC-32 of
 //   banks 1 and 2 as composed, so the printed record names the bytes that
 //   were flashed; whether the source holds what its project builds now;
+//   a summary of what passes, what check finds and what changes;
 // - the settings;
 // - a filter map per direction (the window's colours, patterns and
 //   legend) with the counts passed unchanged, translated and blocked;
@@ -29,7 +30,7 @@ struct ReportRequest {
     // The page's title; empty: "Configuration of " and the project (or the source's name).
     std::string title;
     // The date and time the report states; empty: now, in local time
-    // ("2025-06-02 14:05").
+    // with its offset from UTC ("2025-06-02 14:05 +0200").
     std::string date;
 };
 

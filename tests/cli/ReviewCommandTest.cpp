@@ -269,6 +269,9 @@ TEST_F(ReportCommand, AgainstAnotherConfigurationWithATitle)
     EXPECT_THAT(html, HasSubstr("<title>Line 7 &lt;change 42&gt;</title>"));
     EXPECT_THAT(html, HasSubstr("<li>node 5: Heartbeat 0x705 blocked -&gt; passed unchanged</li>"));
     EXPECT_THAT(html, HasSubstr("<h3>CAN1 to CAN0: 1 identifier differs</h3>"));
+    // SYNC, node 5's heartbeat and 0x7F0 pass now towards CAN1, node 5's RPDO1 towards CAN0.
+    EXPECT_THAT(html, HasSubstr("<li>Against before: CAN0 to CAN1: 3 identifiers differ; CAN1 to CAN0: 1 identifier "
+                                "differs</li>"));
     // A project source has no firmware to name.
     EXPECT_THAT(html, ::testing::Not(HasSubstr("Firmware SHA-256")));
 }
