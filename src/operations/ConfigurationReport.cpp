@@ -15,6 +15,8 @@
 #include "project/ProjectLayout.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <map>
@@ -573,13 +575,31 @@ std::string SignOff()
     return html + "</tbody>\n</table>\n";
 }
 
+// Now, in local time with its offset from UTC: "2025-06-02 14:05 +0200".
+// The offset is worked out from the local and the UTC time rather than by
+// strftime's %z, which some C libraries of Windows fill with a zone's name.
 std::string Now()
 {
     const std::time_t now = std::time(nullptr);
-    char text[32] = "";
-    if (const std::tm* local = std::localtime(&now))
-        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M %z", local);
-    return text;
+    const std::tm* localNow = std::localtime(&now);
+    if (!localNow)
+        return "";
+    const std::tm local = *localNow;
+    const std::tm* utcNow = std::gmtime(&now);
+    char text[40] = "";
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+    if (!utcNow)
+        return text;
+    int days = local.tm_yday - utcNow->tm_yday;
+    if (days > 1)
+        days = -1; // the year turned between the two
+    else if (days < -1)
+        days = 1;
+    const int minutes = days * 1440 + (local.tm_hour - utcNow->tm_hour) * 60 + (local.tm_min - utcNow->tm_min);
+    const int size = std::abs(minutes);
+    char offset[8];
+    std::snprintf(offset, sizeof offset, "%c%02d%02d", minutes < 0 ? '-' : '+', size / 60 % 100, size % 60);
+    return std::string(text) + " " + offset;
 }
 
 std::string Section(const std::string& title, const std::string& body, bool first = false)
