@@ -112,6 +112,7 @@ struct ReportOptions {
     std::string out;
     std::string against;
     std::string title;
+    bool quiet = false;
 };
 
 // A path as the printed record shows it: absolute, so the reader knows
@@ -136,7 +137,8 @@ int RunReport(const ReportOptions& options)
         return kExitUsage;
     }
     WriteConfigurationReport(request, options.out);
-    std::cout << "Report written to " << options.out << "\n";
+    if (!options.quiet)
+        std::cout << "Report written to " << options.out << "\n";
     return kExitSuccess;
 }
 
@@ -178,6 +180,8 @@ void AddReviewCommands(CLI::App& app, Commands& commands)
         ->option_text("A")
         ->check(NonEmpty());
     report->add_option("--title", reported->title, "The report's title")->option_text("TEXT")->check(NonEmpty());
+    report->add_flag("-q,--quiet", reported->quiet, "Print nothing on success")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     report->footer("Writes one self-contained HTML page (nothing fetched) to read on screen and to print on A4:\n"
                    "the project, the source, the program's version and the date; for a firmware its SHA-256 and\n"
                    "the CRC-32 of banks 1 and 2 as composed; the settings; a filter map per direction with the\n"

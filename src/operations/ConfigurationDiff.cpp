@@ -255,7 +255,7 @@ std::string DirectionCountText(const DirectionDiff& direction)
     if (count > 0)
         text += CountText(count) + (count == 1 ? " differs" : " differ");
     if (direction.otherExtended)
-        text += count > 0 ? ", and every other 29-bit identifier" : "every 29-bit identifier that neither lists differs";
+        text += count > 0 ? ", and every other 29-bit identifier" : "every 29-bit identifier that neither image lists differs";
     return text;
 }
 

@@ -84,7 +84,8 @@ std::string RoutePhrase(const CanFrameId& frame, const Route& route);
 std::vector<std::string> DiffTextLines(const ConfigurationDiff& diff);
 
 // "CAN0 to CAN1: 3 identifiers differ", "..., and every other 29-bit
-// identifier", "CAN1 to CAN0: no identifier differs".
+// identifier", "CAN1 to CAN0: no identifier differs", "CAN1 to CAN0: every
+// 29-bit identifier that neither image lists differs".
 std::string DirectionCountText(const DirectionDiff& direction);
 
 // The line when A and B behave the same: "A and B behave the same", and
