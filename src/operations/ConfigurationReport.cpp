@@ -641,6 +641,8 @@ std::string ConfigurationReportHtml(const ReportRequest& asked)
                             DiffHtml(*report.fromProject));
     if (!request.against.empty())
         html += Section("Against " + BaseName(request.against), Against(report));
+    // The traffic of both lines, when the report is given their traces,
+    // belongs here: after what changes, before the sign-off.
     html += Section("Sign-off", SignOff());
     return html + "</main>\n</body>\n</html>\n";
 }
