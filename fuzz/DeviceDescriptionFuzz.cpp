@@ -3,7 +3,7 @@
 // made of it are added whole or refused whole.
 
 #include "FuzzCheck.h"
-#include "documents/CobIdRules.h"
+#include "documents/CobIdPlacement.h"
 #include "documents/DeviceDescription.h"
 #include "platform/Error.h"
 

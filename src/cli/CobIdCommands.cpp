@@ -208,8 +208,9 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
                  ".\nAddressed to it, from the other port to its own, M -> N:\n" + NodeServiceListText(false, "M") +
                  ".\n"
                  "With --dcf the PDO, EMCY and SDO identifiers are the file's (ParameterValue, else\n"
-                 "DefaultValue; $NODEID formulas; PDOs with bit 31 set are left out), identifiers ending in N\n"
-                 "become the same function code + M, others stay as they are.");
+                 "DefaultValue; $NODEID formulas; PDOs with bit 31 set or on a CAN-ID that CiA 301 restricts\n"
+                 "are left out), identifiers ending in N become the same function code + M, others stay as they\n"
+                 "are. A DCF's NodeID of 0 or 0xFF (not configured) names no node: give N.");
     commands.push_back({node, [options, run] {
                             if (options->node.empty() && options->dcf.empty()) {
                                 std::cerr << "cobid add node: N is required unless --dcf names the node's file\n"

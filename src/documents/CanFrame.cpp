@@ -70,6 +70,11 @@ const char* PortName(CanPort port)
     return port == CanPort::Can1 ? "CAN1" : "CAN0";
 }
 
+const char* PortCaption(CanPort port)
+{
+    return port == CanPort::Can1 ? "CAN 1" : "CAN 0";
+}
+
 const char* PortInterfaceName(CanPort port)
 {
     return port == CanPort::Can1 ? "can1" : "can0";

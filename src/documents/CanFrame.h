@@ -149,6 +149,9 @@ constexpr CanPort PortAt(int index)
 }
 // "CAN0", "CAN1": the port as the user reads it.
 const char* PortName(CanPort port);
+// "CAN 0", "CAN 1": the port as SET COMMUNICATION captions its settings,
+// and as the lines that list a port's settings name it.
+const char* PortCaption(CanPort port);
 // "can0", "can1": the port as interfaces are named.
 const char* PortInterfaceName(CanPort port);
 // The port of "can0" or "can1"; nothing for any other text.

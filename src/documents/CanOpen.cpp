@@ -15,20 +15,10 @@ std::optional<NodeServices> ParseNodeServices(std::string_view list)
 {
     static const std::map<std::string_view, NodeServices> kWords = [] {
         std::map<std::string_view, NodeServices> words;
-        auto one = [](std::size_t service) { return NodeServices().set(service); };
-        words["emcy"] = one(kEmcy);
-        words["tpdo1"] = one(kTpdo1);
-        words["tpdo2"] = one(kTpdo2);
-        words["tpdo3"] = one(kTpdo3);
-        words["tpdo4"] = one(kTpdo4);
-        words["rpdo1"] = one(kRpdo1);
-        words["rpdo2"] = one(kRpdo2);
-        words["rpdo3"] = one(kRpdo3);
-        words["rpdo4"] = one(kRpdo4);
-        words["pdo"] = one(kTpdo1) | one(kTpdo2) | one(kTpdo3) | one(kTpdo4) | one(kRpdo1) | one(kRpdo2) | one(kRpdo3) |
-                       one(kRpdo4);
-        words["sdo"] = one(kSdoResponse) | one(kSdoRequest);
-        words["heartbeat"] = one(kHeartbeat);
+        for (std::size_t s = 0; s < kNodeServiceCount; ++s)
+            words[kNodeServiceFacts[s].word].set(s);
+        for (NodeService pdo : {kTpdo1, kTpdo2, kTpdo3, kTpdo4, kRpdo1, kRpdo2, kRpdo3, kRpdo4})
+            words[kAllPdosWord].set(pdo);
         return words;
     }();
     NodeServices services;

@@ -26,6 +26,8 @@ namespace c2c {
 
 inline constexpr int kMinNodeId = 1;
 inline constexpr int kMaxNodeId = 127;
+// A node ID of 0xFF: LSS's "not configured" (CiA 305).
+inline constexpr int kUnconfiguredNodeId = 0xFF;
 // The low bits of a node's identifier that hold its node ID.
 inline constexpr std::uint32_t kNodeIdBits = 0x7F;
 
@@ -60,23 +62,26 @@ inline const NodeServices kAllNodeServices = NodeServices().set();
 
 struct NodeServiceFact {
     const char* name;   // for messages and row descriptions: "TPDO1", "SDO response"
+    const char* word;   // for rules and help: "tpdo1"; "sdo" for both SDO services
     std::uint32_t base; // the identifier is base + node ID
     bool sentByNode;    // produced by the node; else addressed to it
 };
 inline constexpr std::array<NodeServiceFact, kNodeServiceCount> kNodeServiceFacts = {{
-    {"EMCY", 0x080, true},
-    {"TPDO1", 0x180, true},
-    {"TPDO2", 0x280, true},
-    {"TPDO3", 0x380, true},
-    {"TPDO4", 0x480, true},
-    {"RPDO1", 0x200, false},
-    {"RPDO2", 0x300, false},
-    {"RPDO3", 0x400, false},
-    {"RPDO4", 0x500, false},
-    {"SDO response", 0x580, true},
-    {"SDO request", 0x600, false},
-    {"Heartbeat", 0x700, true},
+    {"EMCY", "emcy", 0x080, true},
+    {"TPDO1", "tpdo1", 0x180, true},
+    {"TPDO2", "tpdo2", 0x280, true},
+    {"TPDO3", "tpdo3", 0x380, true},
+    {"TPDO4", "tpdo4", 0x480, true},
+    {"RPDO1", "rpdo1", 0x200, false},
+    {"RPDO2", "rpdo2", 0x300, false},
+    {"RPDO3", "rpdo3", 0x400, false},
+    {"RPDO4", "rpdo4", 0x500, false},
+    {"SDO response", "sdo", 0x580, true},
+    {"SDO request", "sdo", 0x600, false},
+    {"Heartbeat", "heartbeat", 0x700, true},
 }};
+// The word for all eight PDOs.
+inline constexpr const char* kAllPdosWord = "pdo";
 
 constexpr const NodeServiceFact& FactOf(NodeService service)
 {
@@ -92,10 +97,10 @@ constexpr std::uint32_t NodeServiceId(NodeService service, int node)
 // identifiers for node `node`: "EMCY 0x080+N, TPDO1 0x180+N, ...".
 std::string NodeServiceListText(bool sentByNode, const char* node);
 
-// The words of a service list, as rules and the command line take them.
+// The words of a service list, as the help shows them.
 inline constexpr const char* kNodeServiceWords = "emcy, tpdo1..tpdo4, rpdo1..rpdo4, pdo (all eight), sdo, heartbeat";
-// A comma-separated list of those words ("tpdo1,sdo,heartbeat"); nothing
-// for an empty list or an unknown word.
+// A comma-separated list of the services' words and "pdo"
+// ("tpdo1,sdo,heartbeat"); nothing for an empty list or an unknown word.
 std::optional<NodeServices> ParseNodeServices(std::string_view list);
 
 // ---------------------------------------------------------------- the network's services

@@ -14,6 +14,31 @@ CobIdCellCheck CheckCobIdCell(std::string_view text, std::int32_t governingType)
     return {fits ? CobIdCellState::Fine : CobIdCellState::OutOfRange, *value};
 }
 
+std::optional<const char*> CobIdOkFailure(std::string_view text, std::int32_t governingType)
+{
+    const std::optional<CobIdLimit> limit = CobIdLimitOf(governingType);
+    if (!limit || !CheckCobIdCell(text, governingType).IsProblem())
+        return std::nullopt;
+    return limit->tail;
+}
+
+std::vector<CobIdCellProblem> FindCobIdCellProblems(const CobIdTables& tables, const CommSession& session)
+{
+    std::vector<CobIdCellProblem> problems;
+    for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
+        const CobIdTable& table = tables.Table(direction);
+        const std::int32_t types[] = {GoverningType(session, direction, kOriginalColumn),
+                                      GoverningType(session, direction, kModifyColumn)};
+        for (std::size_t r = 0; r < table.size(); ++r)
+            for (int column : {kOriginalColumn, kModifyColumn}) {
+                const CobIdCellCheck check = CheckCobIdCell(table[r].Cell(column), types[column - kOriginalColumn]);
+                if (check.IsProblem())
+                    problems.push_back({direction, r, column, check});
+            }
+    }
+    return problems;
+}
+
 std::optional<std::uint32_t> ListedIdentifierOf(const CobIdRow& row)
 {
     if (row.Orig_CobID.empty())

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace c2c {
 
@@ -35,6 +36,24 @@ struct CobIdCellCheck {
 // An identifier cell's text against the type number that governs it
 // (GoverningType).
 CobIdCellCheck CheckCobIdCell(std::string_view text, std::int32_t governingType);
+
+// The check at OK (and of a CSV import), which the program has always
+// made: where the governing type number has a range (0 and 1), a cell that
+// is a problem fails, with the tail of its message (CobIdLimitOf); where it
+// has none, every cell passes, even one that is no integer.
+std::optional<const char*> CobIdOkFailure(std::string_view text, std::int32_t governingType);
+
+// Every identifier cell of both tables that is a problem (not an integer,
+// or out of range), in the order OK visits them: the CAN0 to CAN1 table
+// first, row by row, Original CobID before Modify CobID.
+struct CobIdCellProblem {
+    int direction;
+    std::size_t row;
+    int column;
+    CobIdCellCheck check;
+    bool operator==(const CobIdCellProblem&) const = default;
+};
+std::vector<CobIdCellProblem> FindCobIdCellProblems(const CobIdTables& tables, const CommSession& session);
 
 // The identifier a row lists: its Original CobID when that is an integer,
 // as the 32-bit pattern the build stores (-1 is 0xFFFFFFFF).

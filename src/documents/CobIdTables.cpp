@@ -101,14 +101,12 @@ std::optional<CobIdCellError> FindInTable(const CobIdTable& table, int direction
                                   GoverningType(session, direction, kModifyColumn)};
     for (std::size_t r = 0; r < table.size(); ++r) {
         for (int column : {kOriginalColumn, kModifyColumn}) {
-            const std::int32_t type = types[column - kOriginalColumn];
-            // Text that is no integer fails as -1 would: only where a range is checked.
-            const std::optional<CobIdLimit> limit = CobIdLimitOf(type);
-            if (!limit || !CheckCobIdCell(table[r].Cell(column), type).IsProblem())
+            const auto failure = CobIdOkFailure(table[r].Cell(column), types[column - kOriginalColumn]);
+            if (!failure)
                 continue;
             return CobIdCellError{direction, r, column,
                                   std::string(kTableNames[static_cast<std::size_t>(direction)]) + ". Error in row " +
-                                      std::to_string(r) + limit->tail};
+                                      std::to_string(r) + *failure};
         }
     }
     return std::nullopt;
@@ -183,8 +181,7 @@ std::optional<CobIdLimit> CobIdLimitOf(std::int32_t type)
     const std::optional<FrameFormat> format = CheckedFormatOf(type);
     if (!format)
         return std::nullopt;
-    return CobIdLimit{static_cast<std::int32_t>(MaxIdentifierOf(*format)),
-                      *format == FrameFormat::Standard ? ". The CobID must between 0x000 and 0x7FF"
+    return CobIdLimit{*format == FrameFormat::Standard ? ". The CobID must between 0x000 and 0x7FF"
                                                        : ". The CobID must between 0x0000 0000 and 0x1FFF FFFF"};
 }
 

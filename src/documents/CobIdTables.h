@@ -102,10 +102,10 @@ TableLayout CobIdLayout(const CommSession& session);
 // The type number of a port in the session.
 std::int32_t PortType(const CommSession& session, CanPort port);
 
-// The accepted range of a frame format: 0 to `maximum`, and the tail of the
-// message naming it. Type numbers other than 0 and 1 have no limit.
+// The tail of the message naming the accepted range of a type number's
+// frame format (FitsFrameFormat). Type numbers other than 0 and 1 have no
+// limit.
 struct CobIdLimit {
-    std::int32_t maximum;
     const char* tail;
 };
 std::optional<CobIdLimit> CobIdLimitOf(std::int32_t type);

@@ -76,7 +76,7 @@ void DecodeSettings(const BankBytes& bank1, DecodedImage& image)
 
     for (int port = 0; port < 2; ++port) {
         const DecodedPort& decoded = image.Port(port);
-        const std::string name = "CAN " + std::to_string(port);
+        const std::string name = PortCaption(PortAt(port));
         if (!decoded.BitRateKbps() && !decoded.bitRateFromDipSwitch)
             image.warnings.push_back(name + " has bit-rate code " + std::to_string(decoded.bitRateCode) +
                                      ", which is none of the list (1-9)");

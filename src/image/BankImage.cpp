@@ -25,8 +25,8 @@ struct Direction {
 };
 
 constexpr Direction kDirections[] = {
-    {kCan0ToCan1, "CAN0 to CAN1", 1},
-    {kCan1ToCan0, "CAN1 to CAN0", 2},
+    {kCan0ToCan1, kCobIdTableNames[kCan0ToCan1], 1},
+    {kCan1ToCan0, kCobIdTableNames[kCan1ToCan0], 2},
 };
 
 void PutLittleEndian16(BankImage::BankBytes& bank, std::size_t offset, std::uint32_t value)

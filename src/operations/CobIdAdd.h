@@ -17,8 +17,9 @@ class ProjectLayout;
 // Refused, with nothing written: whatever the plan refuses; tables that hold
 // a cell the window's OK refuses; a document with rows in use beyond the
 // tables' length (the tables would lose them).
-// Throws Error when a document or the rule's EDS/DCF cannot be read, when
-// another run holds the project, or when the tables cannot be written.
+// Throws Error when a document cannot be read, when another run holds the
+// project, or when the tables cannot be written. (A node's EDS/DCF is read
+// by the caller: the rule carries its description.)
 CobIdAddition AddCobIdRows(const ProjectLayout& project, const CobIdRule& rule, bool write);
 
 } // namespace c2c

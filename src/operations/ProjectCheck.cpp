@@ -22,30 +22,21 @@ std::string CellName(int direction, std::size_t row, int column, const std::stri
            QuotedValue(text);
 }
 
-void CheckTable(const CobIdTable& table, int direction, const std::optional<CommSettings>& settings,
-                std::vector<std::string>& problems)
+// Each identifier cell that is a problem, in the table's order.
+void CheckTables(const CobIdTables& tables, const CommSession& session, int direction,
+                 const std::vector<CobIdCellProblem>& cells, std::vector<std::string>& problems)
 {
-    // Without readable settings only the integers are checked.
-    const CommSession session = settings ? SessionOf(*settings) : CommSession{-1, -1, false};
     const bool standard = CobIdLayout(session) == TableLayout::Standard;
-    for (std::size_t r = 0; r < table.size(); ++r) {
-        for (int column : {kOriginalColumn, kModifyColumn}) {
-            const std::string& text = table[r].Cell(column);
-            const std::int32_t type = GoverningType(session, direction, column);
-            switch (CheckCobIdCell(text, type).state) {
-            case CobIdCellState::Empty:
-            case CobIdCellState::Fine:
-                break;
-            case CobIdCellState::NotInteger:
-                problems.push_back(CellName(direction, r, column, text) + " is not an integer");
-                break;
-            case CobIdCellState::OutOfRange:
-                problems.push_back(CellName(direction, r, column, text) +
-                                   (standard ? " lies outside 0x000-0x7FF, the range of the standard layout"
-                                             : CobIdLimitOf(type)->tail));
-                break;
-            }
-        }
+    for (const CobIdCellProblem& cell : cells) {
+        if (cell.direction != direction)
+            continue;
+        const std::string name =
+            CellName(direction, cell.row, cell.column, tables.Table(direction)[cell.row].Cell(cell.column));
+        if (cell.check.state == CobIdCellState::NotInteger)
+            problems.push_back(name + " is not an integer");
+        else
+            problems.push_back(name + (standard ? " lies outside 0x000-0x7FF, the range of the standard layout"
+                                                : CobIdLimitOf(GoverningType(session, direction, cell.column))->tail));
     }
 }
 
@@ -72,6 +63,8 @@ ProjectCheck CheckProjectDocuments(const ProjectLayout& project)
     } catch (const Error& error) {
         problems.push_back(error.what());
     }
+    if (settings)
+        CheckFrameFormats(*settings, check);
     std::optional<CobIdTables> tables;
     try {
         tables = ReadCobIdStrictly(project.CobIdFile());
@@ -79,22 +72,22 @@ ProjectCheck CheckProjectDocuments(const ProjectLayout& project)
         problems.push_back(error.what());
     }
     if (tables) {
-        // The warnings depend on the layout: without readable settings
-        // only the cells are checked.
+        // The ranges and warnings depend on the formats: without readable
+        // settings only the integers are checked (no type number has a range).
+        const CommSession session = settings ? SessionOf(*settings) : CommSession{-1, -1, false};
+        const std::vector<CobIdCellProblem> cells = FindCobIdCellProblems(*tables, session);
         const std::vector<CobIdWarning> warnings =
-            settings ? FindCobIdWarnings(*tables, LayoutOf(settings->format0, settings->format1))
-                     : std::vector<CobIdWarning>{};
+            settings ? FindCobIdWarnings(*tables, CobIdLayout(session)) : std::vector<CobIdWarning>{};
         for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
-            CheckTable(tables->Table(direction), direction, settings, problems);
+            CheckTables(*tables, session, direction, cells, problems);
             for (const CobIdWarning& warning : warnings)
                 if (warning.direction == direction)
                     problems.push_back(warning.text);
         }
     }
     if (tables && settings)
-        check.advice = CheckCanOpenTables(*tables, SessionOf(*settings));
-    if (settings)
-        CheckFrameFormats(*settings, check);
+        for (std::string& advice : CheckCanOpenTables(*tables, SessionOf(*settings)))
+            check.advice.push_back(std::move(advice));
     return check;
 }
 

@@ -23,8 +23,8 @@ struct ProjectCheck {
     // The CANopen checks (documents/CanOpenCheck.h): advice about the
     // network, not problems of the tables. A heuristic may name a row that
     // is right (a TPDO that is only consumed across the device), so advice
-    // never fails a check. Then a frame-format number other than 0 and 1
-    // that the build takes (as CAN 2.0B).
+    // never fails a check. A frame-format number other than 0 and 1 that
+    // the build takes (as CAN 2.0B) comes first.
     std::vector<std::string> advice;
 };
 

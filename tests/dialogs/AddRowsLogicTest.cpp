@@ -4,10 +4,12 @@
 #include "dialogs/AddRowsLogic.h"
 
 #include "support/Fakes.h"
+#include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 namespace c2c {
@@ -117,6 +119,28 @@ TEST(AddRowsLogicTest, AddHandsBackTheTablesWithTheRowsAndBrowsePicksTheFile)
     services.files.result.reset();
     EXPECT_FALSE(logic.BrowseFile());
     EXPECT_EQ(logic.NodeFile(), kData + "valve.dcf");
+}
+
+// The node's file is read once, when it is chosen: the preview follows the
+// fields without reading it again, until Reload.
+TEST(AddRowsLogicTest, TheFileIsReadWhenChosenAndAgainOnlyOnReload)
+{
+    testing::TempDir dir;
+    testing::FakeServices services;
+    testing::WriteText(dir / "node.dcf", "[DeviceComissioning]\nNodeID=5\n[1800sub1]\nDefaultValue=$NODEID+0x180\n");
+    AddRowsLogic logic(Tables(), kStandard, services.all(), dir.path());
+    services.files.result = dir / "node.dcf";
+    ASSERT_TRUE(logic.BrowseFile());
+    EXPECT_EQ(services.files.calls.back().folder, dir.path()) << "the chooser starts in the folder given";
+    EXPECT_EQ(logic.Folder(), dir.path()) << "and next in the folder of the file picked";
+    std::filesystem::remove(dir / "node.dcf");
+    logic.node = "6"; // read for node 6 from what was read
+    EXPECT_THAT(logic.Refresh().lines[0], HasSubstr("0x186 -> unchanged"));
+    logic.ReloadFile();
+    EXPECT_THAT(logic.Refresh().lines[0], HasSubstr("Nothing can be added: "));
+    logic.ClearFile();
+    EXPECT_TRUE(logic.ServicesApply());
+    EXPECT_THAT(logic.Refresh().lines[0], HasSubstr("EMCY node 6"));
 }
 
 } // namespace

@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <random>
 
 namespace c2c {
 namespace {
@@ -295,38 +294,6 @@ TEST_F(CobIdAccessEditingTest, TheLineCountsProblemsAndDuplicatesAreWarnings)
     Type(kCan1ToCan0, 9, kOriginalColumn, "0x182");
     EXPECT_EQ(dialog.Problems().KindOf({kCan1ToCan0, 4, kOriginalColumn}), CobIdMarkKind::None)
         << "the other row of a duplicate is cleared too";
-}
-
-TEST_F(CobIdAccessEditingTest, MarksKeptAsYouTypeAgreeWithACheckOfEveryCell)
-{
-    const char* texts[] = {"", "", "1", "0x1", "$7FF", "0x800", "x", " ", "2047", "-1", "0x1FFFFFFF", "5"};
-    std::mt19937 random(18);
-    for (CommSession formats : {k2A, CommSession{0, 1, true}}) {
-        Show(formats);
-        for (int step = 0; step < 3000; ++step) {
-            const int direction = static_cast<int>(random() % 2);
-            const std::size_t row = random() % 24;
-            const int column = random() % 2 ? kOriginalColumn : kModifyColumn;
-            const CobIdEdit edit = dialog.TypeCell({direction, row, column}, texts[random() % std::size(texts)]);
-            if (random() % 5 == 0) {
-                dialog.Apply(edit);
-                dialog.Revert(edit);
-            } else {
-                dialog.Apply(edit);
-            }
-        }
-        CobIdLiveCheck full;
-        full.Reset(dialog.tables, formats);
-        const CobIdLiveCheck& live = dialog.Problems();
-        EXPECT_EQ(live.Summary(), full.Summary());
-        for (int direction : {kCan0ToCan1, kCan1ToCan0})
-            for (std::size_t row = 0; row < 24; ++row)
-                for (int column : {kOriginalColumn, kModifyColumn}) {
-                    const CobIdCellRef cell{direction, row, column};
-                    ASSERT_EQ(live.KindOf(cell), full.KindOf(cell)) << direction << " " << row << " " << column;
-                    ASSERT_EQ(live.ReasonOf(dialog.tables, cell), full.ReasonOf(dialog.tables, cell));
-                }
-    }
 }
 
 TEST_F(CobIdAccessEditingTest, OkSavesAndThenNamesWhatTheBuildTakesOtherwise)

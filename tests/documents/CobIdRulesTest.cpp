@@ -1,7 +1,6 @@
 // Rules that add rows: what each expands to, where the rows go, every
 // refusal, and the CANopen checks.
 
-#include "documents/CanOpenCheck.h"
 #include "documents/CobIdPlacement.h"
 #include "documents/IntegerText.h"
 
@@ -203,40 +202,6 @@ TEST(CobIdRulesTest, AddingIsRefusedWithAClearReason)
         EXPECT_THAT(addition.rows, IsEmpty()) << c.name;
         EXPECT_THAT(CobIdAdditionLines(addition), ElementsAre("Nothing can be added: " + *addition.refusal + "."));
     }
-}
-
-TEST(CanOpenCheckTest, NamesForgottenHeartbeatsSdoResponsesAndNetworkServices)
-{
-    auto tablesOf = [](std::vector<const char*> can0ToCan1, std::vector<const char*> can1ToCan0) {
-        CobIdTables tables = Empty(kStandard);
-        for (std::size_t r = 0; r < can0ToCan1.size(); ++r)
-            tables.can0ToCan1[r].Orig_CobID = can0ToCan1[r];
-        for (std::size_t r = 0; r < can1ToCan0.size(); ++r)
-            tables.can1ToCan0[r].Orig_CobID = can1ToCan0[r];
-        return tables;
-    };
-    const struct {
-        const char* name;
-        CobIdTables tables;
-        CommSession session;
-        std::vector<std::string> findings;
-    } cases[] = {
-        {"whole node", tablesOf({"0x185", "0x585", "$705"}, {"0", "0x80"}), kStandard, {}},
-        {"no CANopen node", tablesOf({"0x10", "0x600"}, {}), kStandard, {}},
-        {"positive clear", tablesOf({"0x185"}, {}), kClear, {}},
-        {"heartbeat forgotten", tablesOf({"0x0", "0x80"}, {"0x183", "0x483", "0x583"}), kStandard,
-         {"Table CAN1 to CAN0: the TPDOs of node 3 pass (0x183, 0x483) but its heartbeat 0x703 has no row, so the "
-          "device blocks it (Positive Implementation is set)"}},
-        {"both forgotten, no NMT", tablesOf({"0x80", "0x1FF"}, {}), kStandard,
-         {"Table CAN0 to CAN1: the TPDOs of node 127 pass (0x1FF) but its heartbeat 0x77F and its SDO response 0x5FF "
-          "have no row, so the device blocks them (Positive Implementation is set)",
-          "No table lists NMT (0x000): with Positive Implementation set, the NMT master's commands do not cross the "
-          "device"}},
-        {"heartbeat alone, no SYNC", tablesOf({"0x701"}, {"0"}), kStandard,
-         {"No table lists SYNC (0x080): with Positive Implementation set, SYNC does not cross the device"}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(CheckCanOpenTables(c.tables, c.session), c.findings) << c.name;
 }
 
 } // namespace

@@ -36,7 +36,7 @@ RoutingWindow::RoutingWindow(const CobIdTables& tables, const CommSession& forma
     setSizeGripEnabled(true);
 
     direction_ = Named(new QComboBox, "Direction");
-    for (const char* caption : kCobIdTabCaptions)
+    for (const char* caption : kCobIdTableNames)
         direction_->addItem(QString::fromLatin1(caption));
     identifier_ = Named(new QLineEdit, "Identifier");
     identifier_->setPlaceholderText(QStringLiteral("0x181, $181 or 385"));
