@@ -16,7 +16,8 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
     -DC2C_BUILD_TESTS=OFF -DC2C_BUILD_BENCHMARKS=OFF >/dev/null
 targets="fuzz_integer_text fuzz_pargen_lenient fuzz_pargen_strict fuzz_cobid fuzz_composer_stage
     fuzz_bank_decoder fuzz_firmware_windows
-    fuzz_device_description fuzz_candump_log fuzz_review"
+    fuzz_device_description fuzz_candump_log fuzz_twin_rules
+    fuzz_traffic fuzz_review"
 if [ $# -gt 0 ]; then targets="$*"; fi
 # shellcheck disable=SC2086
 cmake --build build-fuzz --target $targets

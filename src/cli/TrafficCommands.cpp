@@ -8,6 +8,7 @@
 #include "image/Forwarding.h"
 #include "operations/ForwardingSource.h"
 #include "operations/TraceReplay.h"
+#include "project/ProjectLayout.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 
@@ -43,18 +44,6 @@ std::string RouteJson(const ForwardingModel& model, CanPort port, const CanFrame
     return text + extra + "}";
 }
 
-// The image's oddities go to standard error: the answers rest on them.
-void PrintImageWarnings(const DecodedImage& image)
-{
-    for (const std::string& warning : image.warnings)
-        std::cerr << "Warning: " << warning << "\n";
-}
-
-bool SameFile(const std::string& a, const std::string& b)
-{
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
-}
 
 // A CAN identifier in the program's integer syntax: 0 to 0x1FFFFFFF.
 const CLI::Validator& CanIdentifier()
@@ -62,37 +51,6 @@ const CLI::Validator& CanIdentifier()
     static const CLI::Validator validator(
         [](std::string& value) {
             return CanIdentifierProblem(value).value_or(std::string());
-        },
-        "");
-    return validator;
-}
-
-// IFACE=can0 or IFACE=can1.
-const CLI::Validator& InterfaceMapping()
-{
-    static const CLI::Validator validator(
-        [](std::string& value) {
-            const std::size_t equals = value.rfind('=');
-            if (equals == 0 || equals == std::string::npos ||
-                value.find_first_of(" \t") != std::string::npos ||
-                !PortOfInterfaceName(value.substr(equals + 1)))
-                return "takes IFACE=can0 or IFACE=can1, not " + QuotedValue(value);
-            return std::string();
-        },
-        "");
-    return validator;
-}
-
-// Bank files of a bin folder: a trace never takes their place.
-const CLI::Validator& NoBankFileName()
-{
-    static const CLI::Validator validator(
-        [](std::string& value) {
-            const std::string name = FileNameOf(value);
-            for (int bank = 1; bank <= kBankCount; ++bank)
-                if (name == BankFileName(bank))
-                    return "cannot be " + name + ", a bank file";
-            return name == "bankg.c" ? std::string("cannot be bankg.c, the bank source file") : std::string();
         },
         "");
     return validator;
@@ -162,32 +120,6 @@ std::string LineList(const std::vector<std::uint64_t>& lines, std::uint64_t coun
     return text + (count > lines.size() ? ", ..." : "");
 }
 
-// One warning per kind of line that was skipped, after the malformed lines
-// named one by one.
-void PrintSkippedKinds(const std::string& log, const ReplaySummary& summary)
-{
-    if (summary.malformed > kListedMalformedLines)
-        std::cerr << log << ": " << Plural(summary.malformed - kListedMalformedLines, "more malformed line", "more malformed lines")
-                  << " skipped\n";
-    auto kind = [&](std::uint64_t count, std::uint64_t first, const char* one, const char* many,
-                    const std::string& detail, const char* why) {
-        if (count > 0)
-            std::cerr << log << ": " << Plural(count, one, many) << " skipped (" << detail << "the first at line "
-                      << first << ")" << why << "\n";
-    };
-    const char* classicOnly = ": only classic CAN frames are replayed";
-    kind(summary.canFd, summary.firstCanFd, "CAN FD frame", "CAN FD frames", "", classicOnly);
-    kind(summary.canXl, summary.firstCanXl, "CAN XL frame", "CAN XL frames", "", classicOnly);
-    kind(summary.errorFrames, summary.firstErrorFrame, "error frame", "error frames", "", "");
-    kind(summary.dropNotes, summary.firstDropNote, "note of frames candump dropped", "notes of frames candump dropped",
-         "", ": the trace misses frames");
-    std::string names;
-    for (const std::string& name : summary.otherInterfaceNames)
-        names += name + ", ";
-    kind(summary.otherInterfaces, summary.firstOtherInterface, "frame of an interface on neither port",
-         "frames of interfaces on neither port", names, ": --map IFACE=can0|can1 says which port an interface is");
-}
-
 void PrintSummaryText(const ForwardingModel& model, const ReplaySummary& s, bool stats, std::ostream& out)
 {
     out << "Frames read: " << s.frames << "\n"
@@ -245,17 +177,9 @@ void PrintSummaryJson(const ForwardingModel& model, const ReplaySummary& s, bool
 int RunReplay(const ReplayOptions& options)
 {
     // Refused before anything is read or written.
-    std::vector<std::pair<std::string, int>> named;
-    for (const std::string& mapping : options.map) {
-        const std::size_t equals = mapping.rfind('=');
-        const std::string name = mapping.substr(0, equals);
-        for (const auto& [known, port] : named)
-            if (known == name) {
-                std::cerr << "--map: " << QuotedValue(name) << " is mapped twice\n";
-                return kExitUsage;
-            }
-        named.emplace_back(name, static_cast<int>(PortIndex(PortNamed(mapping.substr(equals + 1)))));
-    }
+    const auto named = ParseInterfaceMap(options.map);
+    if (!named)
+        return kExitUsage;
     if (!options.out.empty()) {
         const char* refusal = SameFile(options.out, options.log)      ? "cannot be the trace it reads"
                               : SameFile(options.out, options.source) ? "cannot be the SOURCE it reads"
@@ -269,7 +193,7 @@ int RunReplay(const ReplayOptions& options)
     const DecodedImage image = LoadForwardingImage(options.source);
     PrintImageWarnings(image);
     const auto model = std::make_unique<ForwardingModel>(image);
-    const InterfacePorts ports(named);
+    const InterfacePorts ports(*named);
     std::size_t shown = 0;
     auto malformed = [&](std::uint64_t line, const char* problem) {
         if (shown++ < kListedMalformedLines)
@@ -287,7 +211,7 @@ int RunReplay(const ReplayOptions& options)
         summary = ReplayTrace(*model, options.log, ports, options.stats, out, malformed);
         out.Install();
     }
-    PrintSkippedKinds(options.log, summary);
+    PrintSkippedKinds(options.log, summary, ": only classic CAN frames are replayed");
     if (options.json)
         PrintSummaryJson(*model, summary, options.stats, std::cout);
     else
@@ -296,6 +220,74 @@ int RunReplay(const ReplayOptions& options)
 }
 
 } // namespace
+
+// The image's oddities go to standard error: the answers rest on them.
+void PrintImageWarnings(const DecodedImage& image)
+{
+    for (const std::string& warning : image.warnings)
+        std::cerr << "Warning: " << warning << "\n";
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+// IFACE=can0 or IFACE=can1.
+const CLI::Validator& InterfaceMapping()
+{
+    static const CLI::Validator validator(
+        [](std::string& value) {
+            const std::size_t equals = value.rfind('=');
+            if (equals == 0 || equals == std::string::npos ||
+                value.find_first_of(" \t") != std::string::npos ||
+                !PortOfInterfaceName(value.substr(equals + 1)))
+                return "takes IFACE=can0 or IFACE=can1, not " + QuotedValue(value);
+            return std::string();
+        },
+        "");
+    return validator;
+}
+
+// Bank files of a bin folder: a trace never takes their place.
+const CLI::Validator& NoBankFileName()
+{
+    static const CLI::Validator validator(
+        [](std::string& value) {
+            const std::string name = FileNameOf(value);
+            for (int bank = 1; bank <= kBankCount; ++bank)
+                if (name == BankFileName(bank))
+                    return "cannot be " + name + ", a bank file";
+            return name == "bankg.c" ? std::string("cannot be bankg.c, the bank source file") : std::string();
+        },
+        "");
+    return validator;
+}
+
+// The --map values, IFACE=can0|can1 each; nothing (and the reason on
+// standard error) when a name is mapped twice.
+std::optional<std::vector<std::pair<std::string, int>>> ParseInterfaceMap(const std::vector<std::string>& map)
+{
+    std::vector<std::pair<std::string, int>> named;
+    for (const std::string& mapping : map) {
+        const std::size_t equals = mapping.rfind('=');
+        const std::string name = mapping.substr(0, equals);
+        for (const auto& [known, port] : named)
+            if (known == name) {
+                std::cerr << "--map: " << QuotedValue(name) << " is mapped twice\n";
+                return std::nullopt;
+            }
+        named.emplace_back(name, static_cast<int>(PortIndex(PortNamed(mapping.substr(equals + 1)))));
+    }
+    return named;
+}
+
+void PrintSkippedKinds(const std::string& log, const TraceLineCounts& counts, const char* classicOnly)
+{
+    for (const std::string& note : SkippedLineNotes(log, counts, classicOnly, ": --map IFACE=can0|can1 says which port an interface is"))
+        std::cerr << note << "\n";
+}
 
 void AddTrafficCommands(CLI::App& app, Commands& commands)
 {

@@ -35,6 +35,8 @@ int main(int argc, char* argv[])
     AddFirmwareCommands(app, commands);
     AddImageCommands(app, commands);
     AddTrafficCommands(app, commands);
+    AddTwinCommand(app, commands);
+    AddTrafficLoadCommand(app, commands);
     AddReviewCommands(app, commands);
 
     // The parser would only say that a command is missing.

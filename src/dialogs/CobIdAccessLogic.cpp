@@ -2,11 +2,14 @@
 
 #include "dialogs/ProgramState.h"
 #include "documents/CanOpenCheck.h"
+#include "documents/CommSettings.h"
+#include "documents/IntegerText.h"
 #include "operations/CobIdWarnings.h"
 #include "operations/Operations.h"
 #include "platform/Error.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 
 namespace c2c {
@@ -218,6 +221,22 @@ std::optional<CobIdCellRef> CobIdAccessLogic::FirstMarkedCell() const
     if (auto problem = live_.FirstProblem())
         return problem;
     return live_.FirstWarning();
+}
+
+TrafficInputs& CobIdAccessLogic::TrafficPage()
+{
+    const PargenReading reading = ReadPargenLeniently(state_.workspace.layout.PargenFile());
+    auto rate = [](const std::optional<std::int32_t>& index, const std::optional<std::int32_t>& dip) -> std::optional<int> {
+        if (!index || *index < 0 || *index >= static_cast<std::int32_t>(kBitRates.size()) || (dip && *dip == 1))
+            return std::nullopt;
+        return std::atoi(kBitRates[static_cast<std::size_t>(*index)]);
+    };
+    const std::array<std::optional<int>, 2> rates = {rate(reading.bitRate0, reading.dipSwitch0),
+                                                     rate(reading.bitRate1, reading.dipSwitch1)};
+    for (std::size_t port = 0; port < 2; ++port)
+        if (rates[port])
+            traffic_.bitRates[port] = rates[port];
+    return traffic_;
 }
 
 } // namespace c2c

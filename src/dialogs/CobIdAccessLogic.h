@@ -17,6 +17,7 @@
 #include "dialogs/CobIdClipboard.h"
 #include "dialogs/CobIdEdit.h"
 #include "dialogs/CobIdLiveCheck.h"
+#include "dialogs/TrafficLogic.h"
 #include "dialogs/CobIdSearch.h"
 #include "documents/CobIdCarryOver.h"
 #include "documents/CobIdTables.h"
@@ -169,6 +170,13 @@ public:
 
     const UiServices& Services() const { return services_; }
 
+    // ---- Check routing
+
+    // The inputs of its Traffic page, kept while the program runs; the bit
+    // rates are the project's, where its settings give them (not where the
+    // dip switch sets them: there the last one chosen stays).
+    TrafficInputs& TrafficPage();
+
 private:
     // Shows the recorded bad cell, if any, and turns to its tab.
     bool ReportBadCell();
@@ -178,6 +186,7 @@ private:
     UiServices services_;
     CobIdLiveCheck live_;
     CobIdTables shown_; // the tables as the showing left them
+    TrafficInputs traffic_;
     std::string addRowsProject_; // the project addRowsFolder belongs to
 };
 

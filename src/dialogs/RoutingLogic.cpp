@@ -79,9 +79,9 @@ std::size_t RoutingLogic::Count(MapKind kind) const
     return count;
 }
 
-std::optional<std::size_t> RoutingLogic::RowOf(std::uint32_t id) const
+std::optional<std::size_t> RoutingLogic::RowIn(int table, std::uint32_t id) const
 {
-    const auto& rows = rows_[direction == kCan1ToCan0 ? 1 : 0];
+    const auto& rows = rows_[table == kCan1ToCan0 ? 1 : 0];
     auto it = std::lower_bound(rows.begin(), rows.end(), std::make_pair(id, std::size_t{0}));
     if (it == rows.end() || it->first != id)
         return std::nullopt;
@@ -94,7 +94,7 @@ std::string RoutingLogic::RouteLine(const CanFrameId& frame) const
     const Route route = model_->RouteFrame(from, frame);
     std::string text = model_->RouteText(from, frame, route);
     if (route.entries > 0)
-        if (const auto row = RowOf(frame.id))
+        if (const auto row = RowIn(direction, frame.id))
             text += ", row N\u00B0 " + std::to_string(*row);
     return text;
 }

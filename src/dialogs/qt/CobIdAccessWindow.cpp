@@ -391,8 +391,21 @@ void CobIdAccessWindow::AddRows()
 void CobIdAccessWindow::CheckRouting()
 {
     CommitEdits();
-    RoutingWindow window(logic_.tables, logic_.formats, logic_.shownTab, this);
+    RoutingWindow window(logic_.tables, logic_.formats, logic_.shownTab, this,
+                         {&logic_.TrafficPage(), &logic_.Services().files});
     window.exec();
+    // A conflict chosen: its rows, those of its first table selected.
+    const auto& rows = window.chosenRows();
+    if (!rows || rows->empty())
+        return;
+    const int direction = rows->front().direction;
+    PageControl1->setCurrentIndex(direction);
+    CobIdGrid* shown = grid(direction);
+    shown->selectCell(static_cast<int>(rows->front().row), kOriginalColumn);
+    for (const GridRow& row : *rows)
+        if (row.direction == direction)
+            shown->selectionModel()->select(shown->model()->index(static_cast<int>(row.row), kOriginalColumn),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 void CobIdAccessWindow::Refresh()
