@@ -6,6 +6,7 @@
 #include "documents/CobIdTables.h"
 #include "operations/ConfigurationDiff.h"
 #include "operations/ConfigurationReport.h"
+#include "documents/CommSettings.h"
 #include "operations/ForwardingSource.h"
 #include "platform/Error.h"
 
@@ -113,6 +114,13 @@ struct ReportOptions {
     std::string against;
     std::string title;
     bool quiet = false;
+    // The traffic section.
+    std::vector<std::string> traces;
+    std::vector<std::string> map;
+    std::array<std::string, 2> bitRate;
+    std::int64_t latencyUs = 0;
+    int windowMs = 100;
+    std::uint64_t queue = 0; // 0: not given
 };
 
 // A path as the printed record shows it: absolute, so the reader knows
@@ -130,6 +138,22 @@ int RunReport(const ReportOptions& options)
     request.source = Absolute(options.source);
     request.against = options.against.empty() ? "" : Absolute(options.against);
     request.title = options.title;
+    if (!options.traces.empty()) {
+        const auto named = ParseInterfaceMap(options.map);
+        if (!named)
+            return kExitUsage;
+        ReportTraffic traffic;
+        for (const std::string& trace : options.traces)
+            traffic.traces.push_back(Absolute(trace));
+        traffic.interfaces = *named;
+        for (std::size_t port = 0; port < 2; ++port)
+            traffic.bitRateKbps[port] = options.bitRate[port].empty() ? 0 : std::stoi(options.bitRate[port]);
+        traffic.latencyNs = options.latencyUs * 1000;
+        traffic.windowMs = options.windowMs;
+        if (options.queue > 0)
+            traffic.queue = options.queue;
+        request.traffic = std::move(traffic);
+    }
     // Refused before anything is read or written.
     const std::string refusal = ReportOutputRefusal(options.out, request);
     if (!refusal.empty()) {
@@ -182,13 +206,54 @@ void AddReviewCommands(CLI::App& app, Commands& commands)
     report->add_option("--title", reported->title, "The report's title")->option_text("TEXT")->check(NonEmpty());
     report->add_flag("-q,--quiet", reported->quiet, "Print nothing on success")
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    // The traffic section, with the options of traffic.
+    CLI::Option* traces =
+        report->add_option("--trace", reported->traces,
+                           "A trace of the lines recorded without the device (candump -l); each frame is on the "
+                           "port of its interface. Gives the traffic section")
+            ->option_text("LOG ...")
+            ->allow_extra_args(false)
+            ->check(NonEmpty());
+    report->add_option("--map", reported->map, "Which port an interface name of the traces is (default: can0, can1)")
+        ->option_text("IFACE=can0|can1 ...")
+        ->allow_extra_args(false)
+        ->check(InterfaceMapping())
+        ->needs(traces);
+    const std::vector<std::string> rates(kBitRates.begin(), kBitRates.end());
+    for (std::size_t port = 0; port < 2; ++port)
+        report
+            ->add_option("--bitrate" + std::to_string(port), reported->bitRate[port],
+                         "With --trace: the bit rate of CAN" + std::to_string(port) +
+                             " in kbit/s (by default the image's; needed when the dip switch sets it)")
+            ->option_text("K")
+            ->check(CLI::IsMember(rates))
+            ->needs(traces);
+    report->add_option("--latency", reported->latencyUs, "With --trace: microseconds from a frame's receipt to its "
+                                                          "copy being ready on the other line (default 0)")
+        ->option_text("US")
+        ->check(CLI::Range(std::int64_t{0}, std::int64_t{10000000}))
+        ->needs(traces);
+    report->add_option("--window", reported->windowMs, "With --trace: the windows the load is measured in, in ms "
+                                                        "(default 100)")
+        ->option_text("MS")
+        ->check(CLI::Range(1, 3600000))
+        ->needs(traces);
+    report->add_option("--queue", reported->queue, "With --trace: frames the device can hold per port (default: no "
+                                                    "limit)")
+        ->option_text("N")
+        ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1000000000}))
+        ->needs(traces);
+    for (CLI::Option* option : report->get_options())
+        if (option->get_name() != "--trace" && option->get_name() != "--map" && option->get_name() != "--help")
+            option->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     report->footer("Writes one self-contained HTML page (nothing fetched) to read on screen and to print on A4:\n"
                    "the project, the source, the program's version and the date; for a firmware its SHA-256 and\n"
                    "the CRC-32 of banks 1 and 2 as composed; the settings; a filter map per direction with the\n"
                    "counts passed, translated and blocked; the rows of both tables, CANopen identifiers by node\n"
-                   "and service; everything check finds; with --against, what diff A SOURCE shows; and a\n"
-                   "sign-off block (prepared, checked, approved). A firmware in a project folder is compared\n"
-                   "with what the project builds now.");
+                   "and service; everything check finds; with --against, what diff A SOURCE shows; with\n"
+                   "--trace, what traffic shows of both lines (the load picture, each line's figures, the\n"
+                   "conflicts); and a sign-off block (prepared, checked, approved). A firmware in a project\n"
+                   "folder is compared with what the project builds now.");
     commands.push_back({report, [reported] { return Reporting([&] { return RunReport(*reported); }); }});
 }
 

@@ -8,7 +8,10 @@
 #include "operations/FilterMap.h"
 #include "operations/ForwardingSource.h"
 #include "operations/HtmlText.h"
+#include "operations/LineTraffic.h"
 #include "operations/ProjectCheck.h"
+#include "operations/TraceFrames.h"
+#include "operations/TrafficText.h"
 #include "platform/Digests.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
@@ -72,6 +75,7 @@ ul.lines { font-family: "DejaVu Sans Mono", Consolas, monospace; font-size: 9.5p
 ul.findings li.problem { color: #9A1B1B; }
 p.verdict-ok { color: #1F6B2A; }
 p.verdict-bad { color: #9A1B1B; font-weight: 600; }
+div.load svg { width: 100%; max-width: 176mm; height: auto; display: block; }
 svg.map { width: 100%; max-width: 176mm; height: auto; display: block; margin: 0.3em 0; }
 svg.map text { font: 8px "DejaVu Sans", Verdana, sans-serif; fill: #333333; }
 .legend { display: flex; flex-wrap: wrap; gap: 0.4em 1.6em; margin: 0.2em 0 0.6em; }
@@ -90,7 +94,7 @@ section { margin-bottom: 1.5em; }
   section { break-before: page; margin: 0; }
   section.first { break-before: auto; }
   h2, h3 { break-after: avoid; }
-  tr, .legend, svg.map { break-inside: avoid; }
+  tr, .legend, svg.map, div.load { break-inside: avoid; }
   thead { display: table-header-group; }
   * { print-color-adjust: exact; -webkit-print-color-adjust: exact; }
 }
@@ -126,6 +130,9 @@ struct Report {
     std::optional<ConfigurationSource> against;
     std::string againstSha256;
     std::optional<ConfigurationDiff> fromAgainst;
+    std::optional<TrafficReport> traffic;
+    std::array<std::string, 2> trafficInterfaces;
+    std::vector<std::string> trafficNotes; // malformed lines of the traces
 
     bool HoldsProjectBuild() const { return fromProject && fromProject->differingBytes == 0; }
 };
@@ -135,6 +142,44 @@ std::string BaseName(std::string path)
     while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
         path.pop_back();
     return FileNameOf(path);
+}
+
+// The malformed lines of the traces the report lists, the first of each trace.
+constexpr std::size_t kListedTraceNotes = 5;
+
+void AnalyseReportTraffic(const ReportTraffic& asked, Report& report)
+{
+    TrafficSettings settings;
+    for (CanPort port : kCanPorts) {
+        const std::size_t p = PortIndex(port);
+        const DecodedPort& decoded = report.source.image.Port(static_cast<int>(p));
+        if (asked.bitRateKbps[p] != 0)
+            settings.bitRateKbps[p] = asked.bitRateKbps[p];
+        else if (decoded.bitRateFromDipSwitch || !decoded.BitRateKbps())
+            throw Error(std::string(PortName(port)) + "'s bit rate is " +
+                        (decoded.bitRateFromDipSwitch ? "set by the dip switch" : "not in the image") +
+                        ": the traffic needs it given");
+        else
+            settings.bitRateKbps[p] = *decoded.BitRateKbps();
+    }
+    settings.latencyNs = asked.latencyNs;
+    settings.windowMs = asked.windowMs;
+    settings.queue = asked.queue;
+    const InterfacePorts ports(asked.interfaces);
+    std::vector<std::unique_ptr<CandumpFrameSource>> sources;
+    std::vector<FrameSource*> frames;
+    for (const std::string& trace : asked.traces) {
+        auto shown = std::make_shared<std::size_t>(0);
+        sources.push_back(CandumpFrameSource::Open(
+            trace, ports, -1, [&report, trace, shown](std::uint64_t line, const char* problem) {
+                if ((*shown)++ < kListedTraceNotes)
+                    report.trafficNotes.push_back(trace + ":" + std::to_string(line) + ": " + problem);
+            }));
+        frames.push_back(sources.back().get());
+    }
+    report.traffic = AnalyseTraffic(*report.model, settings, frames);
+    for (int line : {0, 1})
+        report.trafficInterfaces[static_cast<std::size_t>(line)] = ports.NameOf(line);
 }
 
 Report Gather(const ReportRequest& request)
@@ -153,6 +198,8 @@ Report Gather(const ReportRequest& request)
     report.model = std::make_unique<ForwardingModel>(report.source.image);
     for (int direction : {kCan0ToCan1, kCan1ToCan0})
         report.maps[static_cast<std::size_t>(direction)] = FilterMapOf(*report.model, direction);
+    if (request.traffic)
+        AnalyseReportTraffic(*request.traffic, report);
     if (!request.against.empty()) {
         report.against = LoadConfigurationSource(request.against);
         if (report.against->kind == SourceKind::Firmware)
@@ -533,6 +580,52 @@ std::string Against(const Report& report)
     return html + DiffHtml(*report.fromAgainst);
 }
 
+std::string WithoutResult(std::string verdict)
+{
+    return verdict.rfind("Result: ", 0) == 0 ? verdict.substr(8) : verdict;
+}
+
+std::string Traffic(const Report& report)
+{
+    const TrafficReport& traffic = *report.traffic;
+    std::string html = "<p>What each line will carry with the device in place, from traces recorded on the lines "
+                       "without it: every frame stays on its line and, where the device passes it, is also sent on "
+                       "the other line at that line's bit rate.</p>\n<table class=\"facts\">\n";
+    std::string traces;
+    for (const TraceOrder& trace : traffic.traces)
+        traces += (traces.empty() ? "" : "<br>") + std::string("<code>") + E(trace.trace) + "</code>: " +
+                  CountText(trace.frames, "frame", "frames");
+    html += FactRow("Traces", traces);
+    html += FactRow("Bit rates", E(std::string(PortName(CanPort::Can0)) + " " +
+                                   std::to_string(traffic.lines[0].bitRateKbps) + " kbit/s, " +
+                                   PortName(CanPort::Can1) + " " + std::to_string(traffic.lines[1].bitRateKbps) +
+                                   " kbit/s"));
+    html += FactRow("Window", std::to_string(traffic.windowMs) + " ms");
+    html += "</table>\n";
+    html += std::string("<p class=\"") + (traffic.Fits() ? "verdict-ok" : "verdict-bad") + "\">" +
+            E(VerdictText(traffic)) + "</p>\n";
+    html += "<div class=\"load\">" + LoadPlotSvgElement(traffic) + "</div>\n";
+    for (int line : {0, 1}) {
+        html += "<h3>" + E(PortName(PortAt(line))) + "</h3>\n";
+        html += LinesList(LineSummaryLines(traffic, line, report.trafficInterfaces[static_cast<std::size_t>(line)]),
+                          "summary");
+    }
+    html += "<h3>Conflicts: " + std::to_string(traffic.conflicts.size()) + "</h3>\n";
+    if (!traffic.conflicts.empty()) {
+        std::vector<std::string> conflicts;
+        for (const TrafficConflict& conflict : traffic.conflicts)
+            conflicts.push_back(conflict.text + "; first at " + TraceTimeText(conflict.firstSeen));
+        html += LinesList(conflicts, "findings");
+    }
+    std::vector<std::string> notes = TraceOrderLines(traffic);
+    notes.insert(notes.end(), report.trafficNotes.begin(), report.trafficNotes.end());
+    if (!notes.empty()) {
+        html += "<h3>The traces</h3>\n";
+        html += LinesList(notes, "findings");
+    }
+    return html;
+}
+
 // The first page's summary: what passes, what check finds, what changes.
 std::string Summary(const Report& report, const ReportRequest& request)
 {
@@ -562,6 +655,8 @@ std::string Summary(const Report& report, const ReportRequest& request)
         }
         lines.push_back(text);
     }
+    if (report.traffic)
+        lines.push_back("Traffic: " + WithoutResult(VerdictText(*report.traffic)));
     return LinesList(lines, "summary");
 }
 
@@ -641,8 +736,8 @@ std::string ConfigurationReportHtml(const ReportRequest& asked)
                             DiffHtml(*report.fromProject));
     if (!request.against.empty())
         html += Section("Against " + BaseName(request.against), Against(report));
-    // The traffic of both lines, when the report is given their traces,
-    // belongs here: after what changes, before the sign-off.
+    if (report.traffic)
+        html += Section("Traffic", Traffic(report));
     html += Section("Sign-off", SignOff());
     return html + "</main>\n</body>\n</html>\n";
 }
@@ -670,10 +765,13 @@ std::string ReportOutputRefusal(const std::string& out, const ReportRequest& req
     for (int stage = 0; stage <= kBankCount; ++stage)
         if (lowerName == lower(stage == 0 ? BankRecordFileIn("") : StageFileName(stage)))
             return "cannot be " + name + ", a working file of the composition";
-    for (const std::string* input : {&request.source, &request.against}) {
+    std::vector<std::string> inputs = {request.source, request.against};
+    if (request.traffic)
+        inputs.insert(inputs.end(), request.traffic->traces.begin(), request.traffic->traces.end());
+    for (const std::string& input : inputs) {
         std::error_code ec;
-        if (!input->empty() && std::filesystem::equivalent(out, *input, ec) && !ec)
-            return "cannot be " + QuotedValue(*input) + ", which the report reads";
+        if (!input.empty() && std::filesystem::equivalent(out, input, ec) && !ec)
+            return "cannot be " + QuotedValue(input) + ", which the report reads";
     }
     return "";
 }

@@ -288,6 +288,9 @@ TEST_F(ReportCommand, RefusesAnOutputItReadsOrThatIsTheProjects)
         {"report " + p + " --out " + Quote(project + "/pargen.xml"), "a document of the project"},
         {"report " + p, "--out is required"},
         {"report " + p + " --out ''", "an empty value names nothing"},
+        {"report " + p + " --trace " + Quote(firmware) + " --out " + Quote(firmware), "which the report reads"},
+        {"report " + p + " --window 50 --out " + Quote(report), "--window requires --trace"},
+        {"report " + p + " --title a --title b --out " + Quote(report), "--title"},
     };
     const std::string firmwareBytes = ReadText(firmware);
     for (const auto& c : cases) {
@@ -296,6 +299,38 @@ TEST_F(ReportCommand, RefusesAnOutputItReadsOrThatIsTheProjects)
         EXPECT_THAT(result.err, HasSubstr(c.err)) << c.arguments;
     }
     EXPECT_EQ(ReadText(firmware), firmwareBytes);
+}
+
+// With traces, the traffic section: one frame on each line, each passed to
+// the other line, nothing near the lines' capacity.
+TEST_F(ReportCommand, TrafficOfTwoFramesFits)
+{
+    WriteText(dir / "plant.log", "(1700000000.000000) can0 185#11\n(1700000000.010000) can1 205#22\n");
+    const CliResult result =
+        RunCli("report " + Quote(project) + " --trace " + Quote(dir / "plant.log") + " --out " + Quote(report));
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string html = ReadText(report);
+    EXPECT_THAT(html, HasSubstr("<h2>Traffic</h2>"));
+    EXPECT_THAT(html, HasSubstr("<code>" + (dir / "plant.log") + "</code>: 2 frames"));
+    EXPECT_THAT(html, HasSubstr("CAN0 250 kbit/s, CAN1 250 kbit/s"));
+    EXPECT_THAT(html, HasSubstr("<p class=\"verdict-ok\">Result: no line passes 100 %, no frame is lost, no "
+                                "conflict</p>"));
+    EXPECT_THAT(html, HasSubstr("<li>Traffic: no line passes 100 %, no frame is lost, no conflict</li>"));
+    EXPECT_THAT(html, ::testing::Not(HasSubstr("<?xml"))) << "the load picture is part of the page";
+    if (Have("tidy")) {
+        std::string errors;
+        EXPECT_EQ(RunShell("tidy -e -q " + Quote(report), &errors), 0) << errors;
+    }
+
+    // The dip switch sets CAN0's rate: it must be given.
+    WriteText(project + "/pargen.xml", PargenXml({"5", "5", "0", "1", "1", "0", "0"}));
+    const CliResult dip =
+        RunCli("report " + Quote(project) + " --trace " + Quote(dir / "plant.log") + " --out " + Quote(report));
+    EXPECT_EQ(dip.status, 1);
+    EXPECT_THAT(dip.err, HasSubstr("CAN0's bit rate is set by the dip switch: the traffic needs it given"));
+    RunCliOk("report " + Quote(project) + " --trace " + Quote(dir / "plant.log") + " --bitrate0 500 --out " +
+             Quote(report));
+    EXPECT_THAT(ReadText(report), HasSubstr("CAN0 500 kbit/s, CAN1 250 kbit/s"));
 }
 
 // The page in a real browser: headless Chromium prints it to PDF, with the
