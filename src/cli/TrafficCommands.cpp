@@ -4,15 +4,16 @@
 
 #include "cli/CommandLine.h"
 
+#include "documents/CandumpLog.h"
 #include "documents/IntegerText.h"
 #include "image/Forwarding.h"
 #include "operations/ForwardingSource.h"
 #include "operations/TraceReplay.h"
+#include "operations/UserOutput.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 
-#include <cstdio>
-#include <filesystem>
+#include <algorithm>
 #include <iostream>
 #include <memory>
 
@@ -62,12 +63,6 @@ void PrintImageWarnings(const DecodedImage& image)
         std::cerr << "Warning: " << warning << "\n";
 }
 
-bool SameFile(const std::string& a, const std::string& b)
-{
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
-}
-
 // A CAN identifier in the program's integer syntax: 0 to 0x1FFFFFFF.
 const CLI::Validator& CanIdentifier()
 {
@@ -84,16 +79,21 @@ const CLI::Validator& CanIdentifier()
     return validator;
 }
 
-// IFACE=can0 or IFACE=can1.
+// IFACE=can0 or IFACE=can1, IFACE a name a trace can hold: no blank, no
+// "=" or "," (a list of mappings in one --map would be taken for one odd
+// name), no control character.
 const CLI::Validator& InterfaceMapping()
 {
     static const CLI::Validator validator(
         [](std::string& value) {
-            const std::size_t equals = value.rfind('=');
-            if (equals == 0 || equals == std::string::npos ||
-                value.find_first_of(" \t") != std::string::npos ||
+            const std::size_t equals = value.find('=');
+            const std::string name = value.substr(0, equals);
+            const bool nameFits = !name.empty() && std::none_of(name.begin(), name.end(), [](char c) {
+                return c == ',' || c == ' ' || c == '\t' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+            });
+            if (equals == std::string::npos || !nameFits ||
                 (value.substr(equals + 1) != "can0" && value.substr(equals + 1) != "can1"))
-                return "takes IFACE=can0 or IFACE=can1, not " + QuotedValue(value);
+                return "takes IFACE=can0 or IFACE=can1, one interface per --map, not " + QuotedValue(value);
             return std::string();
         },
         "");
@@ -151,20 +151,14 @@ int RunRoute(const RouteOptions& options)
 struct ReplayOptions {
     std::string source;
     std::string log;
-    std::string out; // empty: standard output
+    std::string out; // empty or "-": standard output
     std::vector<std::string> map;
     bool stats = false;
     bool json = false;
+    bool force = false;
 };
 
-class StandardOutput final : public TraceSink {
-public:
-    void Write(std::string_view text) override
-    {
-        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
-            throw Error("Cannot write the trace to standard output");
-    }
-};
+const OutputFormat kCandumpTrace{"a candump trace", [](std::string_view head) { return IsCandumpTraceText(head); }};
 
 std::string Plural(std::uint64_t count, const char* one, const char* many)
 {
@@ -201,7 +195,7 @@ void PrintSkippedKinds(const std::string& log, const ReplaySummary& summary)
          "", ": the trace misses frames");
     std::string names;
     for (const std::string& name : summary.otherInterfaceNames)
-        names += name + ", ";
+        names += PrintableText(name) + ", ";
     kind(summary.otherInterfaces, summary.firstOtherInterface, "frame of an interface on neither port",
          "frames of interfaces on neither port", names, ": --map IFACE=can0|can1 says which port an interface is");
 }
@@ -265,7 +259,7 @@ int RunReplay(const ReplayOptions& options)
     // Refused before anything is read or written.
     std::vector<std::pair<std::string, int>> named;
     for (const std::string& mapping : options.map) {
-        const std::size_t equals = mapping.rfind('=');
+        const std::size_t equals = mapping.find('=');
         const std::string name = mapping.substr(0, equals);
         for (const auto& [known, port] : named)
             if (known == name) {
@@ -274,14 +268,17 @@ int RunReplay(const ReplayOptions& options)
             }
         named.emplace_back(name, PortNumber(mapping.substr(equals + 1)));
     }
-    if (!options.out.empty()) {
-        const char* refusal = SameFile(options.out, options.log)      ? "cannot be the trace it reads"
-                              : SameFile(options.out, options.source) ? "cannot be the SOURCE it reads"
-                                                                      : nullptr;
-        if (refusal) {
-            std::cerr << "--out: " << refusal << "\n";
-            return kExitUsage;
-        }
+    const bool toStandardOutput = options.out.empty() || options.out == "-";
+    if (options.json && toStandardOutput) {
+        std::cerr << "--json needs --out FILE: standard output carries the trace\n";
+        return kExitUsage;
+    }
+    OutputRequest request{toStandardOutput ? "-" : options.out, kCandumpTrace, options.force,
+                          {{options.log, "the trace it reads"}, {options.source, "the SOURCE it reads"}}};
+    const OutputChoice target = ChooseOutput(request, ExecutableDirectory());
+    if (target.Refused()) {
+        std::cerr << "--out: " << target.refusal << "\n";
+        return kExitUsage;
     }
 
     const DecodedImage image = LoadForwardingImage(options.source);
@@ -294,22 +291,14 @@ int RunReplay(const ReplayOptions& options)
             std::cerr << options.log << ":" << line << ": " << problem << "\n";
     };
 
-    ReplaySummary summary;
-    if (options.out.empty()) {
-        StandardOutput out;
-        summary = ReplayTrace(*model, options.log, ports, options.stats, out, malformed);
-        if (std::fflush(stdout) != 0 || std::ferror(stdout))
-            throw Error("Cannot write the trace to standard output");
-    } else {
-        StagedTraceFile out(options.out);
-        summary = ReplayTrace(*model, options.log, ports, options.stats, out, malformed);
-        out.Install();
-    }
+    UserOutput out(target);
+    const ReplaySummary summary = ReplayTrace(*model, options.log, ports, options.stats, out.Sink(), malformed);
+    out.Finish();
     PrintSkippedKinds(options.log, summary);
     if (options.json)
         PrintSummaryJson(*model, summary, options.stats, std::cout);
     else
-        PrintSummaryText(*model, summary, options.stats, options.out.empty() ? std::cerr : std::cout);
+        PrintSummaryText(*model, summary, options.stats, toStandardOutput ? std::cerr : std::cout);
     return kExitSuccess;
 }
 
@@ -348,11 +337,14 @@ void AddTrafficCommands(CLI::App& app, Commands& commands)
         ->required()
         ->check(NonEmpty());
     replay->add_option("LOG", replayed->log, "The trace, as candump -l writes it")->required()->check(NonEmpty());
-    CLI::Option* out = replay->add_option("--out", replayed->out, "The trace to write (by default standard output)")
-                           ->option_text("FILE")
-                           ->check(NonEmpty())
-                           ->check(NoProjectFileName())
-                           ->check(NoBankFileName());
+    CLI::Option* out =
+        replay->add_option("--out", replayed->out, "The trace to write (by default, or with -, standard output)")
+            ->option_text("FILE")
+            ->check(NonEmpty())
+            ->check(NoProjectFileName())
+            ->check(NoBankFileName());
+    replay->add_flag("--force", replayed->force, "Replace an --out file that does not hold a candump trace")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     replay->add_option("--map", replayed->map, "Which port an interface name of the log is (default: can0, can1)")
         ->option_text("IFACE=can0|can1 ...")
         ->allow_extra_args(false) // one value per --map: LOG after it stays LOG
@@ -368,7 +360,10 @@ void AddTrafficCommands(CLI::App& app, Commands& commands)
                    "received, skipped lines) goes to standard error when the trace goes to standard output.\n"
                    "Malformed lines are named as LOG:LINE: reason and skipped; CAN FD and error frames are\n"
                    "counted and skipped. JSON keys: frames, passed, translated, blocked, not_received,\n"
-                   "skipped, skipped_lines, malformed_lines (and identifiers with --stats).");
+                   "skipped, skipped_lines, malformed_lines (and identifiers with --stats).\n"
+                   "--out FILE is written whole or not at all. A link is followed to the regular file it leads\n"
+                   "to; nothing is written into /dev or /proc or the master folder, and an existing file that\n"
+                   "is not a candump trace is replaced only with --force.");
     commands.push_back({replay, [replayed] { return Reporting([&] { return RunReplay(*replayed); }); }});
 }
 

@@ -245,6 +245,23 @@ CandumpLine ParseCandumpLine(std::string_view text) noexcept
     return line;
 }
 
+bool IsCandumpTraceText(std::string_view head) noexcept
+{
+    while (!head.empty()) {
+        const std::size_t end = head.find_first_of("\r\n");
+        // A line cut off at the end of what was read tells nothing.
+        if (end == std::string_view::npos && head.size() >= kMaxCandumpLine)
+            return false;
+        const CandumpLine line = ParseCandumpLine(head.substr(0, end));
+        if (line.kind != CandumpLineKind::Empty)
+            return line.kind != CandumpLineKind::Malformed;
+        if (end == std::string_view::npos)
+            return false;
+        head.remove_prefix(end + 1);
+    }
+    return false;
+}
+
 void AppendCandumpLine(std::string& out, std::string_view timestamp, std::string_view interface,
                        const CandumpFrame& frame, std::string_view direction)
 {
@@ -280,67 +297,6 @@ void AppendCandumpLine(std::string& out, std::string_view timestamp, std::string
     }
     *at++ = '\n';
     out.append(text, static_cast<std::size_t>(at - text));
-}
-
-CandumpLineReader::CandumpLineReader(Source source, std::size_t bufferSize)
-    : source_(std::move(source)), buffer_(std::max(bufferSize, 2 * kMaxCandumpLine + 2))
-{
-}
-
-bool CandumpLineReader::Fill()
-{
-    if (atEnd_)
-        return false;
-    if (begin_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
-        end_ -= begin_;
-        begin_ = 0;
-    }
-    const std::size_t got = source_(buffer_.data() + end_, buffer_.size() - end_);
-    end_ += got;
-    atEnd_ = got == 0;
-    return got > 0;
-}
-
-bool CandumpLineReader::Next(std::string_view& line)
-{
-    overlong_ = false;
-    for (;;) {
-        const char* start = buffer_.data() + begin_;
-        const auto* newline = static_cast<const char*>(std::memchr(start, '\n', end_ - begin_));
-        if (newline) {
-            const auto length = static_cast<std::size_t>(newline - start);
-            begin_ += length + 1;
-            if (skipping_) {
-                skipping_ = false;
-                continue;
-            }
-            ++lineNumber_;
-            overlong_ = length > kMaxCandumpLine;
-            line = std::string_view(start, overlong_ ? kMaxCandumpLine : length);
-            return true;
-        }
-        if (skipping_) {
-            begin_ = end_;
-        } else if (end_ - begin_ > kMaxCandumpLine) {
-            // No line break in sight: report the line now, skip its rest.
-            ++lineNumber_;
-            overlong_ = true;
-            skipping_ = true;
-            line = std::string_view(start, kMaxCandumpLine);
-            begin_ = end_;
-            return true;
-        }
-        if (!Fill()) {
-            if (skipping_ || begin_ == end_)
-                return false;
-            // The last line, without a line break.
-            ++lineNumber_;
-            line = std::string_view(buffer_.data() + begin_, end_ - begin_);
-            begin_ = end_;
-            return true;
-        }
-    }
 }
 
 } // namespace c2c

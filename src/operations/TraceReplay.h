@@ -7,10 +7,10 @@
 // leave with.
 
 #include "image/Forwarding.h"
+#include "platform/TextSink.h"
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -76,35 +76,6 @@ inline constexpr std::size_t kListedInterfaceNames = 5;
 // network, few enough to keep the memory small for any trace.
 inline constexpr std::size_t kCountedIdentifiers = 100000;
 
-// Where the frames that leave the device go.
-class TraceSink {
-public:
-    virtual ~TraceSink() = default;
-    // Throws Error when it cannot write.
-    virtual void Write(std::string_view text) = 0;
-};
-
-// A trace file written under a temporary name beside `target` and put in
-// place by Install(); dropped without Install(), it leaves `target` as it was.
-class StagedTraceFile final : public TraceSink {
-public:
-    // Throws Error("Cannot create file \"TARGET\". REASON").
-    explicit StagedTraceFile(std::string target);
-    ~StagedTraceFile() override;
-    StagedTraceFile(const StagedTraceFile&) = delete;
-    StagedTraceFile& operator=(const StagedTraceFile&) = delete;
-
-    void Write(std::string_view text) override;
-    void Install();
-
-private:
-    [[noreturn]] void Fail(int error);
-
-    std::string target_;
-    std::string temporary_; // empty once installed
-    std::FILE* file_ = nullptr;
-};
-
 // Reports a malformed line: its number and why.
 using MalformedLineReport = std::function<void(std::uint64_t line, const char* problem)>;
 
@@ -113,6 +84,6 @@ using MalformedLineReport = std::function<void(std::uint64_t line, const char* p
 // malformed line. `countIdentifiers` fills the summary's identifiers.
 // Throws Error when the log cannot be read or `out` cannot be written.
 ReplaySummary ReplayTrace(const ForwardingModel& model, const std::string& logPath, const InterfacePorts& ports,
-                          bool countIdentifiers, TraceSink& out, const MalformedLineReport& malformed);
+                          bool countIdentifiers, TextSink& out, const MalformedLineReport& malformed);
 
 } // namespace c2c

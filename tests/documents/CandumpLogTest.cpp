@@ -1,12 +1,10 @@
-// candump -l lines: what each kind of line is taken for, frames written back
-// as candump writes them, and the chunked reading of lines.
+// candump -l lines: what each kind of line is taken for, and frames written
+// back as candump writes them.
 
 #include "documents/CandumpLog.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 
 namespace c2c {
 namespace {
@@ -70,47 +68,6 @@ INSTANTIATE_TEST_SUITE_P(
                  "a \"_\" and the data length code 9 to F may follow eight data bytes only"},
         LineCase{"(1) can0 181#R9", Kind::Malformed, "a remote frame is R and a length of 0 to 8"}),
     [](const auto& info) { return "Line" + std::to_string(info.index); });
-
-// A reader over `text` that hands it out `chunk` bytes at a time.
-std::vector<std::pair<std::string, bool>> ReadLines(const std::string& text, std::size_t chunk)
-{
-    std::size_t at = 0;
-    CandumpLineReader reader(
-        [&](char* buffer, std::size_t size) {
-            const std::size_t n = std::min({size, chunk, text.size() - at});
-            std::memcpy(buffer, text.data() + at, n);
-            at += n;
-            return n;
-        },
-        1); // the smallest buffer the reader takes
-    std::vector<std::pair<std::string, bool>> lines;
-    std::string_view line;
-    while (reader.Next(line)) {
-        lines.emplace_back(std::string(line), reader.Overlong());
-        EXPECT_EQ(reader.LineNumber(), lines.size());
-    }
-    return lines;
-}
-
-TEST(CandumpLineReader, LinesWhateverTheChunks)
-{
-    const std::string longLine(3 * kMaxCandumpLine, 'x');
-    const std::string text = "a\n\nb\r\n" + longLine + "\nc\n" + longLine + "\nlast";
-    for (std::size_t chunk : {1u, 7u, 4096u, 100000u}) {
-        const auto lines = ReadLines(text, chunk);
-        ASSERT_EQ(lines.size(), 7u) << chunk;
-        EXPECT_EQ(lines[0].first, "a");
-        EXPECT_EQ(lines[1].first, "");
-        EXPECT_EQ(lines[2].first, "b\r");
-        EXPECT_TRUE(lines[3].second);
-        EXPECT_EQ(lines[3].first.size(), kMaxCandumpLine);
-        EXPECT_EQ(lines[4], (std::pair<std::string, bool>{"c", false}));
-        EXPECT_TRUE(lines[5].second);
-        EXPECT_EQ(lines[6].first, "last");
-    }
-    EXPECT_TRUE(ReadLines("", 10).empty());
-    EXPECT_EQ(ReadLines(longLine, 10).size(), 1u); // overlong, and no line break at the end
-}
 
 } // namespace
 } // namespace c2c

@@ -77,25 +77,6 @@ public:
     SRecordComposer composer{settings, messages, progress};
 };
 
-TEST(CheckSumSx, FollowsTheMotorolaRule)
-{
-    const std::string ff(64, 'F'), zeros(64, '0');
-    struct {
-        std::string record;
-        std::string checksum;
-    } cases[] = {
-        {"S224388000" + ff + "00", "43"},    // bank 1, first record, all 0xFF
-        {"S224398000" + zeros + "00", "22"}, // bank 2, first record, all 0x00
-        {"S22438BFE0" + ff + "00", "24"},    // bank 1, last record, all 0xFF
-        {"S1130000285f245f2212226a000424290008237c00", "2A"}, // lower-case digits read too
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CheckSumSx(c.record, true), c.checksum) << c.record;
-        EXPECT_EQ(CheckSumSx(c.record, false), c.record.substr(0, c.record.size() - 2) + c.checksum);
-    }
-    EXPECT_THROW(CheckSumSx("S2243880G000", true), Error);
-}
-
 // The window's first record gives way to the 512 bank records, its later
 // records go, and the rest is copied; an all-0xFF bank gives known lines.
 TEST_F(ComposerTest, WindowRecordsAreReplacedInPlaceAndTheRestIsCopied)
