@@ -188,6 +188,10 @@ INSTANTIATE_TEST_SUITE_P(
         // still inserted.
         StageCase{"WindowAfterS9", Join({S9(), kWindowRecord}), StageResult::WindowNotFound, {S9(), "@BANK"}, 2},
         StageCase{"EmptyInput", "", StageResult::NoEndRecord, {}, 0},
+        // A master written with 32-bit addresses: its window records give way too.
+        StageCase{"S3RecordsInTheWindow",
+                  Join({S0(), S3(0x00380000, {1}), S3(0x00388000, Pattern(32, 3)), S3(0x0038BFF0, {2}), S9()}),
+                  StageResult::Inserted, {S0(), S3(0x00380000, {1}), "@BANK", S9()}, 5},
         // Longer than the writer's buffer: passed through whole.
         StageCase{"VeryLongLine", Join({"S0" + std::string(300000, 'A'), kWindowRecord, S9()}), StageResult::Inserted,
                   {"S0" + std::string(300000, 'A'), "@BANK", S9()}, 3}),
