@@ -110,6 +110,44 @@ const char* ParseData(std::string_view rest, CandumpFrame& frame)
     return nullptr;
 }
 
+// How many bytes the hexadecimal pairs of `text` give ("." allowed before
+// each), or -1 when it is not such pairs.
+int DataBytes(std::string_view text)
+{
+    int bytes = 0;
+    bool separated = false;
+    for (std::size_t at = 0; at < text.size();) {
+        if (text[at] == '.' && !separated) {
+            separated = true;
+            ++at;
+            continue;
+        }
+        if (at + 1 >= text.size() || Hex(text[at]) < 0 || Hex(text[at + 1]) < 0)
+            return -1;
+        at += 2;
+        ++bytes;
+        separated = false;
+    }
+    return bytes;
+}
+
+// "45123#81:00:12345678#AABB": a CAN XL frame as can-utils writes it, the
+// priority (and VCID) before the first "#", then flags, SDT and acceptance
+// field, then 1 to 2048 data bytes.
+bool IsCanXlFrame(std::string_view text)
+{
+    constexpr std::string_view kShape = "#FF:FF:FFFFFFFF#";
+    if (text.size() < 5 + kShape.size() || HexValue(text.data(), 5) < 0)
+        return false;
+    for (std::size_t i = 0; i < kShape.size(); ++i) {
+        const char c = text[5 + i];
+        if (kShape[i] == 'F' ? Hex(c) < 0 : c != kShape[i])
+            return false;
+    }
+    const int bytes = DataBytes(text.substr(5 + kShape.size()));
+    return bytes >= 1 && bytes <= 2048;
+}
+
 // The frame field: "181#11223344", "18FF0701#R", "123##1AABB".
 void ParseFrame(std::string_view text, CandumpLine& line)
 {
@@ -125,7 +163,12 @@ void ParseFrame(std::string_view text, CandumpLine& line)
             return Malformed(line, "the identifier is not hexadecimal");
         frame.id = static_cast<std::uint32_t>(id);
         frame.extended = hash == 8;
-        if (frame.extended && (frame.id & kErrorFlag)) {
+        // The error flag and the error classes below it; candump writes the
+        // error's eight bytes as a classic frame's data.
+        if (frame.extended && (frame.id & kErrorFlag) && frame.id <= (kErrorFlag | kMaxExtendedId)) {
+            CandumpFrame error;
+            if (const char* problem = ParseData(text.substr(hash + 1), error))
+                return Malformed(line, problem);
             line.kind = CandumpLineKind::ErrorFrame;
             return;
         }
@@ -133,6 +176,8 @@ void ParseFrame(std::string_view text, CandumpLine& line)
             return Malformed(line, frame.extended ? "the identifier is above 1FFFFFFF"
                                                   : "a three-digit identifier above 7FF");
     } else if (hash == 5 && HexValue(text.data(), 5) >= 0) {
+        if (!IsCanXlFrame(text))
+            return Malformed(line, "a CAN XL frame is PRIO#FLAGS:SDT:AF# and 1 to 2048 data bytes");
         line.kind = CandumpLineKind::CanXl;
         return;
     } else {
@@ -141,6 +186,10 @@ void ParseFrame(std::string_view text, CandumpLine& line)
 
     const std::string_view rest = text.substr(hash + 1);
     if (!rest.empty() && rest[0] == '#') {
+        // "##", the flags digit, at most 64 data bytes.
+        const int bytes = rest.size() >= 2 && Hex(rest[1]) >= 0 ? DataBytes(rest.substr(2)) : -1;
+        if (bytes < 0 || bytes > 64)
+            return Malformed(line, "a CAN FD frame is ## and a flags digit, then at most 64 data bytes");
         line.kind = CandumpLineKind::CanFd;
         return;
     }

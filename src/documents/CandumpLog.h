@@ -14,10 +14,12 @@
 // transmitted: candump -x, python-can) may follow the frame.
 //
 // The rest are lines of other kinds that a trace may hold and that name no
-// classic frame: CAN FD frames ("##"), CAN XL frames (five digits before the
-// "#"), error frames (the error flag 0x20000000 in an eight-digit
-// identifier), candump's "DROPCOUNT:" notes and empty lines. Anything else is
-// malformed, with the reason.
+// classic frame: CAN FD frames ("##", a flags digit, up to 64 data bytes),
+// CAN XL frames ("45123#81:00:12345678#" and 1 to 2048 data bytes), error
+// frames (an eight-digit identifier from 20000000 to 3FFFFFFF, the error
+// flag and the error classes, with a classic frame's data), candump's
+// "DROPCOUNT:" notes and empty lines. Anything else is malformed, with the
+// reason.
 //
 // Lines are read through the LineReader with kCandumpLineRules, so a trace
 // of any length is read in bounded memory; a line longer than
@@ -33,9 +35,9 @@
 
 namespace c2c {
 
-// Far longer than any line candump writes (a CAN FD frame with 64 bytes and
-// separators takes about 230 characters).
-inline constexpr std::size_t kMaxCandumpLine = 4096;
+// Far longer than any line candump writes (a CAN XL frame with 2048 data
+// bytes takes about 4150 characters).
+inline constexpr std::size_t kMaxCandumpLine = 8192;
 
 enum class CandumpLineKind : std::uint8_t {
     Frame,      // a classic CAN frame

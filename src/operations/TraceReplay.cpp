@@ -80,6 +80,8 @@ private:
     std::uint64_t uncounted_ = 0;
 };
 
+const std::string kOverlongProblem = "longer than " + std::to_string(kMaxCandumpLine) + " characters";
+
 void NoteFirst(std::uint64_t& first, std::uint64_t line)
 {
     if (first == 0)
@@ -142,7 +144,7 @@ ReplaySummary ReplayTrace(const ForwardingModel& model, const std::string& logPa
     std::string_view text;
     while (reader.Next(text)) {
         if (reader.Overlong()) {
-            reportMalformed("longer than 4096 characters");
+            reportMalformed(kOverlongProblem.c_str());
             continue;
         }
         const CandumpLine line = ParseCandumpLine(text);
