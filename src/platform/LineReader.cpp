@@ -77,8 +77,11 @@ bool LineReader::NextPiece(std::string_view& piece, bool& complete)
 {
     for (;;) {
         if (skipLf_) {
-            if (begin_ == end_ && Fill())
+            // Fill() moves the unread bytes: everything is looked at afresh after it.
+            if (begin_ == end_ && !atEnd_) {
+                Fill();
                 continue;
+            }
             if (begin_ < end_ && buffer_[begin_] == '\n')
                 ++begin_;
             skipLf_ = false;
@@ -108,8 +111,10 @@ bool LineReader::NextPiece(std::string_view& piece, bool& complete)
             ends = false;
         } else if (ending == '\0') {
             // No line end in the buffer: read on, unless the input is over.
-            if (Fill())
+            if (!atEnd_) {
+                Fill();
                 continue;
+            }
             if (available == 0 && !midLine_)
                 return false;
         } else if (ending == kEndOfFileMark && length == 0 && !midLine_) {
