@@ -351,7 +351,7 @@ void AddTrafficCommands(CLI::App& app, Commands& commands)
         ->check(InterfaceMapping());
     replay->add_flag("--stats", replayed->stats, "Count the frames of each identifier")
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-    replay->add_flag("--json", replayed->json, "Print the summary as JSON on standard output (needs --out)")
+    replay->add_flag("--json", replayed->json, "Print the summary as JSON on standard output (needs --out FILE)")
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw)
         ->needs(out);
     replay->footer("Writes the frames that leave the device as the other port's trace would show them: the same\n"

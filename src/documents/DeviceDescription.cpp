@@ -227,7 +227,7 @@ DeviceDescription ParseDeviceDescription(LineReader::Source source, const std::s
     std::string commissioningName;
     bool sdoServer = false;
 
-    LineReader lines(std::move(source), LineRules{kMaxDescriptionLine, true, false});
+    LineReader lines(std::move(source), LineRules{kMaxDescriptionLine, true, false, 64 * 1024});
     ReadProfileLines(lines, [&](const ProfileLine& line) {
         switch (line.kind) {
         case ProfileLineKind::Other:

@@ -88,7 +88,7 @@ FirmwareWindows ReadFirmwareWindows(const std::string& path)
                                 [&](int error) {
                                     throw Error("Cannot read file \"" + path + "\". " + SystemReason(error));
                                 }),
-                     LineRules{kLongestRecord, false, true});
+                     LineRules{kLongestRecord, false, true, kReadBlockSize});
     std::string_view line;
     while (lines.Next(line))
         reader.Line(lines.LineNumber(), line, lines.Overlong());

@@ -46,7 +46,7 @@ LineReader FirmwareLines(std::FILE* file, const std::string& path, std::size_t b
                                  [&path](int error) {
                                      throw Error("Cannot read file \"" + path + "\". " + SystemReason(error));
                                  }),
-                      LineRules{std::max<std::size_t>(blockSize, 64), false, true});
+                      LineRules{std::max<std::size_t>(blockSize, 64), false, true, blockSize});
 }
 
 // Whether `path` names a folder itself (a link to one is no folder here:

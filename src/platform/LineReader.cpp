@@ -10,15 +10,12 @@ namespace c2c {
 namespace {
 
 constexpr char kEndOfFileMark = '\x1A';
-// Blocks are read into a buffer of at least this size (or of two longest
-// lines): large reads are what make a trace read as fast as cat reads it.
-constexpr std::size_t kMinBuffer = 1 << 20;
 
 } // namespace
 
 LineReader::LineReader(Source source, LineRules rules)
     : source_(std::move(source)), rules_(rules),
-      size_(std::max(kMinBuffer, 2 * std::max<std::size_t>(rules.longestLine, 1) + 2))
+      size_(std::max(rules.bufferSize, 2 * std::max<std::size_t>(rules.longestLine, 1) + 2))
 {
     buffer_.reset(new char[size_]);
     rules_.longestLine = std::max<std::size_t>(rules_.longestLine, 1);

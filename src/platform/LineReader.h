@@ -29,6 +29,9 @@ struct LineRules {
     bool crEndsLine = true;
     // A byte 0x1A ends the input: the end-of-file mark of old DOS tools.
     bool endOfFileMark = false;
+    // The buffer the source fills; at least two longest lines. Large reads
+    // are what make a trace read as fast as cat reads it.
+    std::size_t bufferSize = 1 << 20;
 };
 
 class LineReader {

@@ -49,8 +49,8 @@ std::vector<std::string> Pieces(const std::string& text, LineRules rules, std::s
     return pieces;
 }
 
-constexpr LineRules kTrace{4, true, false};    // CR ends a line
-constexpr LineRules kSRecord{4, false, true}; // stray CRs dropped, 0x1A ends the input
+constexpr LineRules kTrace{4, true, false, 0};    // CR ends a line; a buffer of two lines
+constexpr LineRules kSRecord{4, false, true, 0}; // stray CRs dropped, 0x1A ends the input
 
 struct Case {
     const char* name;
@@ -67,9 +67,9 @@ TEST(LineReader, LinesWhateverTheBlocks)
          {"1:a", "2:", "3:b", "4:c", "5:d", "6:"}},
         {"CrOnly", "x\ry\rz", kTrace, {"1:x", "2:y", "3:z"}, {"1:x", "2:y", "3:z"}},
         {"LastLineWithoutEnd", "ab\ncd", kTrace, {"1:ab", "2:cd"}, {"1:ab", "2:cd"}},
-        {"LongerLastLineWithoutEnd", "a\r\nbcdefgh", LineRules{16, true, false}, {"1:a", "2:bcdefgh"},
+        {"LongerLastLineWithoutEnd", "a\r\nbcdefgh", LineRules{16, true, false, 0}, {"1:a", "2:bcdefgh"},
          {"1:a", "2:bcdefgh"}},
-        {"LongerLastLineWithoutEndOfARecord", "a\r\nbcdefgh", LineRules{16, false, true}, {"1:a", "2:bcdefgh"},
+        {"LongerLastLineWithoutEndOfARecord", "a\r\nbcdefgh", LineRules{16, false, true, 0}, {"1:a", "2:bcdefgh"},
          {"1:a", "2:bcdefgh"}},
         {"Empty", "", kTrace, {}, {}},
         {"OneLineEnd", "\n", kTrace, {"1:"}, {"1:"}},
