@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Check(CobIdCarryOverText(carried, CarryOverTime::Now).empty() != carried.Any(), "a carry-over is told");
     try {
         const CobIdTables tables = ParseCobIdStrictly(text, "CanCanCobID.xml");
-        for (const CobIdWarning& warning : FindCobIdWarnings(tables, size % 2 != 0))
+        for (const CobIdWarning& warning : FindCobIdWarnings(tables, size % 2 != 0 ? TableLayout::Extended : TableLayout::Standard))
             fuzz::Check(!warning.rows.empty() && !warning.text.empty(), "a warning names its rows");
         fuzz::Check(ParseCobIdStrictly(CobIdDocumentText(tables), "again") == tables, "tables read back unchanged");
         static auto image = std::make_unique<BankImage>();

@@ -3,7 +3,7 @@
 // made of it are added whole or refused whole.
 
 #include "FuzzCheck.h"
-#include "documents/CobIdRules.h"
+#include "documents/CobIdPlacement.h"
 #include "documents/DeviceDescription.h"
 #include "platform/Error.h"
 
@@ -24,10 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const DeviceDescription description = ParseDeviceDescription(text, "node.dcf", node);
         fuzz::Check(description.node >= kMinNodeId && description.node <= kMaxNodeId, "the node is a node ID");
         for (const DescribedIdentifier& identifier : description.identifiers)
-            fuzz::Check(identifier.identifier <= (identifier.extendedFrame ? kMaxCanIdentifier : 0x7FFu),
+            fuzz::Check(identifier.identifier <= (identifier.extendedFrame ? kMaxExtendedId : kMaxStandardId),
                         "identifiers fit their frames");
         const int as = (data[0] / 2) % kMaxNodeId + 1;
-        const RuleExpansion expansion = ExpandDescribedNode(description, "node.dcf", data[0] % 2, as);
+        const RuleExpansion expansion = ExpandDescribedNode(description, "node.dcf", PortAt(data[0] % 2), as);
         static const CobIdTables empty{CobIdTable(kExtendedTableLength), CobIdTable(kExtendedTableLength)};
         const CobIdAddition addition = PlanCobIdAddition(empty, CommSession{1, 1, true}, expansion);
         fuzz::Check(addition.Accepted() ? addition.rows.size() == expansion.rows.size()

@@ -21,7 +21,8 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
     -DC2C_BUILD_TESTS=OFF -DC2C_BUILD_BENCHMARKS=OFF >/dev/null
 targets="fuzz_integer_text fuzz_pargen_lenient fuzz_pargen_strict fuzz_cobid fuzz_composer_stage
     fuzz_bank_decoder fuzz_firmware_windows
-    fuzz_device_description fuzz_candump_log"
+    fuzz_device_description fuzz_candump_log fuzz_twin_rules
+    fuzz_traffic"
 if [ $# -gt 0 ]; then targets="$*"; fi
 # shellcheck disable=SC2086
 cmake --build build-fuzz --target $targets
@@ -29,10 +30,10 @@ max_len() {
     case $1 in
     fuzz_integer_text) echo 256 ;;
     fuzz_firmware_windows) echo 4096 ;;
-    fuzz_pargen_lenient | fuzz_pargen_strict | fuzz_bank_decoder) echo 8192 ;;
+    fuzz_pargen_lenient | fuzz_pargen_strict | fuzz_bank_decoder | fuzz_twin_rules) echo 8192 ;;
     fuzz_device_description) echo 12288 ;;
     fuzz_cobid | fuzz_composer_stage) echo 16384 ;;
-    fuzz_candump_log) echo 20480 ;;
+    fuzz_candump_log | fuzz_traffic) echo 20480 ;;
     *) echo 4096 ;;
     esac
 }

@@ -15,6 +15,7 @@ trap 'rm -rf "$tour"' EXIT
 mkdir -p "$tour/MASTER" docs
 build/bin/make-sample-master "$tour/MASTER/SX40517.sx"
 cp build/bin/tessimor-standin "$tour/Tessimor.exe"
+cp tests/data/traces/line7-can0.log tests/data/traces/line7-can1.log "$tour/"
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c \
     "openbox >/dev/null 2>&1 & sleep 1; build/bin/screenshot-tour '$tour' docs"
 ls -l docs/*.png

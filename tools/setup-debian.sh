@@ -5,9 +5,11 @@
 # the package lists are refreshed only when something must be installed.
 set -eu
 
+# libqt6opengl6-dev: Qt Charts' CMake files need Qt6OpenGL's, which
+# qt6-charts-dev does not bring.
 PACKAGES="
     build-essential cmake ninja-build ccache pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
     libpugixml-dev libcli11-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     srecord xxd
@@ -16,6 +18,7 @@ PACKAGES="
     help2man desktop-file-utils
     lintian appstream
     can-utils python3-can
+    qemu-system-x86 busybox-static cpio xz-utils
 $*"
 
 missing=""

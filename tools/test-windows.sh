@@ -122,7 +122,7 @@ qt="/usr/include/$(gcc -dumpmachine)/qt6"
 for source in $(find src/dialogs/qt src/platform/qt src/gui -name '*.cpp' | sort) tools/standin-flasher/main.cpp; do
     x86_64-w64-mingw32-g++-posix -std=c++20 -fsyntax-only -Wall -Wextra -Wpedantic -Werror -DC2C_VERSION='"check"' \
         -Isrc -Itools/standin-flasher -isystem "$qt" -isystem "$qt/QtCore" -isystem "$qt/QtGui" \
-        -isystem "$qt/QtWidgets" "$source"
+        -isystem "$qt/QtWidgets" -isystem "$qt/QtCharts" "$source"
 done
 
 say "running the core's tests under Wine"

@@ -33,9 +33,7 @@ struct ImportOptions {
 
 std::size_t FilledRows(const CobIdTable& table)
 {
-    return static_cast<std::size_t>(std::count_if(table.begin(), table.end(), [](const CobIdRow& row) {
-        return !row.Orig_CobID.empty() || !row.Mod_CobID.empty() || !row.Desc.empty();
-    }));
+    return static_cast<std::size_t>(std::count_if(table.begin(), table.end(), IsCobIdRowInUse));
 }
 
 int RunExport(const ExportOptions& options)
@@ -74,8 +72,8 @@ int RunImport(const ImportOptions& options)
 
 // ---------------------------------------------------------------- cobid add
 
-const std::vector<std::string> kPorts = {"can0", "can1"};
-const std::vector<std::string> kDirections = {"can0-to-can1", "can1-to-can0"};
+const std::vector<std::string> kPorts = {PortInterfaceName(CanPort::Can0), PortInterfaceName(CanPort::Can1)};
+const std::vector<std::string> kDirections(kCobIdCsvDirections.begin(), kCobIdCsvDirections.end());
 
 struct AddOptions {
     std::string projectDir;
@@ -87,15 +85,18 @@ struct AddOptions {
 
 std::optional<NetworkRule> NetworkServices(const std::string& list)
 {
-    NetworkRule rule{false, false, false, 0};
+    NetworkRule rule{false, false, false, CanPort::Can0};
     std::size_t start = 0;
     for (;;) {
         const std::size_t comma = list.find(',', start);
         const std::string word = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        bool& chosen = word == "nmt" ? rule.nmt : word == "sync" ? rule.sync : rule.time;
-        if (word != "nmt" && word != "sync" && word != "time")
+        bool* chosen = word == FactOf(NetworkService::Nmt).word    ? &rule.nmt
+                       : word == FactOf(NetworkService::Sync).word ? &rule.sync
+                       : word == FactOf(NetworkService::Time).word ? &rule.time
+                                                                   : nullptr;
+        if (!chosen)
             return std::nullopt;
-        chosen = true;
+        *chosen = true;
         if (comma == std::string::npos)
             return rule;
         start = comma + 1;
@@ -114,15 +115,16 @@ CLI::Validator Checked(std::function<bool(const std::string&)> good, std::string
 const CLI::Validator& IdentifierText()
 {
     static const CLI::Validator validator =
-        Checked([](const std::string& v) { return ParseRuleIdentifier(v).has_value(); },
-                "an identifier from 0 to 0x1FFFFFFF (decimal, or hexadecimal after 0x, $ or x)");
+        Checked([](const std::string& v) { return ParseCanIdentifier(v).has_value(); },
+                "an identifier from 0 to " + c2c::IdentifierText(kMaxExtendedId) +
+                    " (decimal, or hexadecimal after 0x, $ or x)");
     return validator;
 }
 
 const CLI::Validator& NodeText()
 {
     static const CLI::Validator validator =
-        Checked([](const std::string& v) { return ParseNodeId(v).has_value(); }, "a node ID from 1 to 127");
+        Checked([](const std::string& v) { return ParseNodeId(v).has_value(); }, "a node ID from " + NodeIdRangeText());
     return validator;
 }
 
@@ -131,17 +133,19 @@ int DirectionOf(const std::string& word)
     return word == kDirections[1] ? kCan1ToCan0 : kCan0ToCan1;
 }
 
-int PortOf(const std::string& word)
+// A port name the options' checks let through.
+CanPort PortOf(const std::string& word)
 {
-    return word == kPorts[1] ? 1 : 0;
+    return PortOfInterfaceName(word).value_or(CanPort::Can0);
 }
 
+// The rule of `cobid add node`; with --dcf, the file is read here.
 CobIdRule NodeRuleOf(const AddOptions& options)
 {
     const std::optional<int> node = options.node.empty() ? std::nullopt : ParseNodeId(options.node);
     const std::optional<int> as = options.as.empty() ? std::nullopt : ParseNodeId(options.as);
     if (!options.dcf.empty())
-        return DescribedNodeRule{options.dcf, node, PortOf(options.on), as};
+        return DescribedNodeRule{ReadDeviceDescription(options.dcf, node), options.dcf, PortOf(options.on), as};
     NodeRule rule{*node, PortOf(options.on), as, kAllNodeServices};
     if (!options.services.empty())
         rule.services = *ParseNodeServices(options.services);
@@ -192,7 +196,8 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
 
     CLI::App* node =
         add->add_subcommand("node", "A CANopen node's rows (the predefined connection set, or its EDS/DCF)");
-    node->add_option("N", options->node, "The node's ID, 1 to 127 (from the DCF when not given)")->check(NodeText());
+    node->add_option("N", options->node, "The node's ID, " + NodeIdRangeText() + " (from the DCF when not given)")
+        ->check(NodeText());
     node->add_option("--on", options->on, "The port the node is on")
         ->option_text("can0|can1")
         ->required()
@@ -210,12 +215,13 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
         ->check(NonEmpty())
         ->excludes(services);
     dryRun(node);
-    node->footer("Sent by the node, from its port to the other, N -> M: EMCY 0x080+N, TPDO1..4\n"
-                 "0x180/0x280/0x380/0x480+N, SDO response 0x580+N, heartbeat 0x700+N. Addressed to it, from\n"
-                 "the other port to its own, M -> N: RPDO1..4 0x200/0x300/0x400/0x500+M, SDO request 0x600+M.\n"
+    node->footer("Sent by the node, from its port to the other, N -> M:\n" + NodeServiceListText(true, "N") +
+                 ".\nAddressed to it, from the other port to its own, M -> N:\n" + NodeServiceListText(false, "M") +
+                 ".\n"
                  "With --dcf the PDO, EMCY and SDO identifiers are the file's (ParameterValue, else\n"
-                 "DefaultValue; $NODEID formulas; PDOs with bit 31 set are left out), identifiers ending in N\n"
-                 "become the same function code + M, others stay as they are.");
+                 "DefaultValue; $NODEID formulas; PDOs with bit 31 set or on a CAN-ID that CiA 301 restricts\n"
+                 "are left out), identifiers ending in N become the same function code + M, others stay as they\n"
+                 "are. A DCF's NodeID of 0 or 0xFF (not configured) names no node: give N.");
     commands.push_back({node, [options, run] {
                             if (options->node.empty() && options->dcf.empty()) {
                                 std::cerr << "cobid add node: N is required unless --dcf names the node's file\n"
@@ -229,7 +235,8 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
     range->add_option("FIRST-LAST", options->range, "The range, both ends included")
         ->required()
         ->check(Checked([](const std::string& v) { return ParseIdentifierRange(v).has_value(); },
-                        "FIRST-LAST, two identifiers from 0 to 0x1FFFFFFF, FIRST not above LAST"));
+                        "FIRST-LAST, two identifiers from 0 to " + c2c::IdentifierText(kMaxExtendedId) +
+                            ", FIRST not above LAST"));
     range->add_option("--direction", options->direction, "The table")
         ->option_text("can0-to-can1|can1-to-can0")
         ->required()
@@ -242,7 +249,7 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
                             const auto bounds = *ParseIdentifierRange(options->range);
                             RangeRule rule{DirectionOf(options->direction), bounds.first, bounds.second, std::nullopt};
                             if (!options->to.empty())
-                                rule.newFirst = ParseRuleIdentifier(options->to);
+                                rule.newFirst = ParseCanIdentifier(options->to);
                             return CobIdRule(rule);
                         })});
 
@@ -258,9 +265,9 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
     dryRun(id);
     commands.push_back(
         {id, run([options] {
-             IdentifierRule rule{DirectionOf(options->direction), *ParseRuleIdentifier(options->id), std::nullopt};
+             IdentifierRule rule{DirectionOf(options->direction), *ParseCanIdentifier(options->id), std::nullopt};
              if (!options->to.empty())
-                 rule.modified = ParseRuleIdentifier(options->to);
+                 rule.modified = ParseCanIdentifier(options->to);
              return CobIdRule(rule);
          })});
 

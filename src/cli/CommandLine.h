@@ -3,6 +3,7 @@
 // the exit statuses, the project folder argument, the checks of option
 // values, and the message service that writes to standard error.
 
+#include "operations/UserOutput.h"
 #include "platform/UiServices.h"
 #include "project/ProjectLayout.h"
 
@@ -13,7 +14,13 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+namespace c2c {
+struct DecodedImage;
+struct TraceLineCounts;
+} // namespace c2c
 
 namespace c2c::cli {
 
@@ -33,6 +40,8 @@ void AddCobIdCommands(CLI::App& app, Commands& commands);   // cobid export, cob
 void AddFirmwareCommands(CLI::App& app, Commands& commands); // build, compose, update
 void AddImageCommands(CLI::App& app, Commands& commands);   // inspect, verify
 void AddTrafficCommands(CLI::App& app, Commands& commands); // route, replay
+void AddTwinCommand(CLI::App& app, Commands& commands);     // twin
+void AddTrafficLoadCommand(CLI::App& app, Commands& commands); // traffic
 
 // The project folder as the command line names it: without trailing
 // separators and made absolute, so the flasher, started in another folder,
@@ -60,6 +69,27 @@ const CLI::Validator& NoProjectFileName();
 const CLI::Validator& FirmwareFileName();
 // A list of banks such as "1,2,5".
 const CLI::Validator& BankList();
+
+// IFACE=can0 or IFACE=can1 (--map of the trace commands).
+const CLI::Validator& InterfaceMapping();
+// No bank file name (bank1.bin .. bank5.bin, bankg.c): a trace never takes their place.
+const CLI::Validator& NoBankFileName();
+
+// The --map values, IFACE=can0|can1 each, as interface name and port;
+// nothing (and the reason on standard error) when a name is mapped twice.
+std::optional<std::vector<std::pair<std::string, int>>> ParseInterfaceMap(const std::vector<std::string>& map);
+// Whether two paths name one existing file.
+bool SameFile(const std::string& a, const std::string& b);
+// The oddities of an image that answers rest on, as warnings on standard error.
+void PrintImageWarnings(const DecodedImage& image);
+// The format of the trace outputs, for the output rules (UserOutput).
+const OutputFormat& CandumpTraceOutput();
+// The output rules applied to `request`: the choice, or nothing after the
+// refusal, "OPTION: reason", on standard error (a wrong command line).
+std::optional<OutputChoice> ChooseOutputOrSay(const char* option, const OutputRequest& request);
+// One warning per kind of line of trace `log` that was skipped, on standard
+// error; `classicOnly` ends the warnings of CAN FD and CAN XL frames.
+void PrintSkippedKinds(const std::string& log, const TraceLineCounts& counts, const char* classicOnly);
 
 // "1,2,5" -> banks 1, 2 and 5 (index 0 is bank 1); the list must be valid.
 std::array<bool, kBankCount> ParseBankList(const std::string& list);

@@ -49,8 +49,8 @@ void PrintText(const DecodedImage& image, std::ostream& out)
     }
     out << "Layout: " << (image.extended ? "extended (a port runs CAN 2.0B)" : "standard (both ports run CAN 2.0A)")
         << "\n"
-        << "CAN 0: " << PortText(image.can0) << "\n"
-        << "CAN 1: " << PortText(image.can1) << "\n"
+        << PortCaption(CanPort::Can0) << ": " << PortText(image.can0) << "\n"
+        << PortCaption(CanPort::Can1) << ": " << PortText(image.can1) << "\n"
         << "Positive Implementation: " << (image.IsPositive() ? "set" : "clear") << "\n";
     for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
         const auto& list = image.translations[static_cast<std::size_t>(direction)];

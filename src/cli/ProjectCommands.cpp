@@ -41,7 +41,7 @@ int RunNew(const std::string& argument, bool quiet)
 // One port's line: "CAN 0: 250 kbit/s, CAN 2.0A".
 std::string PortText(int port, std::int32_t rate, std::int32_t dipSwitch, std::int32_t format)
 {
-    std::string text = "CAN " + std::to_string(port) + ": ";
+    std::string text = std::string(PortCaption(PortAt(port))) + ": ";
     const std::string kbps = rate >= 0 && rate < static_cast<std::int32_t>(kBitRates.size())
                                  ? std::string(kBitRates[static_cast<std::size_t>(rate)]) + " kbit/s"
                                  : std::string("no bit rate chosen");

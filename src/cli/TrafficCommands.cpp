@@ -4,16 +4,17 @@
 
 #include "cli/CommandLine.h"
 
-#include "documents/CandumpLog.h"
 #include "documents/IntegerText.h"
 #include "image/Forwarding.h"
 #include "operations/ForwardingSource.h"
 #include "operations/TraceReplay.h"
 #include "operations/UserOutput.h"
+#include "project/ProjectLayout.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -21,11 +22,12 @@ namespace c2c::cli {
 
 namespace {
 
-const std::vector<std::string> kPortNames = {"can0", "can1"};
+const std::vector<std::string> kPortNames = {PortInterfaceName(CanPort::Can0), PortInterfaceName(CanPort::Can1)};
 
-int PortNumber(const std::string& name)
+// A name the options' checks let through: "can0" or "can1".
+CanPort PortNamed(const std::string& name)
 {
-    return name == "can1" ? 1 : 0;
+    return PortOfInterfaceName(name).value_or(CanPort::Can0);
 }
 
 const char* OutcomeName(RouteOutcome outcome)
@@ -42,7 +44,7 @@ const char* OutcomeName(RouteOutcome outcome)
 }
 
 // {"from":"can0","id":385,"outcome":"passed","new_id":449,"reason":"...",...}
-std::string RouteJson(const ForwardingModel& model, int port, const CanFrameId& frame, const Route& route,
+std::string RouteJson(const ForwardingModel& model, CanPort port, const CanFrameId& frame, const Route& route,
                       const std::string& extra = "")
 {
     std::string text = std::string("{\"from\":\"") + PortInterfaceName(port) + "\",\"id\":" + std::to_string(frame.id) +
@@ -56,60 +58,13 @@ std::string RouteJson(const ForwardingModel& model, int port, const CanFrameId& 
     return text + extra + "}";
 }
 
-// The image's oddities go to standard error: the answers rest on them.
-void PrintImageWarnings(const DecodedImage& image)
-{
-    for (const std::string& warning : image.warnings)
-        std::cerr << "Warning: " << warning << "\n";
-}
 
 // A CAN identifier in the program's integer syntax: 0 to 0x1FFFFFFF.
 const CLI::Validator& CanIdentifier()
 {
     static const CLI::Validator validator(
         [](std::string& value) {
-            const auto number = TryParseInteger(value);
-            if (!number)
-                return QuotedValue(value) + " is not a valid integer value";
-            if (*number < 0 || static_cast<std::uint32_t>(*number) > kMaxExtendedCobId)
-                return QuotedValue(value) + " is no CAN identifier (0 to 0x1FFFFFFF)";
-            return std::string();
-        },
-        "");
-    return validator;
-}
-
-// IFACE=can0 or IFACE=can1, IFACE a name a trace can hold: no blank, no
-// "=" or "," (a list of mappings in one --map would be taken for one odd
-// name), no control character.
-const CLI::Validator& InterfaceMapping()
-{
-    static const CLI::Validator validator(
-        [](std::string& value) {
-            const std::size_t equals = value.find('=');
-            const std::string name = value.substr(0, equals);
-            const bool nameFits = !name.empty() && std::none_of(name.begin(), name.end(), [](char c) {
-                return c == ',' || c == ' ' || c == '\t' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-            });
-            if (equals == std::string::npos || !nameFits ||
-                (value.substr(equals + 1) != "can0" && value.substr(equals + 1) != "can1"))
-                return "takes IFACE=can0 or IFACE=can1, one interface per --map, not " + QuotedValue(value);
-            return std::string();
-        },
-        "");
-    return validator;
-}
-
-// Bank files of a bin folder: a trace never takes their place.
-const CLI::Validator& NoBankFileName()
-{
-    static const CLI::Validator validator(
-        [](std::string& value) {
-            const std::string name = FileNameOf(value);
-            for (int bank = 1; bank <= kBankCount; ++bank)
-                if (name == BankFileName(bank))
-                    return "cannot be " + name + ", a bank file";
-            return name == "bankg.c" ? std::string("cannot be bankg.c, the bank source file") : std::string();
+            return CanIdentifierProblem(value).value_or(std::string());
         },
         "");
     return validator;
@@ -130,11 +85,10 @@ int RunRoute(const RouteOptions& options)
     const DecodedImage image = LoadForwardingImage(options.source);
     PrintImageWarnings(image);
     const auto model = std::make_unique<ForwardingModel>(image);
-    const int port = PortNumber(options.from);
+    const CanPort port = PortNamed(options.from);
     std::string json = "[";
     for (const std::string& text : options.ids) {
-        const auto id = static_cast<std::uint32_t>(ParseInteger(text));
-        const CanFrameId frame{id, options.extended || id > kMaxStandardCobId};
+        const CanFrameId frame = AskedFrame(*ParseCanIdentifier(text), options.extended);
         const Route route = model->RouteFrame(port, frame);
         if (options.json)
             json += (json.size() > 1 ? ",\n " : "") + RouteJson(*model, port, frame, route);
@@ -158,8 +112,6 @@ struct ReplayOptions {
     bool force = false;
 };
 
-const OutputFormat kCandumpTrace{"a candump trace", [](std::string_view head) { return IsCandumpTraceText(head); }};
-
 std::string Plural(std::uint64_t count, const char* one, const char* many)
 {
     return std::to_string(count) + " " + (count == 1 ? one : many);
@@ -172,32 +124,6 @@ std::string LineList(const std::vector<std::uint64_t>& lines, std::uint64_t coun
         text += (i == 0 ? "" : i + 1 == lines.size() && count == lines.size() ? " and " : ", ") +
                 std::to_string(lines[i]);
     return text + (count > lines.size() ? ", ..." : "");
-}
-
-// One warning per kind of line that was skipped, after the malformed lines
-// named one by one.
-void PrintSkippedKinds(const std::string& log, const ReplaySummary& summary)
-{
-    if (summary.malformed > kListedMalformedLines)
-        std::cerr << log << ": " << Plural(summary.malformed - kListedMalformedLines, "more malformed line", "more malformed lines")
-                  << " skipped\n";
-    auto kind = [&](std::uint64_t count, std::uint64_t first, const char* one, const char* many,
-                    const std::string& detail, const char* why) {
-        if (count > 0)
-            std::cerr << log << ": " << Plural(count, one, many) << " skipped (" << detail << "the first at line "
-                      << first << ")" << why << "\n";
-    };
-    const char* classicOnly = ": only classic CAN frames are replayed";
-    kind(summary.canFd, summary.firstCanFd, "CAN FD frame", "CAN FD frames", "", classicOnly);
-    kind(summary.canXl, summary.firstCanXl, "CAN XL frame", "CAN XL frames", "", classicOnly);
-    kind(summary.errorFrames, summary.firstErrorFrame, "error frame", "error frames", "", "");
-    kind(summary.dropNotes, summary.firstDropNote, "note of frames candump dropped", "notes of frames candump dropped",
-         "", ": the trace misses frames");
-    std::string names;
-    for (const std::string& name : summary.otherInterfaceNames)
-        names += PrintableText(name) + ", ";
-    kind(summary.otherInterfaces, summary.firstOtherInterface, "frame of an interface on neither port",
-         "frames of interfaces on neither port", names, ": --map IFACE=can0|can1 says which port an interface is");
 }
 
 void PrintSummaryText(const ForwardingModel& model, const ReplaySummary& s, bool stats, std::ostream& out)
@@ -226,7 +152,7 @@ void PrintSummaryText(const ForwardingModel& model, const ReplaySummary& s, bool
         return;
     out << "Per identifier:\n";
     for (const IdentifierCount& c : s.identifiers)
-        out << "  " << PortInterfaceName(c.port) << " " << model.RouteText(c.port, c.frame, c.route) << ": "
+        out << "  " << PortInterfaceName(PortAt(c.port)) << " " << model.RouteText(PortAt(c.port), c.frame, c.route) << ": "
             << Plural(c.frames, "frame", "frames") << "\n";
     if (s.uncountedFrames > 0)
         out << "  and " << Plural(s.uncountedFrames, "frame", "frames") << " of further identifiers, not counted one by one\n";
@@ -247,7 +173,7 @@ void PrintSummaryJson(const ForwardingModel& model, const ReplaySummary& s, bool
         out << ",\n \"identifiers\": [";
         for (std::size_t i = 0; i < s.identifiers.size(); ++i) {
             const IdentifierCount& c = s.identifiers[i];
-            out << (i ? ",\n  " : "") << RouteJson(model, c.port, c.frame, c.route, ",\"frames\":" + std::to_string(c.frames));
+            out << (i ? ",\n  " : "") << RouteJson(model, PortAt(c.port), c.frame, c.route, ",\"frames\":" + std::to_string(c.frames));
         }
         out << "],\n \"uncounted_frames\": " << s.uncountedFrames;
     }
@@ -257,44 +183,34 @@ void PrintSummaryJson(const ForwardingModel& model, const ReplaySummary& s, bool
 int RunReplay(const ReplayOptions& options)
 {
     // Refused before anything is read or written.
-    std::vector<std::pair<std::string, int>> named;
-    for (const std::string& mapping : options.map) {
-        const std::size_t equals = mapping.find('=');
-        const std::string name = mapping.substr(0, equals);
-        for (const auto& [known, port] : named)
-            if (known == name) {
-                std::cerr << "--map: " << QuotedValue(name) << " is mapped twice\n";
-                return kExitUsage;
-            }
-        named.emplace_back(name, PortNumber(mapping.substr(equals + 1)));
-    }
+    const auto named = ParseInterfaceMap(options.map);
+    if (!named)
+        return kExitUsage;
     const bool toStandardOutput = options.out.empty() || options.out == "-";
     if (options.json && toStandardOutput) {
         std::cerr << "--json needs --out FILE: standard output carries the trace\n";
         return kExitUsage;
     }
-    OutputRequest request{toStandardOutput ? "-" : options.out, kCandumpTrace, options.force,
-                          {{options.log, "the trace it reads"}, {options.source, "the SOURCE it reads"}}};
-    const OutputChoice target = ChooseOutput(request, ExecutableDirectory());
-    if (target.Refused()) {
-        std::cerr << "--out: " << target.refusal << "\n";
+    const auto target =
+        ChooseOutputOrSay("--out", {toStandardOutput ? "-" : options.out, CandumpTraceOutput(), options.force,
+                                    {{options.log, "the trace it reads"}, {options.source, "the SOURCE it reads"}}});
+    if (!target)
         return kExitUsage;
-    }
 
     const DecodedImage image = LoadForwardingImage(options.source);
     PrintImageWarnings(image);
     const auto model = std::make_unique<ForwardingModel>(image);
-    const InterfacePorts ports(named);
+    const InterfacePorts ports(*named);
     std::size_t shown = 0;
     auto malformed = [&](std::uint64_t line, const char* problem) {
         if (shown++ < kListedMalformedLines)
             std::cerr << options.log << ":" << line << ": " << problem << "\n";
     };
 
-    UserOutput out(target);
+    UserOutput out(*target);
     const ReplaySummary summary = ReplayTrace(*model, options.log, ports, options.stats, out.Sink(), malformed);
     out.Finish();
-    PrintSkippedKinds(options.log, summary);
+    PrintSkippedKinds(options.log, summary, ": only classic CAN frames are replayed");
     if (options.json)
         PrintSummaryJson(*model, summary, options.stats, std::cout);
     else
@@ -303,6 +219,93 @@ int RunReplay(const ReplayOptions& options)
 }
 
 } // namespace
+
+// The image's oddities go to standard error: the answers rest on them.
+void PrintImageWarnings(const DecodedImage& image)
+{
+    for (const std::string& warning : image.warnings)
+        std::cerr << "Warning: " << warning << "\n";
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+// IFACE=can0 or IFACE=can1, IFACE a name a trace can hold: no blank, no
+// "=" or "," (a list of mappings in one --map would be taken for one odd
+// name), no control character.
+const CLI::Validator& InterfaceMapping()
+{
+    static const CLI::Validator validator(
+        [](std::string& value) {
+            const std::size_t equals = value.find('=');
+            const std::string name = value.substr(0, equals);
+            const bool nameFits = !name.empty() && std::none_of(name.begin(), name.end(), [](char c) {
+                return c == ',' || c == ' ' || c == '\t' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+            });
+            if (equals == std::string::npos || !nameFits || !PortOfInterfaceName(value.substr(equals + 1)))
+                return "takes IFACE=can0 or IFACE=can1, one interface per --map, not " + QuotedValue(value);
+            return std::string();
+        },
+        "");
+    return validator;
+}
+
+// Bank files of a bin folder: a trace never takes their place.
+const CLI::Validator& NoBankFileName()
+{
+    static const CLI::Validator validator(
+        [](std::string& value) {
+            const std::string name = FileNameOf(value);
+            for (int bank = 1; bank <= kBankCount; ++bank)
+                if (name == BankFileName(bank))
+                    return "cannot be " + name + ", a bank file";
+            return name == "bankg.c" ? std::string("cannot be bankg.c, the bank source file") : std::string();
+        },
+        "");
+    return validator;
+}
+
+// The --map values, IFACE=can0|can1 each; nothing (and the reason on
+// standard error) when a name is mapped twice.
+std::optional<std::vector<std::pair<std::string, int>>> ParseInterfaceMap(const std::vector<std::string>& map)
+{
+    std::vector<std::pair<std::string, int>> named;
+    for (const std::string& mapping : map) {
+        const std::size_t equals = mapping.find('=');
+        const std::string name = mapping.substr(0, equals);
+        for (const auto& [known, port] : named)
+            if (known == name) {
+                std::cerr << "--map: " << QuotedValue(name) << " is mapped twice\n";
+                return std::nullopt;
+            }
+        named.emplace_back(name, static_cast<int>(PortIndex(PortNamed(mapping.substr(equals + 1)))));
+    }
+    return named;
+}
+
+const OutputFormat& CandumpTraceOutput()
+{
+    static const OutputFormat format{"a candump trace", [](std::string_view head) { return IsCandumpTraceText(head); }};
+    return format;
+}
+
+std::optional<OutputChoice> ChooseOutputOrSay(const char* option, const OutputRequest& request)
+{
+    OutputChoice choice = ChooseOutput(request, ExecutableDirectory());
+    if (!choice.Refused())
+        return choice;
+    std::cerr << option << ": " << choice.refusal << "\n";
+    return std::nullopt;
+}
+
+void PrintSkippedKinds(const std::string& log, const TraceLineCounts& counts, const char* classicOnly)
+{
+    for (const std::string& note : SkippedLineNotes(log, counts, classicOnly, ": --map IFACE=can0|can1 says which port an interface is"))
+        std::cerr << note << "\n";
+}
 
 void AddTrafficCommands(CLI::App& app, Commands& commands)
 {

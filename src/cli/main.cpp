@@ -40,6 +40,8 @@ int main(int argc, char* argv[])
     AddFirmwareCommands(app, commands);
     AddImageCommands(app, commands);
     AddTrafficCommands(app, commands);
+    AddTwinCommand(app, commands);
+    AddTrafficLoadCommand(app, commands);
 
     // The parser would only say that a command is missing.
     const auto known = app.get_subcommands([&](const CLI::App* command) { return argc > 1 && command->check_name(argv[1]); });

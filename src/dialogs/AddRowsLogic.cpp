@@ -1,6 +1,7 @@
 #include "dialogs/AddRowsLogic.h"
 
 #include "platform/Error.h"
+#include "platform/FileSystem.h"
 
 #include <exception>
 
@@ -26,23 +27,24 @@ bool ReadOptional(const std::string& text, Parse parse, std::optional<Value>& va
     return value.has_value();
 }
 
-std::string Quoted(const std::string& text)
-{
-    return QuotedValue(text);
-}
-
 } // namespace
 
 const std::vector<AddRowsServiceBox>& AddRowsServiceBoxes()
 {
-    static const std::vector<AddRowsServiceBox> boxes = {
-        {"EMCY", Services({kEmcy})},           {"TPDO1", Services({kTpdo1})},
-        {"TPDO2", Services({kTpdo2})},         {"TPDO3", Services({kTpdo3})},
-        {"TPDO4", Services({kTpdo4})},         {"RPDO1", Services({kRpdo1})},
-        {"RPDO2", Services({kRpdo2})},         {"RPDO3", Services({kRpdo3})},
-        {"RPDO4", Services({kRpdo4})},         {"SDO", Services({kSdoRequest, kSdoResponse})},
-        {"Heartbeat", Services({kHeartbeat})},
-    };
+    // One box per service, in the table's order, but one "SDO" for both.
+    static const std::vector<AddRowsServiceBox> boxes = [] {
+        std::vector<AddRowsServiceBox> list;
+        for (std::size_t s = 0; s < kNodeServiceCount; ++s) {
+            const auto service = static_cast<NodeService>(s);
+            if (service == kSdoRequest)
+                continue;
+            if (service == kSdoResponse)
+                list.push_back({"SDO", Services({kSdoRequest, kSdoResponse})});
+            else
+                list.push_back({FactOf(service).name, Services({s})});
+        }
+        return list;
+    }();
     return boxes;
 }
 
@@ -54,18 +56,24 @@ AddRowsLogic::AddRowsLogic(const CobIdTables& tables, const CommSession& session
 
 std::variant<CobIdRule, std::string> AddRowsLogic::Rule() const
 {
-    const std::string identifiers = " (decimal, or hexadecimal after 0x, $ or x; 0 to 0x1FFFFFFF)";
+    const std::string identifiers =
+        " (decimal, or hexadecimal after 0x, $ or x; 0 to " + IdentifierText(kMaxExtendedId) + ")";
+    const std::string nodeIds = " (" + NodeIdRangeText() + ")";
     switch (kind) {
     case kAddNode: {
         std::optional<int> n, m;
         if (!ReadOptional(node, ParseNodeId, n))
-            return "The node's ID " + Quoted(node) + " is no node ID (1 to 127).";
+            return "The node's ID " + QuotedValue(node) + " is no node ID" + nodeIds + ".";
         if (!ReadOptional(nodeAs, ParseNodeId, m))
-            return "The node's ID on the other port " + Quoted(nodeAs) + " is no node ID (1 to 127).";
-        if (!nodeFile.empty())
-            return DescribedNodeRule{nodeFile, n, nodePort, m};
+            return "The node's ID on the other port " + QuotedValue(nodeAs) + " is no node ID" + nodeIds + ".";
+        if (!nodeFile_.empty()) {
+            if (fileError_)
+                return "Nothing can be added: " + GeneralErrorText(*fileError_);
+            // The text read when the file was chosen; a broken file throws.
+            return DescribedNodeRule{ParseDeviceDescription(fileText_, nodeFile_, n), nodeFile_, nodePort, m};
+        }
         if (!n)
-            return "Type the node's ID (1 to 127), or choose its EDS or DCF.";
+            return "Type the node's ID" + nodeIds + ", or choose its EDS or DCF.";
         NodeRule rule{*n, nodePort, m, NodeServices()};
         for (std::size_t i = 0; i < serviceBoxes.size(); ++i)
             if (serviceBoxes[i])
@@ -77,17 +85,17 @@ std::variant<CobIdRule, std::string> AddRowsLogic::Rule() const
         if (!bounds)
             return "Type the range as FIRST-LAST, FIRST not above LAST" + identifiers + ".";
         RangeRule rule{rangeTable, bounds->first, bounds->second, std::nullopt};
-        if (!ReadOptional(rangeTo, ParseRuleIdentifier, rule.newFirst))
-            return "The new first identifier " + Quoted(rangeTo) + " is no identifier" + identifiers + ".";
+        if (!ReadOptional(rangeTo, ParseCanIdentifier, rule.newFirst))
+            return "The new first identifier " + QuotedValue(rangeTo) + " is no identifier" + identifiers + ".";
         return rule;
     }
     case kAddIdentifier: {
-        const auto original = ParseRuleIdentifier(identifier);
+        const auto original = ParseCanIdentifier(identifier);
         if (!original)
             return "Type the identifier" + identifiers + ".";
         IdentifierRule rule{identifierTable, *original, std::nullopt};
-        if (!ReadOptional(identifierTo, ParseRuleIdentifier, rule.modified))
-            return "The new identifier " + Quoted(identifierTo) + " is no identifier" + identifiers + ".";
+        if (!ReadOptional(identifierTo, ParseCanIdentifier, rule.modified))
+            return "The new identifier " + QuotedValue(identifierTo) + " is no identifier" + identifiers + ".";
         return rule;
     }
     default:
@@ -98,15 +106,16 @@ std::variant<CobIdRule, std::string> AddRowsLogic::Rule() const
 AddRowsLogic::Preview AddRowsLogic::Refresh()
 {
     addition_.reset();
-    const auto rule = Rule();
-    if (const auto* problem = std::get_if<std::string>(&rule))
-        return {{*problem}, false};
+    std::variant<CobIdRule, std::string> rule;
     try {
-        addition_ = PlanCobIdAddition(tables_, session_, ExpandRule(std::get<CobIdRule>(rule)));
+        rule = Rule();
     } catch (const std::exception& error) {
-        // A file that cannot be read or is broken: said here, nothing added.
+        // A broken file: said here, nothing added.
         return {{"Nothing can be added: " + GeneralErrorText(error.what())}, false};
     }
+    if (const auto* problem = std::get_if<std::string>(&rule))
+        return {{*problem}, false};
+    addition_ = PlanCobIdAddition(tables_, session_, ExpandRule(std::get<CobIdRule>(rule)));
     return {CobIdAdditionLines(*addition_), addition_->Accepted()};
 }
 
@@ -116,8 +125,33 @@ bool AddRowsLogic::BrowseFile()
         services_.files.pickFile(kPickDescriptionCaption, folder_, kDescriptionFilter, kDescriptionPattern);
     if (!path)
         return false;
-    nodeFile = *path;
+    folder_ = FolderOf(*path);
+    ChooseFile(*path);
     return true;
+}
+
+void AddRowsLogic::ChooseFile(std::string path)
+{
+    nodeFile_ = std::move(path);
+    ReloadFile();
+}
+
+void AddRowsLogic::ReloadFile()
+{
+    fileText_.clear();
+    fileError_.reset();
+    if (nodeFile_.empty())
+        return;
+    try {
+        fileText_ = ReadWholeFile(nodeFile_, kMaxDescriptionSize);
+    } catch (const std::exception& error) {
+        fileError_ = error.what();
+    }
+}
+
+void AddRowsLogic::ClearFile()
+{
+    ChooseFile({});
 }
 
 std::optional<CobIdAddition> AddRowsLogic::Add() const

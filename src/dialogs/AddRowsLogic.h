@@ -5,8 +5,11 @@
 // fields, previewed against the window's tables as every field changes, and
 // the window's tables with the rows added once the user presses Add.
 // Nothing is saved here: the window's OK saves the tables.
+//
+// A node's EDS or DCF is read once, when it is chosen, and again only when
+// the user asks (Reload); the preview works on what was read.
 
-#include "documents/CobIdRules.h"
+#include "documents/CobIdPlacement.h"
 #include "platform/UiServices.h"
 
 #include <array>
@@ -43,13 +46,11 @@ public:
     // where the file chooser starts.
     AddRowsLogic(const CobIdTables& tables, const CommSession& session, UiServices services, std::string folder);
 
-    // The fields, as typed. Ports are 0 (CAN0) and 1 (CAN1); tables are
-    // kCan0ToCan1 and kCan1ToCan0.
+    // The fields, as typed. Tables are kCan0ToCan1 and kCan1ToCan0.
     int kind = kAddNode;
     std::string node; // N; empty: from the DCF
-    int nodePort = 0;
-    std::string nodeAs;   // M; empty: N
-    std::string nodeFile; // the node's EDS or DCF; empty: the predefined set
+    CanPort nodePort = CanPort::Can0;
+    std::string nodeAs; // M; empty: N
     std::vector<bool> serviceBoxes = std::vector<bool>(AddRowsServiceBoxes().size(), true);
     std::string range; // FIRST-LAST
     int rangeTable = kCan0ToCan1;
@@ -60,10 +61,12 @@ public:
     bool nmt = true;
     bool sync = true;
     bool time = false;
-    int networkPort = 0;
+    CanPort networkPort = CanPort::Can0;
 
+    // The node's EDS or DCF; empty: the predefined set.
+    const std::string& NodeFile() const { return nodeFile_; }
     // The service boxes only count without a file.
-    bool ServicesApply() const { return nodeFile.empty(); }
+    bool ServicesApply() const { return nodeFile_.empty(); }
 
     // The preview of the fields as they are now: the rows with their N°
     // and notes, or what keeps them from being added.
@@ -73,9 +76,19 @@ public:
     };
     Preview Refresh();
 
-    // "Browse...": picks the node's EDS or DCF into nodeFile. True when one
-    // was picked.
+    // "Browse...": picks the node's EDS or DCF and reads it (ChooseFile).
+    // True when one was picked. The chooser starts in the folder given, then
+    // in the folder of the file picked last.
     bool BrowseFile();
+    // The node's EDS or DCF is `path`: reads it now. A file that cannot be
+    // read is said by the preview.
+    void ChooseFile(std::string path);
+    // "Reload": reads the chosen file again.
+    void ReloadFile();
+    // "Clear": back to the predefined connection set.
+    void ClearFile();
+    // Where the chooser starts next.
+    const std::string& Folder() const { return folder_; }
 
     // "Add": the last preview's addition (its tables are the window's tables
     // with the rows added), when it could be added.
@@ -89,6 +102,10 @@ private:
     CommSession session_;
     UiServices services_;
     std::string folder_;
+    std::string nodeFile_;
+    // What reading nodeFile_ gave: its text, or why it could not be read.
+    std::string fileText_;
+    std::optional<std::string> fileError_;
     std::optional<CobIdAddition> addition_;
 };
 

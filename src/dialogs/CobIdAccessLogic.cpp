@@ -2,200 +2,17 @@
 
 #include "dialogs/ProgramState.h"
 #include "documents/CanOpenCheck.h"
+#include "documents/CommSettings.h"
 #include "documents/IntegerText.h"
 #include "operations/CobIdWarnings.h"
 #include "operations/Operations.h"
 #include "platform/Error.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 
 namespace c2c {
-
-namespace {
-
-std::string OneLine(const std::string& text)
-{
-    std::string line = text;
-    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
-    return line;
-}
-
-} // namespace
-
-bool IsCobIdColumnEditable(int column, bool modifyEditable)
-{
-    return column == kOriginalColumn || column == kDescriptionColumn || (column == kModifyColumn && modifyEditable);
-}
-
-std::string CopyCobIdCells(const CobIdTable& table, const CobIdCellRange& range)
-{
-    std::string text;
-    for (std::size_t r = range.top; r <= range.bottom && r < table.size(); ++r) {
-        for (int c = range.left; c <= range.right; ++c) {
-            if (c > range.left)
-                text += '\t';
-            text += OneLine(CobIdCellText(table, r, c));
-        }
-        text += '\n';
-    }
-    return text;
-}
-
-std::vector<std::vector<std::string>> SplitTabularText(std::string_view text)
-{
-    std::vector<std::vector<std::string>> lines;
-    while (!text.empty()) {
-        std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        std::vector<std::string>& cells = lines.emplace_back();
-        for (;;) {
-            std::size_t tab = line.find('\t');
-            cells.emplace_back(line.substr(0, tab));
-            if (tab == std::string_view::npos)
-                break;
-            line.remove_prefix(tab + 1);
-        }
-    }
-    return lines;
-}
-
-namespace {
-
-// Calls write(row, column, text) for every cell of a pasted block that lands
-// on an editable cell of a table of `length` rows.
-template <typename Write>
-void ForEachPastedCell(std::vector<std::vector<std::string>>& lines, std::size_t row, int column, std::size_t length,
-                       bool modifyEditable, Write write)
-{
-    for (std::size_t i = 0; i < lines.size() && row + i < length; ++i) {
-        for (std::size_t j = 0; j < lines[i].size(); ++j) {
-            int c = column + static_cast<int>(j);
-            if (c >= kCobIdColumnCount)
-                break;
-            if (IsCobIdColumnEditable(c, modifyEditable))
-                write(row + i, c, lines[i][j]);
-        }
-    }
-}
-
-void Include(std::optional<CobIdCellRange>& range, std::size_t row, int column)
-{
-    if (!range) {
-        range = CobIdCellRange{row, column, row, column};
-        return;
-    }
-    range->top = std::min(range->top, row);
-    range->bottom = std::max(range->bottom, row);
-    range->left = std::min(range->left, column);
-    range->right = std::max(range->right, column);
-}
-
-std::string Counted(std::size_t count, const std::string& what)
-{
-    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
-}
-
-std::string Trimmed(std::string_view text)
-{
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const std::size_t last = text.find_last_not_of(" \t");
-    return std::string(text.substr(first, last - first + 1));
-}
-
-char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Whether `text` holds `lowered` (already in lower case), ASCII letter case aside.
-bool HoldsText(const std::string& text, const std::string& lowered)
-{
-    auto at = std::search(text.begin(), text.end(), lowered.begin(), lowered.end(),
-                          [](char a, char b) { return Lower(a) == b; });
-    return at != text.end();
-}
-
-} // namespace
-
-std::optional<CobIdCellRange> PasteCobIdCells(CobIdTable& table, std::size_t row, int column, std::string_view text,
-                                              bool modifyEditable)
-{
-    std::optional<CobIdCellRange> written;
-    std::vector<std::vector<std::string>> lines = SplitTabularText(text);
-    ForEachPastedCell(lines, row, column, table.size(), modifyEditable,
-                      [&](std::size_t r, int c, std::string& value) {
-                          table[r].Cell(c) = std::move(value);
-                          Include(written, r, c);
-                      });
-    return written;
-}
-
-CobIdPasteLoss CobIdPasteLossOf(std::size_t tableLength, std::size_t row, int column, std::string_view text,
-                                bool modifyEditable)
-{
-    CobIdPasteLoss loss;
-    const std::vector<std::vector<std::string>> lines = SplitTabularText(text);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::vector<std::string>& cells = lines[i];
-        if (row + i >= tableLength) {
-            if (std::any_of(cells.begin(), cells.end(), [](const std::string& cell) { return !cell.empty(); }))
-                ++loss.lines;
-            continue;
-        }
-        for (std::size_t j = 0; j < cells.size(); ++j) {
-            const int c = column + static_cast<int>(j);
-            if (cells[j].empty())
-                continue;
-            if (c >= kCobIdColumnCount)
-                ++loss.cellsRight;
-            else if (c == kModifyColumn && !modifyEditable)
-                ++loss.readOnlyCells;
-        }
-    }
-    return loss;
-}
-
-std::string CobIdPasteLossText(const CobIdPasteLoss& loss, std::size_t tableLength)
-{
-    std::vector<std::string> lines;
-    if (loss.lines > 0)
-        lines.push_back(Counted(loss.lines, "line") + " of the pasted text " + (loss.lines == 1 ? "was" : "were") +
-                        " left out: the table ends at N\u00B0 " + std::to_string(tableLength - 1) + ".");
-    if (loss.cellsRight > 0)
-        lines.push_back(Counted(loss.cellsRight, "cell") + " of the pasted text " +
-                        (loss.cellsRight == 1 ? "was" : "were") + " left out: the table ends at Description.");
-    if (loss.readOnlyCells > 0)
-        lines.push_back(Counted(loss.readOnlyCells, "Modify CobID value") + " of the pasted text " +
-                        (loss.readOnlyCells == 1 ? "was" : "were") +
-                        " left out: the column is read-only while Positive Implementation is off.");
-    std::string text;
-    for (const std::string& line : lines)
-        text += (text.empty() ? "" : "\n") + line;
-    return text;
-}
-
-CobIdEdit DiffCobIdTables(std::string name, const CobIdTables& before, const CobIdTables& after)
-{
-    CobIdEdit edit{std::move(name), {}};
-    for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
-        const CobIdTable& old = before.Table(direction);
-        const CobIdTable& now = after.Table(direction);
-        for (std::size_t r = 0; r < old.size() && r < now.size(); ++r) {
-            if (old[r] == now[r])
-                continue;
-            for (int column : {kOriginalColumn, kModifyColumn, kDescriptionColumn})
-                if (old[r].Cell(column) != now[r].Cell(column))
-                    edit.cells.push_back({{direction, r, column}, old[r].Cell(column), now[r].Cell(column)});
-        }
-    }
-    return edit;
-}
 
 std::string CobIdOkWarningText(const std::vector<std::string>& lines)
 {
@@ -217,6 +34,11 @@ CobIdLoad CobIdAccessLogic::Show()
 {
     formats = state_.session;
     badCell.reset();
+    const std::string& project = state_.workspace.layout.ProjectDir();
+    if (project != addRowsProject_) {
+        addRowsProject_ = project;
+        addRowsFolder = project;
+    }
     const std::size_t length = CobIdTableLength(formats);
     compileAllVisible = length == kStandardTableLength;
     tables.can0ToCan1.assign(length, CobIdRow{});
@@ -275,8 +97,7 @@ bool CobIdAccessLogic::Ok()
 
 std::vector<std::string> CobIdAccessLogic::WarningsAtOk() const
 {
-    const bool extended = CobIdTableLength(formats) != kStandardTableLength;
-    std::vector<std::string> lines = CobIdWarningLines(FindCobIdWarnings(tables, extended));
+    std::vector<std::string> lines = CobIdWarningLines(FindCobIdWarnings(tables, CobIdLayout(formats)));
     for (std::string& advice : CheckCanOpenTables(tables, formats))
         lines.push_back(std::move(advice));
     return lines;
@@ -318,7 +139,7 @@ CobIdPaste CobIdAccessLogic::Paste(int direction, std::size_t row, int column, s
     std::vector<std::vector<std::string>> lines = SplitTabularText(text);
     ForEachPastedCell(lines, row, column, table.size(), modifyEditable,
                       [&](std::size_t r, int c, std::string& value) {
-                          Include(paste.written, r, c);
+                          IncludeInRange(paste.written, r, c);
                           if (table[r].Cell(c) != value)
                               paste.edit.cells.push_back({{direction, r, c}, table[r].Cell(c), std::move(value)});
                       });
@@ -387,49 +208,12 @@ void CobIdAccessLogic::Revert(const CobIdEdit& edit)
 
 CobIdFound CobIdAccessLogic::Find(std::string_view query, const std::optional<CobIdCellRef>& from, bool forward) const
 {
-    const std::string wanted = Trimmed(query);
-    if (wanted.empty())
-        return {};
-    std::vector<CobIdCellRef> found;
-    if (const std::optional<std::int32_t> value = TryParseInteger(wanted)) {
-        for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
-            const CobIdTable& table = tables.Table(direction);
-            for (std::size_t r = 0; r < table.size(); ++r)
-                for (int column : {kOriginalColumn, kModifyColumn})
-                    if (!table[r].Cell(column).empty() && TryParseInteger(table[r].Cell(column)) == value)
-                        found.push_back({direction, r, column});
-        }
-    } else {
-        std::string lowered = wanted;
-        std::transform(lowered.begin(), lowered.end(), lowered.begin(), Lower);
-        for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
-            const CobIdTable& table = tables.Table(direction);
-            for (std::size_t r = 0; r < table.size(); ++r)
-                if (HoldsText(table[r].Desc, lowered))
-                    found.push_back({direction, r, kDescriptionColumn});
-        }
-    }
-    if (found.empty())
-        return {};
-    std::size_t at;
-    if (forward) {
-        at = from ? static_cast<std::size_t>(std::upper_bound(found.begin(), found.end(), *from) - found.begin()) : 0;
-        if (at == found.size())
-            at = 0;
-    } else {
-        at = from ? static_cast<std::size_t>(std::lower_bound(found.begin(), found.end(), *from) - found.begin())
-                  : found.size();
-        at = at == 0 ? found.size() - 1 : at - 1;
-    }
-    return {found[at], at + 1, found.size()};
+    return FindInCobIdTables(tables, query, from, forward);
 }
 
 std::optional<std::size_t> CobIdAccessLogic::RowOfNumber(std::string_view text) const
 {
-    const std::optional<std::int32_t> number = TryParseInteger(Trimmed(text));
-    if (!number || *number < 0 || static_cast<std::size_t>(*number) >= tables.Table(shownTab).size())
-        return std::nullopt;
-    return static_cast<std::size_t>(*number);
+    return CobIdRowOfNumber(tables.Table(shownTab), text);
 }
 
 std::optional<CobIdCellRef> CobIdAccessLogic::FirstMarkedCell() const
@@ -437,6 +221,22 @@ std::optional<CobIdCellRef> CobIdAccessLogic::FirstMarkedCell() const
     if (auto problem = live_.FirstProblem())
         return problem;
     return live_.FirstWarning();
+}
+
+TrafficInputs& CobIdAccessLogic::TrafficPage()
+{
+    const PargenReading reading = ReadPargenLeniently(state_.workspace.layout.PargenFile());
+    auto rate = [](const std::optional<std::int32_t>& index, const std::optional<std::int32_t>& dip) -> std::optional<int> {
+        if (!index || *index < 0 || *index >= static_cast<std::int32_t>(kBitRates.size()) || (dip && *dip == 1))
+            return std::nullopt;
+        return std::atoi(kBitRates[static_cast<std::size_t>(*index)]);
+    };
+    const std::array<std::optional<int>, 2> rates = {rate(reading.bitRate0, reading.dipSwitch0),
+                                                     rate(reading.bitRate1, reading.dipSwitch1)};
+    for (std::size_t port = 0; port < 2; ++port)
+        if (rates[port])
+            traffic_.bitRates[port] = rates[port];
+    return traffic_;
 }
 
 } // namespace c2c

@@ -8,12 +8,17 @@
 // a word (rows carried over when the tables shrink, a paste that does not
 // fit, changes thrown away only after a question).
 //
-// Every change of the tables in a showing is a CobIdEdit: the handlers
-// below compute one from the user's action without changing anything, and
-// Apply / Revert carry it out or take it back (the window keeps the edits
-// on its undo stack).
+// Every change of the tables in a showing is a CobIdEdit (CobIdEdit.h): the
+// handlers below compute one from the user's action without changing
+// anything, and Apply / Revert carry it out or take it back (the window
+// keeps the edits on its undo stack). Block editing is CobIdClipboard.h,
+// find and go to CobIdSearch.h, the marks CobIdLiveCheck.h.
 
+#include "dialogs/CobIdClipboard.h"
+#include "dialogs/CobIdEdit.h"
 #include "dialogs/CobIdLiveCheck.h"
+#include "dialogs/TrafficLogic.h"
+#include "dialogs/CobIdSearch.h"
 #include "documents/CobIdCarryOver.h"
 #include "documents/CobIdTables.h"
 #include "platform/UiServices.h"
@@ -32,7 +37,6 @@ struct ProgramState;
 inline constexpr const char* kCobIdAccessCaption = "Set CobID Access";
 inline constexpr std::array<const char*, kCobIdColumnCount> kCobIdHeaders = {"N\u00B0", "Original CobID",
                                                                              "Modify CobID", "Description"};
-inline constexpr std::array<const char*, 2> kCobIdTabCaptions = {"CAN0 to CAN1", "CAN1 to CAN0"};
 
 inline constexpr const char* kMsgConfirmCompileAll = "Are you sure to cancel all the CobID just write?";
 inline constexpr const char* kMsgConfirmCancelAll = "Are you sure to cancel all the CobID?";
@@ -59,88 +63,6 @@ inline constexpr const char* kCsvSuggestedName = "CobID.csv";
 // An import with bad lines shows this many of them and counts the rest.
 inline constexpr std::size_t kShownCsvProblems = 12;
 
-// ---------------------------------------------------------------- block editing
-
-// A rectangle of cells, bounds included.
-struct CobIdCellRange {
-    std::size_t top;
-    int left;
-    std::size_t bottom;
-    int right;
-    bool operator==(const CobIdCellRange&) const = default;
-};
-
-// Whether the user may change cells of `column`.
-bool IsCobIdColumnEditable(int column, bool modifyEditable);
-
-// Tab-separated text of a rectangle, one line per row, each line ending in
-// "\n", the form spreadsheets paste. Tabs and line breaks inside a cell
-// become blanks so that the block keeps its shape.
-std::string CopyCobIdCells(const CobIdTable& table, const CobIdCellRange& range);
-
-// Splits tab-separated text into lines of cells. Lines end in "\n" or
-// "\r\n"; the line break after the last line is optional.
-std::vector<std::vector<std::string>> SplitTabularText(std::string_view text);
-
-// Writes a block of tab-separated text with its first cell at (row, column).
-// Cells that fall outside the table or on a column the user may not edit are
-// left alone. Returns the rectangle that was written to, if any.
-std::optional<CobIdCellRange> PasteCobIdCells(CobIdTable& table, std::size_t row, int column, std::string_view text,
-                                              bool modifyEditable);
-
-// What of a pasted block falls outside the table or on cells the user may
-// not edit: lines below the last row, cells right of the last column and
-// values for a read-only "Modify CobID", blank ones not counted (nothing is
-// lost with them).
-struct CobIdPasteLoss {
-    std::size_t lines = 0;
-    std::size_t cellsRight = 0;
-    std::size_t readOnlyCells = 0;
-    bool Any() const { return lines + cellsRight + readOnlyCells > 0; }
-};
-CobIdPasteLoss CobIdPasteLossOf(std::size_t tableLength, std::size_t row, int column, std::string_view text,
-                                bool modifyEditable);
-// "3 lines of the pasted text were left out: the table ends at N° 1999." and the like.
-std::string CobIdPasteLossText(const CobIdPasteLoss& loss, std::size_t tableLength);
-
-// ---------------------------------------------------------------- edits
-
-// One cell's change: its text before and after.
-struct CobIdCellChange {
-    CobIdCellRef cell;
-    std::string before;
-    std::string after;
-    bool operator==(const CobIdCellChange&) const = default;
-};
-
-// One user action's change of the tables, one step to undo: its name for
-// Undo and Redo ("Paste") and the cells it changes, in table order.
-struct CobIdEdit {
-    std::string name;
-    std::vector<CobIdCellChange> cells;
-    bool Empty() const { return cells.empty(); }
-};
-
-// The edit that turns `before` into `after`, cell by cell. Tables of other
-// lengths than those of `before` change nothing beyond its rows.
-CobIdEdit DiffCobIdTables(std::string name, const CobIdTables& before, const CobIdTables& after);
-
-// A paste: its edit, the rectangle written to (selected afterwards), and
-// what did not fit.
-struct CobIdPaste {
-    CobIdEdit edit;
-    std::optional<CobIdCellRange> written;
-    CobIdPasteLoss loss;
-};
-
-// What a search finds: the cell, its place among all the cells found (from
-// 1) and how many there are.
-struct CobIdFound {
-    std::optional<CobIdCellRef> cell;
-    std::size_t index = 0;
-    std::size_t count = 0;
-};
-
 // The message of the warnings at OK: a heading, then at most
 // kShownOkWarnings of `lines` and a count of the rest. Empty without lines.
 std::string CobIdOkWarningText(const std::vector<std::string>& lines);
@@ -162,6 +84,9 @@ public:
     // The stored rows beyond the tables' length that the last showing moved
     // into empty rows, or could not keep.
     CobIdCarryOver carryOver;
+    // Where Add rows' file chooser starts: the project's folder, then the
+    // folder of the last file picked for this project.
+    std::string addRowsFolder;
 
     CobIdTable& Table(int direction) { return tables.Table(direction); }
     CobIdTable& ShownTable() { return Table(shownTab); }
@@ -232,6 +157,7 @@ public:
     // descriptions holding it, letter case aside. Searches both tables from
     // the cell after `from` (before it, backwards), round the end; without
     // `from`, from the start (the end).
+    // (FindInCobIdTables.)
     CobIdFound Find(std::string_view query, const std::optional<CobIdCellRef>& from, bool forward) const;
     // The row of a N° typed in any integer syntax, when the shown table has it.
     std::optional<std::size_t> RowOfNumber(std::string_view text) const;
@@ -244,6 +170,13 @@ public:
 
     const UiServices& Services() const { return services_; }
 
+    // ---- Check routing
+
+    // The inputs of its Traffic page, kept while the program runs; the bit
+    // rates are the project's, where its settings give them (not where the
+    // dip switch sets them: there the last one chosen stays).
+    TrafficInputs& TrafficPage();
+
 private:
     // Shows the recorded bad cell, if any, and turns to its tab.
     bool ReportBadCell();
@@ -253,6 +186,8 @@ private:
     UiServices services_;
     CobIdLiveCheck live_;
     CobIdTables shown_; // the tables as the showing left them
+    TrafficInputs traffic_;
+    std::string addRowsProject_; // the project addRowsFolder belongs to
 };
 
 } // namespace c2c

@@ -1,8 +1,5 @@
 #include "dialogs/CobIdLiveCheck.h"
 
-#include "documents/IntegerText.h"
-#include "image/BankDecoder.h"
-#include "operations/CobIdWarnings.h"
 #include "platform/Error.h"
 
 namespace c2c {
@@ -31,12 +28,16 @@ std::string Where(const CobIdCellRef& cell)
            std::to_string(cell.row);
 }
 
+std::uint32_t Listed(const CobIdCellCheck& cell)
+{
+    return static_cast<std::uint32_t>(cell.value);
+}
+
 } // namespace
 
 void CobIdLiveCheck::Reset(const CobIdTables& tables, const CommSession& formats)
 {
     formats_ = formats;
-    extended_ = CobIdTableLength(formats) != kStandardTableLength;
     for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
         Table& table = tables_[static_cast<std::size_t>(direction)];
         const CobIdTable& rows = tables.Table(direction);
@@ -56,19 +57,6 @@ void CobIdLiveCheck::CellChanged(const CobIdTables& tables, const CobIdCellRef& 
         Update(table, tables.Table(cell.direction)[cell.row], cell);
 }
 
-CobIdLiveCheck::Cell CobIdLiveCheck::CheckCell(const std::string& text, int direction, int column) const
-{
-    if (text.empty())
-        return {};
-    const std::optional<std::int32_t> value = TryParseInteger(text);
-    // Not an integer is a problem whatever the format: the build stops at it.
-    if (!value)
-        return {Status::NotInteger, 0};
-    const std::optional<CobIdLimit> limit = CobIdLimitOf(GoverningType(formats_, direction, column));
-    const bool fits = !limit || (*value >= 0 && *value <= limit->maximum);
-    return {fits ? Status::Fine : Status::OutOfRange, static_cast<std::uint32_t>(*value)};
-}
-
 void CobIdLiveCheck::Update(Table& table, const CobIdRow& row, const CobIdCellRef& cell)
 {
     if (cell.column != kOriginalColumn && cell.column != kModifyColumn)
@@ -76,17 +64,18 @@ void CobIdLiveCheck::Update(Table& table, const CobIdRow& row, const CobIdCellRe
     const std::size_t r = cell.row;
     const std::size_t index = cell.column == kOriginalColumn ? 0 : 1;
     const std::size_t key = r * 2 + index;
-    const Cell old = table.cells[r][index];
-    const Cell now = CheckCell(row.Cell(cell.column), cell.direction, cell.column);
+    const CobIdCellCheck old = table.cells[r][index];
+    const CobIdCellCheck now =
+        CheckCobIdCell(row.Cell(cell.column), GoverningType(formats_, cell.direction, cell.column));
     table.cells[r][index] = now;
-    if (now.status == Status::NotInteger || now.status == Status::OutOfRange)
+    if (now.IsProblem())
         table.problems.insert(key);
     else
         table.problems.erase(key);
 
     if (index == 0) {
-        if (HasValue(old)) {
-            auto listing = table.rowsOf.find(old.value);
+        if (old.IsInteger()) {
+            auto listing = table.rowsOf.find(Listed(old));
             listing->second.erase(r);
             table.warnings.erase(key);
             if (listing->second.size() == 1)
@@ -94,8 +83,8 @@ void CobIdLiveCheck::Update(Table& table, const CobIdRow& row, const CobIdCellRe
             else if (listing->second.empty())
                 table.rowsOf.erase(listing);
         }
-        if (HasValue(now)) {
-            std::set<std::size_t>& rows = table.rowsOf[now.value];
+        if (now.IsInteger()) {
+            std::set<std::size_t>& rows = table.rowsOf[Listed(now)];
             rows.insert(r);
             if (rows.size() == 2)
                 for (std::size_t listed : rows)
@@ -104,9 +93,7 @@ void CobIdLiveCheck::Update(Table& table, const CobIdRow& row, const CobIdCellRe
                 table.warnings.insert(key);
         }
     }
-    // A Modify CobID in a row without an Original CobID: the build ignores the row.
-    const bool ignored = table.cells[r][0].status == Status::Empty && table.cells[r][1].status != Status::Empty;
-    if (ignored)
+    if (IsModifyWithoutOriginal(row))
         table.warnings.insert(r * 2 + 1);
     else
         table.warnings.erase(r * 2 + 1);
@@ -164,28 +151,26 @@ std::string CobIdLiveCheck::ReasonOf(const CobIdTables& tables, const CobIdCellR
         return {};
     const Table& table = tables_[static_cast<std::size_t>(cell.direction)];
     const std::string& text = tables.Table(cell.direction)[cell.row].Cell(cell.column);
-    const Cell& state = table.cells[cell.row][cell.column == kOriginalColumn ? 0 : 1];
+    const CobIdCellCheck& state = table.cells[cell.row][cell.column == kOriginalColumn ? 0 : 1];
     std::vector<std::string> reasons;
-    if (state.status == Status::NotInteger)
+    if (state.state == CobIdCellState::NotInteger)
         reasons.push_back(VisibleValue(text) +
                           " is not an integer: write it in decimal, or in hexadecimal after 0x, $ or x");
-    if (state.status == Status::OutOfRange) {
-        const bool arrives = cell.column == kOriginalColumn;
-        const int port = arrives == (cell.direction == kCan0ToCan1) ? 0 : 1;
-        const bool formatB = GoverningType(formats_, cell.direction, cell.column) == 1;
-        reasons.push_back(VisibleValue(text) + " is out of range: the frame " + (arrives ? "arrives" : "leaves") +
-                          " on CAN " + std::to_string(port) + ", which runs " +
-                          (formatB ? "CAN 2.0B (0x0000 0000 to 0x1FFF FFFF)" : "CAN 2.0A (0x000 to 0x7FF)"));
+    if (state.state == CobIdCellState::OutOfRange) {
+        const std::int32_t type = GoverningType(formats_, cell.direction, cell.column);
+        reasons.push_back(VisibleValue(text) + " is out of range: the frame " +
+                          (cell.column == kOriginalColumn ? "arrives" : "leaves") + " on " +
+                          PortRunsText(GoverningPort(cell.direction, cell.column), *CheckedFormatOf(type)));
     }
-    if (cell.column == kOriginalColumn && HasValue(state)) {
-        const std::set<std::size_t>& rows = table.rowsOf.at(state.value);
+    if (cell.column == kOriginalColumn && state.IsInteger()) {
+        const std::set<std::size_t>& rows = table.rowsOf.at(Listed(state));
         if (rows.size() > 1) {
             std::vector<std::size_t> others;
             for (std::size_t listed : rows)
                 if (listed != cell.row)
                     others.push_back(listed);
-            reasons.push_back(VisibleValue(text) + " (" + IdentifierText(state.value) + ") is also listed in " +
-                              CobIdRowNumbersText(others) + "; " + CobIdDuplicateOutcome(extended_, rows.size()));
+            reasons.push_back(VisibleValue(text) + " (" + IdentifierText(Listed(state)) + ") is also listed in " +
+                              CobIdRowNumbersText(others) + "; " + CobIdDuplicateOutcome(CobIdLayout(formats_), rows.size()));
         }
     }
     if (cell.column == kModifyColumn && table.warnings.count(cell.row * 2 + 1))

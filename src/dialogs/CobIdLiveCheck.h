@@ -8,9 +8,10 @@
 //
 // One change rechecks one cell and the rows that share its old or new
 // identifier, never the whole tables, so marks follow every keystroke on
-// two full tables.
+// two full tables. The rules are those of every other check
+// (documents/CobIdChecks.h).
 
-#include "documents/CobIdTables.h"
+#include "documents/CobIdChecks.h"
 
 #include <array>
 #include <cstddef>
@@ -61,13 +62,8 @@ public:
     std::string Summary() const;
 
 private:
-    enum class Status : std::uint8_t { Empty, Fine, NotInteger, OutOfRange };
-    struct Cell {
-        Status status = Status::Empty;
-        std::uint32_t value = 0; // when it is an integer (fine or out of range)
-    };
     struct Table {
-        std::vector<std::array<Cell, 2>> cells; // Original, Modify
+        std::vector<std::array<CobIdCellCheck, 2>> cells; // Original, Modify
         // Marked cells by their key (row * 2, + 1 for Modify CobID), ordered
         // so that the first is at hand.
         std::set<std::size_t> problems;
@@ -76,14 +72,11 @@ private:
         std::unordered_map<std::uint32_t, std::set<std::size_t>> rowsOf;
     };
 
-    Cell CheckCell(const std::string& text, int direction, int column) const;
     void Update(Table& table, const CobIdRow& row, const CobIdCellRef& cell);
-    static bool HasValue(const Cell& cell) { return cell.status == Status::Fine || cell.status == Status::OutOfRange; }
     static std::optional<CobIdCellRef> First(const std::array<Table, 2>& tables, std::set<std::size_t> Table::*marks);
 
     std::array<Table, 2> tables_;
     CommSession formats_;
-    bool extended_ = false;
 };
 
 } // namespace c2c

@@ -81,20 +81,20 @@ MapKind RoutingLogic::Kind(std::uint32_t id) const
     if (!model_)
         return MapKind::NotReceived;
     const CanFrameId frame{id, false};
-    return KindOf(model_->RouteFrame(direction, frame), frame);
+    return KindOf(model_->RouteFrame(ArrivingPort(direction), frame), frame);
 }
 
 std::size_t RoutingLogic::Count(MapKind kind) const
 {
     std::size_t count = 0;
-    for (std::uint32_t id = 0; id < kStandardEntries; ++id)
+    for (std::uint32_t id = 0; id < kStandardIdCount; ++id)
         count += Kind(id) == kind ? 1 : 0;
     return count;
 }
 
-std::optional<std::size_t> RoutingLogic::RowOf(std::uint32_t id) const
+std::optional<std::size_t> RoutingLogic::RowIn(int table, std::uint32_t id) const
 {
-    const auto& rows = rows_[direction == kCan1ToCan0 ? 1 : 0];
+    const auto& rows = rows_[table == kCan1ToCan0 ? 1 : 0];
     auto it = std::lower_bound(rows.begin(), rows.end(), std::make_pair(id, std::size_t{0}));
     if (it == rows.end() || it->first != id)
         return std::nullopt;
@@ -103,10 +103,11 @@ std::optional<std::size_t> RoutingLogic::RowOf(std::uint32_t id) const
 
 std::string RoutingLogic::RouteLine(const CanFrameId& frame) const
 {
-    const Route route = model_->RouteFrame(direction, frame);
-    std::string text = model_->RouteText(direction, frame, route);
+    const CanPort from = ArrivingPort(direction);
+    const Route route = model_->RouteFrame(from, frame);
+    std::string text = model_->RouteText(from, frame, route);
     if (route.entries > 0)
-        if (const auto row = RowOf(frame.id))
+        if (const auto row = RowIn(direction, frame.id))
             text += ", row N\u00B0 " + std::to_string(*row);
     return text;
 }
@@ -131,7 +132,7 @@ std::vector<ListedIdentifier> RoutingLogic::ListedExtended() const
     if (!model_)
         return listed;
     for (const Translation& t : listed_[direction == kCan1ToCan0 ? 1 : 0])
-        if (t.original > kMaxStandardCobId && (listed.empty() || listed.back().id != t.original))
+        if (!FitsFrameFormat(t.original, FrameFormat::Standard) && (listed.empty() || listed.back().id != t.original))
             listed.push_back({t.original, RouteLine({t.original, true})});
     return listed;
 }
@@ -155,13 +156,10 @@ std::string RoutingLogic::Check(std::string_view text, bool extended) const
         return problem_;
     if (text.empty())
         return "";
-    const auto value = TryParseInteger(text);
-    if (!value)
-        return QuotedValue(text) + " is not a valid integer value";
-    if (*value < 0 || static_cast<std::uint32_t>(*value) > kMaxExtendedCobId)
-        return QuotedValue(text) + " is no CAN identifier (0 to 0x1FFFFFFF)";
-    const auto id = static_cast<std::uint32_t>(*value);
-    return RouteLine({id, extended || id > kMaxStandardCobId});
+    if (const auto problem = CanIdentifierProblem(text))
+        return *problem;
+    const std::uint32_t id = *ParseCanIdentifier(text);
+    return RouteLine(AskedFrame(id, extended));
 }
 
 } // namespace c2c

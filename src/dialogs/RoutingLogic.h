@@ -71,9 +71,13 @@ public:
     // is no identifier.
     std::string Check(std::string_view text, bool extended) const;
 
+    // The model of the tables, or none with a Problem().
+    const ForwardingModel* Model() const { return model_.get(); }
+    // The row of table `direction` whose entry the image holds for `id`.
+    std::optional<std::size_t> RowIn(int direction, std::uint32_t id) const;
+
 private:
     std::string RouteLine(const CanFrameId& frame) const;
-    std::optional<std::size_t> RowOf(std::uint32_t id) const;
 
     std::string problem_;
     std::unique_ptr<ForwardingModel> model_;

@@ -1,7 +1,7 @@
 #include "documents/CanOpenCheck.h"
 
-#include "documents/CobIdRules.h"
-#include "documents/IntegerText.h"
+#include "documents/CanOpen.h"
+#include "documents/CobIdChecks.h"
 
 #include <set>
 
@@ -9,17 +9,21 @@ namespace c2c {
 
 namespace {
 
-constexpr std::uint32_t kTpdoBases[] = {0x180, 0x280, 0x380, 0x480};
-constexpr std::uint32_t kSdoResponseBase = 0x580;
-constexpr std::uint32_t kHeartbeatBase = 0x700;
+constexpr NodeService kTpdos[] = {kTpdo1, kTpdo2, kTpdo3, kTpdo4};
 
 std::set<std::uint32_t> Listed(const CobIdTable& table)
 {
     std::set<std::uint32_t> listed;
     for (const CobIdRow& row : table)
-        if (auto id = TryParseInteger(row.Orig_CobID); id && *id >= 0)
-            listed.insert(static_cast<std::uint32_t>(*id));
+        if (auto id = ListedIdentifierOf(row))
+            listed.insert(*id);
     return listed;
+}
+
+// "No table lists NMT (0x000): with Positive Implementation set, ..."
+std::string Unlisted(NetworkService service, const char* outcome)
+{
+    return "No table lists " + NetworkServiceLabel(service) + ": with Positive Implementation set, " + outcome;
 }
 
 } // namespace
@@ -34,23 +38,25 @@ std::vector<std::string> CheckCanOpenTables(const CobIdTables& tables, const Com
     bool sync = false;
     for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
         const std::set<std::uint32_t> listed = Listed(tables.Table(direction));
-        nmt = nmt || listed.count(0x000);
-        sync = sync || listed.count(0x080);
-        const std::string table = std::string("Table ") + kCobIdTableNames[static_cast<std::size_t>(direction)];
-        for (std::uint32_t node = kMinNodeId; node <= kMaxNodeId; ++node) {
+        nmt = nmt || listed.count(NetworkServiceId(NetworkService::Nmt));
+        sync = sync || listed.count(NetworkServiceId(NetworkService::Sync));
+        const std::string table = CobIdTableTitle(direction);
+        for (int node = kMinNodeId; node <= kMaxNodeId; ++node) {
             std::string tpdos;
-            for (std::uint32_t base : kTpdoBases)
-                if (listed.count(base + node))
-                    tpdos += (tpdos.empty() ? "" : ", ") + IdentifierText(base + node);
-            const bool heartbeat = listed.count(kHeartbeatBase + node) != 0;
+            for (NodeService tpdo : kTpdos)
+                if (listed.count(NodeServiceId(tpdo, node)))
+                    tpdos += (tpdos.empty() ? "" : ", ") + IdentifierText(NodeServiceId(tpdo, node));
+            const std::uint32_t heartbeatId = NodeServiceId(kHeartbeat, node);
+            const std::uint32_t sdoResponseId = NodeServiceId(kSdoResponse, node);
+            const bool heartbeat = listed.count(heartbeatId) != 0;
             anyNode = anyNode || !tpdos.empty() || heartbeat;
             if (tpdos.empty())
                 continue;
             std::vector<std::string> missing;
             if (!heartbeat)
-                missing.push_back("its heartbeat " + IdentifierText(kHeartbeatBase + node));
-            if (!listed.count(kSdoResponseBase + node))
-                missing.push_back("its SDO response " + IdentifierText(kSdoResponseBase + node));
+                missing.push_back("its heartbeat " + IdentifierText(heartbeatId));
+            if (!listed.count(sdoResponseId))
+                missing.push_back("its SDO response " + IdentifierText(sdoResponseId));
             if (!missing.empty())
                 findings.push_back(table + ": the TPDOs of node " + std::to_string(node) + " pass (" + tpdos +
                                    ") but " + missing[0] + (missing.size() > 1 ? " and " + missing[1] : "") +
@@ -60,11 +66,9 @@ std::vector<std::string> CheckCanOpenTables(const CobIdTables& tables, const Com
         }
     }
     if (anyNode && !nmt)
-        findings.push_back("No table lists NMT (0x000): with Positive Implementation set, the NMT master's commands "
-                           "do not cross the device");
+        findings.push_back(Unlisted(NetworkService::Nmt, "the NMT master's commands do not cross the device"));
     if (anyNode && !sync)
-        findings.push_back("No table lists SYNC (0x080): with Positive Implementation set, SYNC does not cross the "
-                           "device");
+        findings.push_back(Unlisted(NetworkService::Sync, "SYNC does not cross the device"));
     return findings;
 }
 

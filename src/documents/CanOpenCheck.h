@@ -5,11 +5,11 @@
 //
 // A table "lists" an identifier when a row's Original CobID reads as it.
 // The checks say:
-// - a node whose TPDOs (0x180/0x280/0x380/0x480 + node) are listed in a
-//   table while its heartbeat (0x700 + node) or SDO response (0x580 + node)
-//   is not: the usual sign of a forgotten row;
+// - a node whose TPDOs are listed in a table while its heartbeat or SDO
+//   response is not: the usual sign of a forgotten row;
 // - with some CANopen node listed (a TPDO or a heartbeat), no table that
-//   lists NMT (0x000) or SYNC (0x080).
+//   lists NMT or SYNC.
+// The identifiers are those of the predefined set (documents/CanOpen.h).
 // Nothing with Positive Implementation clear: unlisted identifiers pass then.
 
 #include "documents/CobIdTables.h"

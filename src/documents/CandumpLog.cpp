@@ -1,17 +1,17 @@
 #include "documents/CandumpLog.h"
 
+#include "documents/CanFrame.h"
 #include "platform/HexDigits.h"
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace c2c {
 
 namespace {
 
 constexpr std::uint32_t kErrorFlag = 0x20000000; // can-utils' CAN_ERR_FLAG in an eight-digit identifier
-constexpr std::uint32_t kMaxExtendedId = 0x1FFFFFFF;
-constexpr std::uint32_t kMaxStandardId = 0x7FF;
 
 // Hexadecimal digit values by character, -1 for any other: the data bytes
 // of millions of lines go through this.
@@ -172,7 +172,7 @@ void ParseFrame(std::string_view text, CandumpLine& line)
             line.kind = CandumpLineKind::ErrorFrame;
             return;
         }
-        if (frame.id > (frame.extended ? kMaxExtendedId : kMaxStandardId))
+        if (!FitsFrameFormat(frame.id, frame.extended ? FrameFormat::Extended : FrameFormat::Standard))
             return Malformed(line, frame.extended ? "the identifier is above 1FFFFFFF"
                                                   : "a three-digit identifier above 7FF");
     } else if (hash == 5 && HexValue(text.data(), 5) >= 0) {
@@ -292,6 +292,12 @@ CandumpLine ParseCandumpLine(std::string_view text) noexcept
     CandumpLine line;
     ParseLine(text, line);
     return line;
+}
+
+const char* CandumpLineTooLongText()
+{
+    static const std::string text = "longer than " + std::to_string(kMaxCandumpLine) + " characters";
+    return text.c_str();
 }
 
 bool IsCandumpTraceText(std::string_view head) noexcept

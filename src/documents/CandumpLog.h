@@ -38,6 +38,8 @@ namespace c2c {
 // Far longer than any line candump writes (a CAN XL frame with 2048 data
 // bytes takes about 4150 characters).
 inline constexpr std::size_t kMaxCandumpLine = 8192;
+// What a longer line is called: "longer than 8192 characters".
+const char* CandumpLineTooLongText();
 
 enum class CandumpLineKind : std::uint8_t {
     Frame,      // a classic CAN frame

@@ -94,7 +94,7 @@ CobIdCarryOver CarryOverRows(CobIdTables& tables, const CobIdRowsBeyond& beyond)
         CobIdTableCarryOver& result = carryOver.tables[static_cast<std::size_t>(direction)];
         std::size_t empty = 0;
         for (const CobIdStoredRow& stored : beyond[static_cast<std::size_t>(direction)]) {
-            while (empty < table.size() && table[empty] != CobIdRow{})
+            while (empty < table.size() && IsCobIdRowInUse(table[empty]))
                 ++empty;
             if (empty == table.size()) {
                 result.dropped.push_back(stored);

@@ -1,5 +1,6 @@
 #include "documents/CobIdCsv.h"
 
+#include "documents/CobIdChecks.h"
 #include "documents/IntegerText.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
@@ -173,15 +174,10 @@ std::optional<std::size_t> RowOf(const std::string& text, std::size_t length)
 // range of the frame format it travels in.
 std::optional<std::string> CellProblem(const std::string& text, int direction, int column, const CommSession& session)
 {
-    if (text.empty())
+    const auto failure = CobIdOkFailure(text, GoverningType(session, direction, column));
+    if (!failure)
         return std::nullopt;
-    const std::optional<CobIdLimit> limit = CobIdLimitOf(GoverningType(session, direction, column));
-    if (!limit)
-        return std::nullopt;
-    const std::int32_t value = ParseIntegerOr(text, -1);
-    if (value >= 0 && value <= limit->maximum)
-        return std::nullopt;
-    return std::string(column == kOriginalColumn ? "original " : "modified ") + QuotedValue(text) + limit->tail;
+    return std::string(column == kOriginalColumn ? "original " : "modified ") + QuotedValue(text) + *failure;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "documents/CobIdTables.h"
 
-#include "documents/IntegerText.h"
+#include "documents/CobIdChecks.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/XmlDocument.h"
@@ -97,20 +97,16 @@ void BuildDocument(pugi::xml_document& document, const CobIdTables& tables)
 
 std::optional<CobIdCellError> FindInTable(const CobIdTable& table, int direction, const CommSession& session)
 {
-    const std::optional<CobIdLimit> limits[] = {CobIdLimitOf(GoverningType(session, direction, kOriginalColumn)),
-                                                CobIdLimitOf(GoverningType(session, direction, kModifyColumn))};
+    const std::int32_t types[] = {GoverningType(session, direction, kOriginalColumn),
+                                  GoverningType(session, direction, kModifyColumn)};
     for (std::size_t r = 0; r < table.size(); ++r) {
         for (int column : {kOriginalColumn, kModifyColumn}) {
-            const std::string& text = table[r].Cell(column);
-            const std::optional<CobIdLimit>& limit = limits[column - kOriginalColumn];
-            if (text.empty() || !limit)
-                continue;
-            std::int32_t value = ParseIntegerOr(text, -1);
-            if (value >= 0 && value <= limit->maximum)
+            const auto failure = CobIdOkFailure(table[r].Cell(column), types[column - kOriginalColumn]);
+            if (!failure)
                 continue;
             return CobIdCellError{direction, r, column,
                                   std::string(kTableNames[static_cast<std::size_t>(direction)]) + ". Error in row " +
-                                      std::to_string(r) + limit->tail};
+                                      std::to_string(r) + *failure};
         }
     }
     return std::nullopt;
@@ -155,28 +151,48 @@ std::string CobIdRowNumbersText(const std::vector<std::size_t>& rows)
     return text;
 }
 
+std::string CobIdTableTitle(int direction)
+{
+    return std::string("Table ") + kCobIdTableNames[direction == kCan1ToCan0 ? 1 : 0];
+}
+
+bool IsCobIdRowInUse(const CobIdRow& row)
+{
+    return !row.Orig_CobID.empty() || !row.Mod_CobID.empty() || !row.Desc.empty();
+}
+
+TableLayout CobIdLayout(const CommSession& session)
+{
+    return LayoutOf(session.CanType0, session.CanType1);
+}
+
 std::size_t CobIdTableLength(const CommSession& session)
 {
-    return session.CanType0 == 0 && session.CanType1 == 0 ? kStandardTableLength : kExtendedTableLength;
+    return CobIdLayout(session) == TableLayout::Standard ? kStandardTableLength : kExtendedTableLength;
+}
+
+std::int32_t PortType(const CommSession& session, CanPort port)
+{
+    return port == CanPort::Can1 ? session.CanType1 : session.CanType0;
 }
 
 std::optional<CobIdLimit> CobIdLimitOf(std::int32_t type)
 {
-    switch (type) {
-    case 0:
-        return CobIdLimit{0x7FF, ". The CobID must between 0x000 and 0x7FF"};
-    case 1:
-        return CobIdLimit{0x1FFFFFFF, ". The CobID must between 0x0000 0000 and 0x1FFF FFFF"};
-    default:
+    const std::optional<FrameFormat> format = CheckedFormatOf(type);
+    if (!format)
         return std::nullopt;
-    }
+    return CobIdLimit{*format == FrameFormat::Standard ? ". The CobID must between 0x000 and 0x7FF"
+                                                       : ". The CobID must between 0x0000 0000 and 0x1FFF FFFF"};
+}
+
+CanPort GoverningPort(int direction, int column)
+{
+    return column == kOriginalColumn ? ArrivingPort(direction) : LeavingPort(direction);
 }
 
 std::int32_t GoverningType(const CommSession& session, int direction, int column)
 {
-    bool arriving = column == kOriginalColumn;
-    bool fromCan0 = direction == kCan0ToCan1;
-    return arriving == fromCan0 ? session.CanType0 : session.CanType1;
+    return PortType(session, GoverningPort(direction, column));
 }
 
 std::optional<CobIdCellError> FindCobIdError(const CobIdTables& tables, const CommSession& session)

@@ -14,6 +14,7 @@
 // so that nothing stored is dropped without a word) and strictly for the build (every row; a broken
 // document is an error naming what is wrong).
 
+#include "documents/CanFrame.h"
 #include "documents/CommSettings.h"
 
 #include <array>
@@ -35,12 +36,6 @@ enum CobIdColumn : int {
 };
 inline constexpr int kCobIdColumnCount = 4;
 
-// The two directions, in the order of the document.
-enum CobIdDirection : int {
-    kCan0ToCan1 = 0,
-    kCan1ToCan0 = 1,
-};
-
 // Table length: 2048 (one row per 11-bit identifier) when both ports run
 // CAN 2.0A, 2000 otherwise.
 inline constexpr std::size_t kStandardTableLength = 2048;
@@ -48,6 +43,8 @@ inline constexpr std::size_t kExtendedTableLength = 2000;
 
 // The tables as the program names them to the user (the captions of their tabs).
 inline constexpr std::array<const char*, 2> kCobIdTableNames = {"CAN0 to CAN1", "CAN1 to CAN0"};
+// "Table CAN0 to CAN1", as messages name a table.
+std::string CobIdTableTitle(int direction);
 
 inline constexpr const char* kCobIdRoot = "CanCanCobID";
 inline constexpr std::array<const char*, 2> kCobIdSections = {"Can0_to_Can1", "Can1_to_Can0"};
@@ -66,6 +63,10 @@ struct CobIdRow {
     bool operator==(const CobIdRow&) const = default;
 };
 using CobIdTable = std::vector<CobIdRow>;
+
+// Whether a row holds anything; a description alone is the engineer's note,
+// so such a row is in use too.
+bool IsCobIdRowInUse(const CobIdRow& row);
 
 // Both tables.
 struct CobIdTables {
@@ -93,18 +94,25 @@ struct CobIdStoredRow {
 // Per direction, the stored rows beyond the tables' length that hold any text.
 using CobIdRowsBeyond = std::array<std::vector<CobIdStoredRow>, 2>;
 
+// The length of both tables for the session's frame formats: 2048 rows in
+// the standard layout, 2000 otherwise (LayoutOf, documents/CanFrame.h).
 std::size_t CobIdTableLength(const CommSession& session);
+TableLayout CobIdLayout(const CommSession& session);
 
-// The accepted range of a frame format: 0 to `maximum`, and the tail of the
-// message naming it. Type numbers other than 0 and 1 have no limit.
+// The type number of a port in the session.
+std::int32_t PortType(const CommSession& session, CanPort port);
+
+// The tail of the message naming the accepted range of a type number's
+// frame format (FitsFrameFormat). Type numbers other than 0 and 1 have no
+// limit.
 struct CobIdLimit {
-    std::int32_t maximum;
     const char* tail;
 };
 std::optional<CobIdLimit> CobIdLimitOf(std::int32_t type);
 
-// The frame format a cell's identifier must fit: the port it travels on,
-// the arriving port for "Original CobID", the leaving port for "Modify CobID".
+// The port whose frame format a cell's identifier must fit: the arriving
+// port for "Original CobID", the leaving port for "Modify CobID".
+CanPort GoverningPort(int direction, int column);
 std::int32_t GoverningType(const CommSession& session, int direction, int column);
 
 // An identifier cell out of range.

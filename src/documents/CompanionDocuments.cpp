@@ -1,6 +1,6 @@
 #include "documents/CompanionDocuments.h"
 
-#include "documents/IntegerText.h"
+#include "documents/CanFrame.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/XmlDocument.h"
@@ -25,7 +25,7 @@ void AppendRow(pugi::xml_node root, const Attributes& attributes)
 
 std::string SideName(bool can1)
 {
-    return can1 ? "CAN 1" : "CAN 0";
+    return PortCaption(can1 ? CanPort::Can1 : CanPort::Can0);
 }
 
 // Where an entry sits, for error texts: "CAN 1, entry 3".

@@ -1,5 +1,7 @@
 #include "documents/DeviceDescription.h"
 
+#include "documents/CanFrame.h"
+
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/HexDigits.h"
@@ -17,8 +19,6 @@ namespace {
 
 constexpr std::uint32_t kNotValidBit = 0x80000000u;
 constexpr std::uint32_t kExtendedFrameBit = 0x20000000u;
-constexpr std::uint32_t kExtendedIdentifierMask = 0x1FFFFFFFu;
-constexpr std::uint32_t kStandardIdentifierMask = 0x7FFu;
 
 constexpr const char* kCommissioningSection = "devicecomissioning";
 constexpr const char* kNodeIdKey = "nodeid";
@@ -191,18 +191,13 @@ private:
 std::string NodeObjectName(NodeObject object, int number)
 {
     switch (object) {
-    case NodeObject::Emcy:
-        return "EMCY";
-    case NodeObject::SdoRequest:
-        return "SDO request";
-    case NodeObject::SdoResponse:
-        return "SDO response";
     case NodeObject::Rpdo:
         return "RPDO" + std::to_string(number);
     case NodeObject::Tpdo:
         return "TPDO" + std::to_string(number);
+    default:
+        return FactOf(ServiceOf(object)).name;
     }
-    return "";
 }
 
 DeviceDescription ParseDeviceDescription(std::string_view text, const std::string& fileName, std::optional<int> node)
@@ -279,19 +274,30 @@ DeviceDescription ParseDeviceDescription(LineReader::Source source, const std::s
     DeviceDescription description;
     description.describesSdoServer = sdoServer;
     std::optional<int> commissioned;
+    // What a NodeID of 0 or 0xFF says: no node ID is set (0xFF: LSS's
+    // "not configured"). The node's number given stands then.
+    std::optional<std::string> unset;
     if (fileNode) {
         // A plain number: $NODEID stands for this very value.
         const auto value = FileNumber(Trimmed(fileNode->text));
-        if (!value || *value < kMinNodeId || *value > kMaxNodeId)
-            reader.Fail(fileNode->line,
-                        "[DeviceComissioning] NodeID " + QuotedValue(fileNode->text) + " is not a node ID (1 to 127)");
-        commissioned = static_cast<int>(*value);
+        if (value && (*value == 0 || *value == kUnconfiguredNodeId))
+            unset = *value == 0 ? "NodeID 0: no node ID" : "NodeID 0xFF: not configured";
+        else if (!value || !IsNodeId(static_cast<int>(*value)))
+            reader.Fail(fileNode->line, "[DeviceComissioning] NodeID " + QuotedValue(fileNode->text) +
+                                            " is not a node ID (" + NodeIdRangeText() + ")");
+        else
+            commissioned = static_cast<int>(*value);
     }
     if (node) {
         description.node = *node;
+        if (unset)
+            description.notes.push_back("The file's [DeviceComissioning] says " + *unset + "; its identifiers are read "
+                                        "for node " + std::to_string(*node) + " as given.");
         if (commissioned && *commissioned != *node)
             description.notes.push_back("The file's [DeviceComissioning] NodeID is " + std::to_string(*commissioned) +
                                         "; its identifiers are read for node " + std::to_string(*node) + " as given.");
+    } else if (unset) {
+        reader.Fail(fileNode->line, "[DeviceComissioning] " + *unset + ": give the node's number");
     } else if (commissioned) {
         description.node = *commissioned;
     } else {
@@ -317,11 +323,21 @@ DeviceDescription ParseDeviceDescription(LineReader::Source source, const std::s
                                         "left out.");
             continue;
         }
-        DescribedIdentifier identifier{key.first, key.second, *value & kExtendedIdentifierMask,
+        DescribedIdentifier identifier{key.first, key.second, *value & kMaxExtendedId,
                                        (*value & kExtendedFrameBit) != 0};
-        if (!identifier.extendedFrame && identifier.identifier > kStandardIdentifierMask)
+        if (!identifier.extendedFrame && !FitsFrameFormat(identifier.identifier, FrameFormat::Standard))
             reader.Fail(entry->line, "[" + section.name + "] " + valueName + " " + QuotedValue(entry->text) +
                                          " is above 0x7FF without bit 29, which marks a 29-bit identifier");
+        // A PDO on a CAN-ID that CiA 301 keeps for other services would let
+        // those (NMT, say) cross the device as the PDO's row.
+        const bool pdo = key.first == NodeObject::Rpdo || key.first == NodeObject::Tpdo;
+        if (pdo && IsRestrictedCanId(identifier.identifier, identifier.extendedFrame)) {
+            const auto identity = ClassifyCanOpenId(identifier.identifier);
+            description.notes.push_back(name + " ([" + section.name + "]) has COB-ID " +
+                                        IdentifierText(identifier.identifier) + ", which CiA 301 restricts" +
+                                        (identity ? " (" + identity->Text() + ")" : "") + ": left out.");
+            continue;
+        }
         description.identifiers.push_back(identifier);
     }
     return description;

@@ -16,7 +16,13 @@
 // set a 29-bit identifier.
 //
 // The node's ID is the caller's, or else the DCF's [DeviceComissioning]
-// NodeID (the section is spelled so).
+// NodeID (the section is spelled so). A NodeID of 0 or 0xFF (LSS "not
+// configured") names no node: the caller's number is then needed.
+//
+// A PDO whose COB-ID CiA 301 restricts (documents/CanOpen.h) is left out,
+// and said so.
+
+#include "documents/CanOpen.h"
 
 #include "platform/LineReader.h"
 
@@ -29,9 +35,6 @@
 
 namespace c2c {
 
-inline constexpr int kMinNodeId = 1;
-inline constexpr int kMaxNodeId = 127;
-
 // The largest description read: far beyond any real one.
 inline constexpr std::size_t kMaxDescriptionSize = 16 * 1024 * 1024;
 // The longest line of one: far beyond any real one (CiA 306 keeps them to
@@ -40,11 +43,30 @@ inline constexpr std::size_t kMaxDescriptionLine = 4096;
 
 enum class NodeObject { Emcy, SdoRequest, SdoResponse, Rpdo, Tpdo };
 
+// The service of the predefined connection set an object configures (a
+// PDO of any number: that of the first).
+constexpr NodeService ServiceOf(NodeObject object)
+{
+    switch (object) {
+    case NodeObject::Emcy:
+        return kEmcy;
+    case NodeObject::SdoRequest:
+        return kSdoRequest;
+    case NodeObject::SdoResponse:
+        return kSdoResponse;
+    case NodeObject::Rpdo:
+        return kRpdo1;
+    case NodeObject::Tpdo:
+        break;
+    }
+    return kTpdo1;
+}
+
 // Whether the node sends the object's frames (EMCY, TPDOs, SDO responses)
 // rather than receives them.
 constexpr bool IsSentByNode(NodeObject object)
 {
-    return object == NodeObject::Emcy || object == NodeObject::SdoResponse || object == NodeObject::Tpdo;
+    return FactOf(ServiceOf(object)).sentByNode;
 }
 
 struct DescribedIdentifier {

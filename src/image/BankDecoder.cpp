@@ -72,11 +72,11 @@ void DecodeSettings(const BankBytes& bank1, DecodedImage& image)
     image.can0 = {settings[0], (dip & 1) != 0, settings[2]};
     image.can1 = {settings[1], (dip & 2) != 0, settings[5]};
     image.positive = settings[3];
-    image.extended = IsExtendedLayout(image.can0.format, image.can1.format);
+    image.extended = LayoutOf(image.can0.format, image.can1.format) == TableLayout::Extended;
 
     for (int port = 0; port < 2; ++port) {
         const DecodedPort& decoded = image.Port(port);
-        const std::string name = "CAN " + std::to_string(port);
+        const std::string name = PortCaption(PortAt(port));
         if (!decoded.BitRateKbps() && !decoded.bitRateFromDipSwitch)
             image.warnings.push_back(name + " has bit-rate code " + std::to_string(decoded.bitRateCode) +
                                      ", which is none of the list (1-9)");
@@ -108,7 +108,7 @@ void DecodeStandard(const BankBytes& bank, int direction, bool positive, Decoded
             translations.push_back({id, modified});
             if ((entry & 0xFFFF) != id)
                 misplaced.push_back(id);
-            if (modified > kMaxStandardCobId)
+            if (!FitsFrameFormat(modified, FrameFormat::Standard))
                 wideModified.push_back(id);
         }
         // Positive: the bit of a listed identifier is set and all others

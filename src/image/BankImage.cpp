@@ -25,8 +25,8 @@ struct Direction {
 };
 
 constexpr Direction kDirections[] = {
-    {kCan0ToCan1, "CAN0 to CAN1", 1},
-    {kCan1ToCan0, "CAN1 to CAN0", 2},
+    {kCan0ToCan1, kCobIdTableNames[kCan0ToCan1], 1},
+    {kCan1ToCan0, kCobIdTableNames[kCan1ToCan0], 2},
 };
 
 void PutLittleEndian16(BankImage::BankBytes& bank, std::size_t offset, std::uint32_t value)
@@ -53,7 +53,7 @@ std::uint8_t Low8(std::int32_t value)
 std::uint32_t StandardCobId(const std::string& text, std::size_t row, const Direction& direction)
 {
     std::int32_t value = ParseInteger(text);
-    if (value < 0 || static_cast<std::uint32_t>(value) > kMaxStandardCobId)
+    if (!FitsFrameFormat(value, FrameFormat::Standard))
         throw Error("The CobID " + QuotedValue(text) + " in row " + std::to_string(row) + " of \"" +
                     direction.caption + "\" lies outside 0x000-0x7FF");
     return static_cast<std::uint32_t>(value);
@@ -156,13 +156,19 @@ void BankImage::ResetBanks()
 
 void BuildBankImage(const CommSettings& settings, const CobIdTables& tables, BankImage& image)
 {
-    image.ResetBanks();
     // Every setting is taken as its low byte, the frame formats too: 0 is
-    // CAN 2.0A and any other byte CAN 2.0B.
-    const std::uint8_t format0 = Low8(settings.format0);
-    const std::uint8_t format1 = Low8(settings.format1);
+    // CAN 2.0A and any other byte CAN 2.0B. A number whose byte is 0 while
+    // it is not would tell the device CAN 2.0A where the window and the
+    // layout take CAN 2.0B: refused before anything is written.
+    for (const auto& [element, type] : {std::pair{kPargenElements[kType], settings.format0},
+                                        std::pair{kPargenElements[kTypeC1], settings.format1}})
+        if (IsLostFrameFormat(type))
+            throw Error(*FrameFormatNumberText(element, type));
+    image.ResetBanks();
+    const std::uint8_t format0 = FrameFormatByte(settings.format0);
+    const std::uint8_t format1 = FrameFormatByte(settings.format1);
     const std::uint8_t positive = Low8(settings.positive);
-    const bool extended = IsExtendedLayout(format0, format1);
+    const bool extended = LayoutOf(settings.format0, settings.format1) == TableLayout::Extended;
     std::array<std::uint16_t, 2> sizes{};
     if (extended)
         sizes = WriteExtendedTables(tables, image);

@@ -15,6 +15,7 @@
 //   the two list sizes at bank 1 offsets 16200 and 16202.
 // Multi-byte numbers are little-endian.
 
+#include "documents/CanFrame.h"
 #include "project/ProjectLayout.h"
 
 #include <array>
@@ -27,20 +28,12 @@ struct CommSettings;
 struct CobIdTables;
 
 // Byte map of banks 1 and 2.
-inline constexpr std::size_t kStandardEntries = 2048;     // one per 11-bit identifier, 4 bytes each
+inline constexpr std::size_t kStandardEntries = kStandardIdCount; // one per 11-bit identifier, 4 bytes each
 inline constexpr std::size_t kFilterOffset = 9000;        // filter bitmap, standard layout
 inline constexpr std::size_t kFilterSize = 256;           // one bit per 11-bit identifier
 inline constexpr std::size_t kMaxListEntries = 2000;      // extended list, 8 bytes each
 inline constexpr std::size_t kSettingsOffset = 16100;     // bank 1: six settings bytes
 inline constexpr std::size_t kListSizesOffset = 16200;    // bank 1: two 16-bit list sizes, extended layout
-inline constexpr std::uint32_t kMaxStandardCobId = 0x7FF; // largest CAN 2.0A identifier
-
-// The layout the frame-format bytes of the settings block call for: the
-// extended one as soon as one port's byte is not 0 (CAN 2.0A).
-constexpr bool IsExtendedLayout(std::uint8_t format0, std::uint8_t format1)
-{
-    return format0 != 0 || format1 != 0;
-}
 
 class BankImage {
 public:
@@ -66,9 +59,11 @@ private:
 // (every row of the document, numbered by its position): resets banks 1 to
 // 4, writes the tables in the layout the frame formats call for, and the
 // settings block (and the list sizes in the extended layout). Throws Error
-// for an identifier that is no integer and, in the standard layout, for one
-// outside 0x000-0x7FF, naming the table, the row and the text; the image is
-// then half built.
+// for a frame-format number whose byte would be 0 while the number is not
+// (256: the device would run CAN 2.0A, the window sized the tables for
+// CAN 2.0B), naming `Type` or `TypeC1` and the value; for an identifier that
+// is no integer and, in the standard layout, for one outside 0x000-0x7FF,
+// naming the table, the row and the text; the image is then half built.
 void BuildBankImage(const CommSettings& settings, const CobIdTables& tables, BankImage& image);
 
 } // namespace c2c

@@ -1,7 +1,5 @@
 #include "image/Forwarding.h"
 
-#include "platform/HexDigits.h"
-
 #include <algorithm>
 
 namespace c2c {
@@ -13,17 +11,12 @@ bool FilterBit(const std::array<std::uint8_t, kFilterSize>& filter, std::uint32_
     return ((filter[id / 8] >> (id % 8)) & 1) != 0;
 }
 
-std::string PortName(int port)
-{
-    return port == 1 ? "CAN1" : "CAN0";
-}
-
 } // namespace
 
 ForwardingModel::ForwardingModel(const DecodedImage& image)
     : extended_(image.extended), positive_(image.IsPositive()), formatB_{image.can0.IsFormatB(), image.can1.IsFormatB()}
 {
-    for (int direction : {0, 1}) {
+    for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
         if (extended_)
             BuildExtended(image, direction);
         else
@@ -106,12 +99,12 @@ ForwardingModel::Lookup ForwardingModel::Find(const Direction& direction, std::u
     return lookup;
 }
 
-Route ForwardingModel::RouteFrame(int fromPort, CanFrameId frame) const noexcept
+Route ForwardingModel::RouteFrame(CanPort fromPort, CanFrameId frame) const noexcept
 {
-    const int from = fromPort == 1 ? 1 : 0;
-    const int to = 1 - from;
+    const std::size_t from = PortIndex(fromPort);
+    const std::size_t to = PortIndex(OtherPort(fromPort));
     Route route;
-    if (frame.id > (frame.extended ? kMaxExtendedCobId : kMaxStandardCobId)) {
+    if (!FitsFrameFormat(frame.id, frame.extended ? FrameFormat::Extended : FrameFormat::Standard)) {
         route.outcome = RouteOutcome::NotReceived;
         route.reason = RouteReason::NoIdentifier;
         return route;
@@ -121,7 +114,7 @@ Route ForwardingModel::RouteFrame(int fromPort, CanFrameId frame) const noexcept
         route.reason = RouteReason::ExtendedOnStandardPort;
         return route;
     }
-    const Lookup lookup = Find(directions_[static_cast<std::size_t>(from)], frame.id);
+    const Lookup lookup = Find(directions_[static_cast<std::size_t>(DirectionFrom(fromPort))], frame.id);
     route.reason = lookup.reason;
     route.entries = lookup.entries;
     route.leaves.id = lookup.newId;
@@ -131,21 +124,17 @@ Route ForwardingModel::RouteFrame(int fromPort, CanFrameId frame) const noexcept
         return route;
     }
     const std::uint32_t newId = lookup.newId;
-    if (formatB_[to]) {
-        route.leaves.extended = frame.extended || newId > kMaxStandardCobId;
-        route.outcome = newId > kMaxExtendedCobId ? RouteOutcome::Blocked : RouteOutcome::Passed;
-    } else {
-        route.leaves.extended = false;
-        route.outcome = newId > kMaxStandardCobId ? RouteOutcome::Blocked : RouteOutcome::Passed;
-    }
+    const FrameFormat leaving = formatB_[to] ? FrameFormat::Extended : FrameFormat::Standard;
+    route.leaves.extended = formatB_[to] && (frame.extended || !FitsFrameFormat(newId, FrameFormat::Standard));
+    route.outcome = FitsFrameFormat(newId, leaving) ? RouteOutcome::Passed : RouteOutcome::Blocked;
     if (route.outcome == RouteOutcome::Blocked)
         route.reason = RouteReason::TooWideForPort;
     return route;
 }
 
-std::string ForwardingModel::ReasonText(int fromPort, const CanFrameId& frame, const Route& route) const
+std::string ForwardingModel::ReasonText(CanPort fromPort, const CanFrameId& frame, const Route& route) const
 {
-    const int from = fromPort == 1 ? 1 : 0;
+    const CanPort to = OtherPort(fromPort);
     const std::string positive = std::string("Positive Implementation ") + (positive_ ? "set" : "clear");
     std::string text;
     switch (route.reason) {
@@ -162,11 +151,11 @@ std::string ForwardingModel::ReasonText(int fromPort, const CanFrameId& frame, c
         text = "its filter bit is clear, against what the table and " + positive + " call for";
         break;
     case RouteReason::TooWideForPort:
-        text = IdentifierText(route.leaves.id) + " does not fit " + (formatB_[1 - from] ? "CAN 2.0B" : "CAN 2.0A") +
-               " on " + PortName(1 - from);
+        text = IdentifierText(route.leaves.id) + " cannot leave on " +
+               PortRunsText(to, PortTakesExtended(to) ? FrameFormat::Extended : FrameFormat::Standard);
         break;
     case RouteReason::ExtendedOnStandardPort:
-        text = "a 29-bit frame, and " + PortName(from) + " runs CAN 2.0A";
+        text = std::string("a 29-bit frame, and ") + PortName(fromPort) + " runs CAN 2.0A";
         break;
     case RouteReason::NoIdentifier:
         text = frame.extended ? "no CAN identifier (above 0x1FFFFFFF)" : "no 11-bit identifier (above 0x7FF)";
@@ -180,7 +169,7 @@ std::string ForwardingModel::ReasonText(int fromPort, const CanFrameId& frame, c
     return text;
 }
 
-std::string ForwardingModel::RouteText(int fromPort, const CanFrameId& frame, const Route& route) const
+std::string ForwardingModel::RouteText(CanPort fromPort, const CanFrameId& frame, const Route& route) const
 {
     std::string text = FrameIdText(frame);
     switch (route.outcome) {
@@ -195,21 +184,6 @@ std::string ForwardingModel::RouteText(int fromPort, const CanFrameId& frame, co
         break;
     }
     return text + " (" + ReasonText(fromPort, frame, route) + ")";
-}
-
-std::string FrameIdText(const CanFrameId& frame)
-{
-    if (!frame.extended)
-        return IdentifierText(frame.id);
-    std::string text = "0x00000000";
-    for (int digit = 0; digit < 8; ++digit)
-        text[9 - static_cast<std::size_t>(digit)] = kUpperHexDigits[(frame.id >> (4 * digit)) & 0xF];
-    return text;
-}
-
-const char* PortInterfaceName(int port)
-{
-    return port == 1 ? "can1" : "can0";
 }
 
 } // namespace c2c

@@ -25,6 +25,7 @@
 // The model is built once per image; answering a frame is a table look-up
 // (a binary search for 29-bit identifiers), without allocation.
 
+#include "documents/CanFrame.h"
 #include "image/BankDecoder.h"
 
 #include <array>
@@ -34,8 +35,6 @@
 #include <vector>
 
 namespace c2c {
-
-inline constexpr std::uint32_t kMaxExtendedCobId = 0x1FFFFFFF; // largest CAN 2.0B identifier
 
 enum class RouteOutcome : std::uint8_t {
     Passed,      // leaves on the other port, unchanged or with a new identifier
@@ -52,13 +51,6 @@ enum class RouteReason : std::uint8_t {
     TooWideForPort,   // the new identifier does not fit the format of the port it leaves on
     ExtendedOnStandardPort, // a 29-bit frame on a CAN 2.0A port
     NoIdentifier,     // no identifier of the frame's format (a standard one above 0x7FF)
-};
-
-// A frame as it arrives: identifier and format.
-struct CanFrameId {
-    std::uint32_t id = 0;
-    bool extended = false; // 29-bit (CAN 2.0B) frame
-    bool operator==(const CanFrameId&) const = default;
 };
 
 struct Route {
@@ -80,20 +72,20 @@ class ForwardingModel {
 public:
     explicit ForwardingModel(const DecodedImage& image);
 
-    // The route of `frame` received on port `fromPort` (0 = CAN0, 1 = CAN1).
-    Route RouteFrame(int fromPort, CanFrameId frame) const noexcept;
+    // The route of `frame` received on port `fromPort`.
+    Route RouteFrame(CanPort fromPort, CanFrameId frame) const noexcept;
 
     // The reason in words: "listed, Positive Implementation set",
     // "0x1ABC0181 does not fit CAN 2.0A on CAN1", ...
-    std::string ReasonText(int fromPort, const CanFrameId& frame, const Route& route) const;
+    std::string ReasonText(CanPort fromPort, const CanFrameId& frame, const Route& route) const;
     // One line: "0x181 -> 0x1C1 (listed, Positive Implementation set)",
     // "0x701 blocked (not listed, Positive Implementation set)".
-    std::string RouteText(int fromPort, const CanFrameId& frame, const Route& route) const;
+    std::string RouteText(CanPort fromPort, const CanFrameId& frame, const Route& route) const;
 
     bool Extended() const { return extended_; }
     bool Positive() const { return positive_; }
     // Whether the port runs CAN 2.0B (any frame-format byte but 0).
-    bool PortTakesExtended(int port) const { return formatB_[port == 1 ? 1 : 0]; }
+    bool PortTakesExtended(CanPort port) const { return formatB_[PortIndex(port)]; }
 
 private:
     // What the table of one direction says about one identifier.
@@ -104,7 +96,7 @@ private:
         std::uint32_t newId = 0; // the entry's modified identifier; the identifier itself when none
     };
     struct Direction {
-        std::array<Lookup, kStandardEntries> small{}; // identifiers 0x000-0x7FF
+        std::array<Lookup, kStandardIdCount> small{}; // identifiers 0x000-0x7FF
         // Extended layout: identifiers above 0x7FF, ascending, one per identifier.
         std::vector<std::pair<std::uint32_t, Lookup>> large;
         Lookup unlisted; // any identifier of `large`'s range that is not there
@@ -119,12 +111,5 @@ private:
     std::array<bool, 2> formatB_{};
     std::array<Direction, 2> directions_;
 };
-
-// A frame's identifier as can-utils writes it, with "0x": three digits for
-// a standard frame ("0x181"), eight for an extended one ("0x00000181").
-std::string FrameIdText(const CanFrameId& frame);
-
-// "can0" or "can1": the port as interfaces are named.
-const char* PortInterfaceName(int port);
 
 } // namespace c2c

@@ -29,8 +29,7 @@ std::string RowsBeyond(const CobIdTables& stored, std::size_t length)
                 rows += (rows.empty() ? "" : ", ") + std::to_string(r);
         }
         if (!rows.empty())
-            named += std::string(named.empty() ? "" : "; ") + "Table " +
-                     kCobIdTableNames[static_cast<std::size_t>(direction)] + " N\u00B0 " + rows;
+            named += std::string(named.empty() ? "" : "; ") + CobIdTableTitle(direction) + " N\u00B0 " + rows;
     }
     if (count > kNamedRows)
         named += " and " + std::to_string(count - kNamedRows) + " more";

@@ -2,7 +2,7 @@
 // Adding rows to a project's CobID tables by rule (documents/CobIdRules.h),
 // saved as the OK of Set CobID Access saves the tables.
 
-#include "documents/CobIdRules.h"
+#include "documents/CobIdPlacement.h"
 
 namespace c2c {
 
@@ -17,8 +17,9 @@ class ProjectLayout;
 // Refused, with nothing written: whatever the plan refuses; tables that hold
 // a cell the window's OK refuses; a document with rows in use beyond the
 // tables' length (the tables would lose them).
-// Throws Error when a document or the rule's EDS/DCF cannot be read, when
-// another run holds the project, or when the tables cannot be written.
+// Throws Error when a document cannot be read, when another run holds the
+// project, or when the tables cannot be written. (A node's EDS/DCF is read
+// by the caller: the rule carries its description.)
 CobIdAddition AddCobIdRows(const ProjectLayout& project, const CobIdRule& rule, bool write);
 
 } // namespace c2c

@@ -1,7 +1,6 @@
 #include "operations/CobIdWarnings.h"
 
-#include "documents/IntegerText.h"
-#include "image/BankDecoder.h"
+#include "documents/CobIdChecks.h"
 #include "image/BankImage.h"
 
 #include <algorithm>
@@ -15,10 +14,10 @@ namespace {
 
 std::string TablePrefix(int direction)
 {
-    return std::string("Table ") + kCobIdTableNames[static_cast<std::size_t>(direction)] + ", ";
+    return CobIdTableTitle(direction) + ", ";
 }
 
-void FindInTable(const CobIdTable& table, int direction, bool extended, std::vector<CobIdWarning>& warnings)
+void FindInTable(const CobIdTable& table, int direction, TableLayout layout, std::vector<CobIdWarning>& warnings)
 {
     // Identifier -> its rows, in row order; the 32-bit pattern, as the build stores it.
     std::map<std::uint32_t, std::vector<std::size_t>> rowsOf;
@@ -27,15 +26,13 @@ void FindInTable(const CobIdTable& table, int direction, bool extended, std::vec
     std::size_t filled = 0;
     for (std::size_t r = 0; r < table.size(); ++r) {
         const CobIdRow& row = table[r];
-        if (row.Orig_CobID.empty()) {
-            if (!row.Mod_CobID.empty())
-                withoutOriginal.push_back(r);
-            continue;
-        }
-        ++filled;
-        if (const auto id = TryParseInteger(row.Orig_CobID)) {
-            rowsOf[static_cast<std::uint32_t>(*id)].push_back(r);
-            listed.emplace_back(static_cast<std::uint32_t>(*id), r);
+        if (IsModifyWithoutOriginal(row))
+            withoutOriginal.push_back(r);
+        if (!row.Orig_CobID.empty())
+            ++filled;
+        if (const auto id = ListedIdentifierOf(row)) {
+            rowsOf[*id].push_back(r);
+            listed.emplace_back(*id, r);
         }
     }
 
@@ -46,7 +43,7 @@ void FindInTable(const CobIdTable& table, int direction, bool extended, std::vec
         duplicates.push_back({CobIdWarningKind::Duplicate, direction, rows,
                               TablePrefix(direction) + CobIdRowNumbersText(rows) +
                                   (rows.size() == 2 ? " both list " : " all list ") + IdentifierText(id) + "; " +
-                                  CobIdDuplicateOutcome(extended, rows.size())});
+                                  CobIdDuplicateOutcome(layout, rows.size())});
     }
     std::sort(duplicates.begin(), duplicates.end(),
               [](const CobIdWarning& a, const CobIdWarning& b) { return a.rows.front() < b.rows.front(); });
@@ -60,7 +57,7 @@ void FindInTable(const CobIdTable& table, int direction, bool extended, std::vec
                                 (one ? "it" : "them")});
     }
 
-    if (extended && listed.size() > kMaxListEntries) {
+    if (layout == TableLayout::Extended && listed.size() > kMaxListEntries) {
         // The build's order: by identifier, rows of one identifier in table order.
         std::stable_sort(listed.begin(), listed.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -79,18 +76,11 @@ void FindInTable(const CobIdTable& table, int direction, bool extended, std::vec
 
 } // namespace
 
-std::string CobIdDuplicateOutcome(bool extended, std::size_t rows)
-{
-    if (extended)
-        return rows == 2 ? "the device may take either" : "the device may take any of them";
-    return rows == 2 ? "the later row wins" : "the last of them wins";
-}
-
-std::vector<CobIdWarning> FindCobIdWarnings(const CobIdTables& tables, bool extended)
+std::vector<CobIdWarning> FindCobIdWarnings(const CobIdTables& tables, TableLayout layout)
 {
     std::vector<CobIdWarning> warnings;
-    FindInTable(tables.can0ToCan1, kCan0ToCan1, extended, warnings);
-    FindInTable(tables.can1ToCan0, kCan1ToCan0, extended, warnings);
+    FindInTable(tables.can0ToCan1, kCan0ToCan1, layout, warnings);
+    FindInTable(tables.can1ToCan0, kCan1ToCan0, layout, warnings);
     return warnings;
 }
 

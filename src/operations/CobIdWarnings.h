@@ -31,15 +31,12 @@ struct CobIdWarning {
 
 // The warnings of both tables, the CAN0 to CAN1 table first; in each table
 // the duplicates (by their first row), then the rows without an Original
-// CobID, then the rows beyond the device's list. `extended`: the layout the
-// build takes (a port runs CAN 2.0B). Identifiers are compared by value
-// (0x181 and 385 are one identifier); a text that is no integer is an error
-// of its own, not a warning, and is passed over here.
-std::vector<CobIdWarning> FindCobIdWarnings(const CobIdTables& tables, bool extended);
-
-// What the build does with a duplicate: "the later row wins" in the
-// standard layout, the device's choice in the extended one.
-std::string CobIdDuplicateOutcome(bool extended, std::size_t rows);
+// CobID, then the rows beyond the device's list, in the layout the build
+// takes. The rows are judged by the rules of documents/CobIdChecks.h:
+// identifiers are compared by value (0x181 and 385 are one identifier); a
+// text that is no integer is an error of its own, not a warning, and is
+// passed over here.
+std::vector<CobIdWarning> FindCobIdWarnings(const CobIdTables& tables, TableLayout layout);
 
 // The warnings' lines alone.
 std::vector<std::string> CobIdWarningLines(const std::vector<CobIdWarning>& warnings);

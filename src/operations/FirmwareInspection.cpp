@@ -111,7 +111,7 @@ std::optional<std::string> SettingsDifference(const DecodedImage& project, const
     for (int port : {0, 1}) {
         const DecodedPort& p = project.Port(port);
         const DecodedPort& f = firmware.Port(port);
-        const std::string name = "CAN " + std::to_string(port);
+        const std::string name = PortCaption(PortAt(port));
         if (p.format != f.format)
             return name + " frame format: the project has " + FormatText(p.format) + ", the firmware " +
                    FormatText(f.format);
@@ -126,7 +126,7 @@ std::optional<std::string> SettingsDifference(const DecodedImage& project, const
 
 std::string RowText(const std::string& table, const RowTranslation& entry)
 {
-    return "Table " + table + ", row N\u00B0 " + std::to_string(entry.row) + " (" + Arrow(entry.translation) + ")";
+    return table + ", row N\u00B0 " + std::to_string(entry.row) + " (" + Arrow(entry.translation) + ")";
 }
 
 std::optional<std::string> StandardDifference(const std::string& table, const std::vector<RowTranslation>& project,
@@ -138,7 +138,7 @@ std::optional<std::string> StandardDifference(const std::string& table, const st
     std::map<std::uint32_t, std::uint32_t> stored;
     for (const Translation& t : firmware)
         stored[t.original] = t.modified;
-    for (std::uint32_t id = 0; id <= kMaxStandardCobId; ++id) {
+    for (std::uint32_t id = 0; id <= kMaxStandardId; ++id) {
         auto p = rows.find(id);
         auto f = stored.find(id);
         const bool inProject = p != rows.end();
@@ -150,7 +150,7 @@ std::optional<std::string> StandardDifference(const std::string& table, const st
         if (!inFirmware)
             return RowText(table, *p->second) + ": the firmware has no entry for " + IdentifierText(id);
         if (!inProject)
-            return "Table " + table + ", identifier " + IdentifierText(id) + ": the firmware translates it to " +
+            return table + ", identifier " + IdentifierText(id) + ": the firmware translates it to " +
                    IdentifierText(f->second) + ", but no row of the project lists it";
         return RowText(table, *p->second) + ": the firmware translates " + IdentifierText(id) + " to " +
                IdentifierText(f->second);
@@ -166,7 +166,7 @@ std::optional<std::string> ExtendedDifference(const std::string& table, const st
             return RowText(table, project[i]) + ": missing from the firmware, whose list ends after " +
                    std::to_string(firmware.size()) + " entries";
         if (i >= project.size())
-            return "Table " + table + ": entry " + std::to_string(i) + " of the firmware's list (" +
+            return table + ": entry " + std::to_string(i) + " of the firmware's list (" +
                    Arrow(firmware[i]) + ") comes from no row of the project";
         if (project[i].translation != firmware[i])
             return RowText(table, project[i]) + ": entry " + std::to_string(i) + " of the firmware's list holds " +
@@ -244,7 +244,7 @@ FirmwareVerdict VerifyFirmware(const ProjectLayout& project, const std::string& 
     if (auto difference = SettingsDifference(expected, found))
         return {false, *difference};
     for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
-        const std::string table = kCobIdTableNames[static_cast<std::size_t>(direction)];
+        const std::string table = CobIdTableTitle(direction);
         const auto entries = ProjectEntries(tables.Table(direction), expected.extended);
         const auto& stored = found.translations[static_cast<std::size_t>(direction)];
         auto difference = expected.extended ? ExtendedDifference(table, entries, stored)

@@ -58,9 +58,9 @@ std::string CobIdDocumentMissingText(const std::string& path)
     return "File \"" + path + "\" not found: open Set CobID Access and press OK, or drevanta-c2c-cli cobid import";
 }
 
-bool ProjectImage::Extended() const
+TableLayout ProjectImage::Layout() const
 {
-    return IsExtendedLayout(static_cast<std::uint8_t>(settings.format0), static_cast<std::uint8_t>(settings.format1));
+    return LayoutOf(settings.format0, settings.format1);
 }
 
 ProjectImage BuildProjectImage(const ProjectLayout& project)
@@ -89,7 +89,7 @@ DeviceBuild UpdateDevice(const ProjectLayout& project)
     build.binDir = project.BinDir();
     for (std::size_t bank = 0; bank < build.rows.size(); ++bank)
         build.rows[bank] = written.translations[bank].size();
-    build.warnings = FindCobIdWarnings(built.tables, built.Extended());
+    build.warnings = FindCobIdWarnings(built.tables, built.Layout());
     return build;
 }
 

@@ -87,8 +87,8 @@ struct ProjectImage {
     CobIdTables tables;
     std::unique_ptr<BankImage> image;
 
-    // The extended layout, chosen by the low bytes of the formats as the build chooses it.
-    bool Extended() const;
+    // The layout the build takes.
+    TableLayout Layout() const;
 };
 
 // Reads the documents as the build reads them and builds the image, writing

@@ -3,8 +3,7 @@
 #include "documents/CanOpenCheck.h"
 #include "documents/CobIdTables.h"
 #include "documents/CommSettings.h"
-#include "documents/IntegerText.h"
-#include "image/BankImage.h"
+#include "documents/CobIdChecks.h"
 #include "operations/CobIdWarnings.h"
 #include "platform/Error.h"
 #include "project/ProjectLayout.h"
@@ -19,35 +18,36 @@ constexpr const char* kColumnNames[] = {"", "Original CobID", "Modify CobID"};
 
 std::string CellName(int direction, std::size_t row, int column, const std::string& text)
 {
-    return std::string("Table ") + kCobIdTableNames[static_cast<std::size_t>(direction)] + ", N\u00B0 " +
-           std::to_string(row) + ", " + kColumnNames[column] + " " + QuotedValue(text);
+    return CobIdTableTitle(direction) + ", N\u00B0 " + std::to_string(row) + ", " + kColumnNames[column] + " " +
+           QuotedValue(text);
 }
 
-void CheckTable(const CobIdTable& table, int direction, const std::optional<CommSettings>& settings, bool extended,
-                std::vector<std::string>& problems)
+// Each identifier cell that is a problem, in the table's order.
+void CheckTables(const CobIdTables& tables, const CommSession& session, int direction,
+                 const std::vector<CobIdCellProblem>& cells, std::vector<std::string>& problems)
 {
-    for (std::size_t r = 0; r < table.size(); ++r) {
-        for (int column : {kOriginalColumn, kModifyColumn}) {
-            const std::string& text = table[r].Cell(column);
-            if (text.empty())
-                continue;
-            const std::optional<std::int32_t> value = TryParseInteger(text);
-            if (!value) {
-                problems.push_back(CellName(direction, r, column, text) + " is not an integer");
-                continue;
-            }
-            if (!settings)
-                continue;
-            if (!extended && (*value < 0 || *value > static_cast<std::int32_t>(kMaxStandardCobId))) {
-                problems.push_back(CellName(direction, r, column, text) +
-                                   " lies outside 0x000-0x7FF, the range of the standard layout");
-                continue;
-            }
-            const auto limit = CobIdLimitOf(GoverningType(SessionOf(*settings), direction, column));
-            if (limit && (*value < 0 || *value > limit->maximum))
-                problems.push_back(CellName(direction, r, column, text) + limit->tail);
-        }
+    const bool standard = CobIdLayout(session) == TableLayout::Standard;
+    for (const CobIdCellProblem& cell : cells) {
+        if (cell.direction != direction)
+            continue;
+        const std::string name =
+            CellName(direction, cell.row, cell.column, tables.Table(direction)[cell.row].Cell(cell.column));
+        if (cell.check.state == CobIdCellState::NotInteger)
+            problems.push_back(name + " is not an integer");
+        else
+            problems.push_back(name + (standard ? " lies outside 0x000-0x7FF, the range of the standard layout"
+                                                : CobIdLimitOf(GoverningType(session, direction, cell.column))->tail));
     }
+}
+
+// The frame-format numbers other than 0 and 1: a problem when the build
+// refuses the number, a warning otherwise.
+void CheckFrameFormats(const CommSettings& settings, ProjectCheck& check)
+{
+    for (const auto& [element, type] : {std::pair{kPargenElements[kType], settings.format0},
+                                        std::pair{kPargenElements[kTypeC1], settings.format1}})
+        if (const auto text = FrameFormatNumberText(element, type))
+            (IsLostFrameFormat(type) ? check.problems : check.advice).push_back(*text);
 }
 
 } // namespace
@@ -63,6 +63,8 @@ ProjectCheck CheckProjectDocuments(const ProjectLayout& project)
     } catch (const Error& error) {
         problems.push_back(error.what());
     }
+    if (settings)
+        CheckFrameFormats(*settings, check);
     std::optional<CobIdTables> tables;
     try {
         tables = ReadCobIdStrictly(project.CobIdFile());
@@ -70,21 +72,22 @@ ProjectCheck CheckProjectDocuments(const ProjectLayout& project)
         problems.push_back(error.what());
     }
     if (tables) {
-        const bool extended = settings && IsExtendedLayout(static_cast<std::uint8_t>(settings->format0),
-                                                           static_cast<std::uint8_t>(settings->format1));
-        // The warnings depend on the layout: without readable settings
-        // only the cells are checked.
+        // The ranges and warnings depend on the formats: without readable
+        // settings only the integers are checked (no type number has a range).
+        const CommSession session = settings ? SessionOf(*settings) : CommSession{-1, -1, false};
+        const std::vector<CobIdCellProblem> cells = FindCobIdCellProblems(*tables, session);
         const std::vector<CobIdWarning> warnings =
-            settings ? FindCobIdWarnings(*tables, extended) : std::vector<CobIdWarning>{};
+            settings ? FindCobIdWarnings(*tables, CobIdLayout(session)) : std::vector<CobIdWarning>{};
         for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
-            CheckTable(tables->Table(direction), direction, settings, extended, problems);
+            CheckTables(*tables, session, direction, cells, problems);
             for (const CobIdWarning& warning : warnings)
                 if (warning.direction == direction)
                     problems.push_back(warning.text);
         }
     }
     if (tables && settings)
-        check.advice = CheckCanOpenTables(*tables, SessionOf(*settings));
+        for (std::string& advice : CheckCanOpenTables(*tables, SessionOf(*settings)))
+            check.advice.push_back(std::move(advice));
     return check;
 }
 

@@ -12,7 +12,8 @@ namespace c2c {
 class ProjectLayout;
 
 struct ProjectCheck {
-    // One line each: a document that cannot be read; every identifier cell
+    // One line each: a document that cannot be read; a frame-format number
+    // that the build refuses (FrameFormatNumberText); every identifier cell
     // that is no integer, lies outside 0x000-0x7FF where both ports run
     // CAN 2.0A, or does not fit the frame format of the port it travels on
     // (cells named by table, N° and text); then, table by table, the
@@ -22,7 +23,8 @@ struct ProjectCheck {
     // The CANopen checks (documents/CanOpenCheck.h): advice about the
     // network, not problems of the tables. A heuristic may name a row that
     // is right (a TPDO that is only consumed across the device), so advice
-    // never fails a check.
+    // never fails a check. A frame-format number other than 0 and 1 that
+    // the build takes (as CAN 2.0B) comes first.
     std::vector<std::string> advice;
 };
 

@@ -61,7 +61,7 @@ private:
     static void Add(const ForwardingModel& model, int port, CanFrameId frame, std::uint64_t frames,
                     ReplaySummary& summary)
     {
-        summary.identifiers.push_back({port, frame, frames, model.RouteFrame(port, frame)});
+        summary.identifiers.push_back({port, frame, frames, model.RouteFrame(PortAt(port), frame)});
     }
     void AddLarge(const ForwardingModel& model, int port, ReplaySummary& summary) const
     {
@@ -80,45 +80,7 @@ private:
     std::uint64_t uncounted_ = 0;
 };
 
-const std::string kOverlongProblem = "longer than " + std::to_string(kMaxCandumpLine) + " characters";
-
-void NoteFirst(std::uint64_t& first, std::uint64_t line)
-{
-    if (first == 0)
-        first = line;
-}
-
 } // namespace
-
-InterfacePorts::InterfacePorts(std::vector<std::pair<std::string, int>> named) : names_(std::move(named))
-{
-    for (int port : {0, 1}) {
-        const char* name = PortInterfaceName(port);
-        const bool given = std::any_of(names_.begin(), names_.end(), [&](const auto& n) { return n.first == name; });
-        if (!given)
-            names_.emplace_back(name, port);
-    }
-    for (int port : {0, 1}) {
-        auto it = std::find_if(names_.begin(), names_.end(), [&](const auto& n) { return n.second == port; });
-        output_[static_cast<std::size_t>(port)] = it != names_.end() ? it->first : PortInterfaceName(port);
-    }
-}
-
-int InterfacePorts::PortOf(std::string_view name) const noexcept
-{
-    // Asked once per line of a trace: names are short, compared character
-    // by character (a call of memcmp costs more than the comparison).
-    for (const auto& [known, port] : names_) {
-        if (known.size() != name.size())
-            continue;
-        std::size_t i = 0;
-        while (i < name.size() && known[i] == name[i])
-            ++i;
-        if (i == name.size())
-            return port;
-    }
-    return -1;
-}
 
 ReplaySummary ReplayTrace(const ForwardingModel& model, const std::string& logPath, const InterfacePorts& ports,
                           bool countIdentifiers, TextSink& out, const MalformedLineReport& malformed)
@@ -134,63 +96,28 @@ ReplaySummary ReplayTrace(const ForwardingModel& model, const std::string& logPa
     std::string block;
     block.reserve(kOutputBlock + 2 * kMaxCandumpLine);
 
-    auto reportMalformed = [&](const char* problem) {
-        ++summary.malformed;
-        if (summary.malformedLines.size() < kListedMalformedLines)
-            summary.malformedLines.push_back(reader.LineNumber());
-        malformed(reader.LineNumber(), problem);
-    };
-
     std::string_view text;
     while (reader.Next(text)) {
+        const std::uint64_t number = reader.LineNumber();
         if (reader.Overlong()) {
-            reportMalformed(kOverlongProblem.c_str());
+            summary.CountMalformed(number, CandumpLineTooLongText(), malformed);
             continue;
         }
         const CandumpLine line = ParseCandumpLine(text);
-        const std::uint64_t number = reader.LineNumber();
-        switch (line.kind) {
-        case CandumpLineKind::Malformed:
-            reportMalformed(line.problem);
+        if (line.kind != CandumpLineKind::Frame) {
+            summary.CountOtherKind(line, number, malformed);
             continue;
-        case CandumpLineKind::Empty:
-            ++summary.empty;
-            continue;
-        case CandumpLineKind::CanFd:
-            ++summary.canFd;
-            NoteFirst(summary.firstCanFd, number);
-            continue;
-        case CandumpLineKind::CanXl:
-            ++summary.canXl;
-            NoteFirst(summary.firstCanXl, number);
-            continue;
-        case CandumpLineKind::ErrorFrame:
-            ++summary.errorFrames;
-            NoteFirst(summary.firstErrorFrame, number);
-            continue;
-        case CandumpLineKind::DropNote:
-            ++summary.dropNotes;
-            NoteFirst(summary.firstDropNote, number);
-            continue;
-        case CandumpLineKind::Frame:
-            break;
         }
-
         const int port = ports.PortOf(line.interface);
         if (port < 0) {
-            ++summary.otherInterfaces;
-            NoteFirst(summary.firstOtherInterface, number);
-            auto& names = summary.otherInterfaceNames;
-            if (names.size() < kListedInterfaceNames &&
-                std::find(names.begin(), names.end(), line.interface) == names.end())
-                names.emplace_back(line.interface);
+            summary.CountOtherInterface(line.interface, number);
             continue;
         }
         ++summary.frames;
         const CanFrameId frame{line.frame.id, line.frame.extended};
         if (countIdentifiers)
             counter.Count(port, frame);
-        const Route route = model.RouteFrame(port, frame);
+        const Route route = model.RouteFrame(PortAt(port), frame);
         switch (route.outcome) {
         case RouteOutcome::NotReceived:
             ++summary.notReceived;

@@ -278,6 +278,43 @@ TEST_F(CommandLineRefusals, ChecksListEveryProblem)
     EXPECT_EQ(result.err, "2 problems found.\n");
 }
 
+// A frame-format number other than 0 and 1. The window sizes the tables as
+// for CAN 2.0B and checks none of that port's identifiers; the build takes
+// the number's low byte. Where that byte is 0 the two would disagree (the
+// device told CAN 2.0A, 29-bit rows in the tables): the build refuses, and
+// check names it as a problem. Any other such number is a warning.
+TEST(CommandLine, FrameFormatNumbersOtherThanZeroAndOne)
+{
+    const std::string refused = " is neither 0 (CAN 2.0A) nor 1 (CAN 2.0B), and the image keeps its low byte, 0: the "
+                                "device would run CAN 2.0A while the tables are sized for CAN 2.0B. Write 0 or 1";
+    const std::string taken = " is neither 0 (CAN 2.0A) nor 1 (CAN 2.0B): the device takes it as CAN 2.0B, and none "
+                              "of the port's identifiers is checked";
+    const struct {
+        const char* type;
+        const char* typeC1;
+        CobIdRows can0ToCan1, can1ToCan0; // 0x12345 arriving on the port of the odd number
+        int status;                       // of check and build
+        std::string checkOut;
+        std::string buildError;
+    } cases[] = {
+        {"256", "0", {{"0x12345", ""}}, {}, 1, "Type 256" + refused + "\n", "Type 256" + refused},
+        {"0", "-256", {}, {{"0x12345", ""}}, 1, "TypeC1 -256" + refused + "\n", "TypeC1 -256" + refused},
+        {"1", "2", {}, {{"0x12345", ""}}, 0, "Warning: TypeC1 2" + taken + "\nNo problem found; 1 warning.\n", ""},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        WriteProject(dir / "p", PargenXml({"5", "5", c.type, "1", "0", "0", c.typeC1}),
+                     CobIdXml(c.can0ToCan1, c.can1ToCan0));
+        const CliResult check = RunCli("check " + Quote(dir / "p"));
+        EXPECT_EQ(check.status, c.status) << c.type << "/" << c.typeC1;
+        EXPECT_EQ(check.out, c.checkOut) << c.type << "/" << c.typeC1;
+        const CliResult build = RunCli("build " + Quote(dir / "p"));
+        EXPECT_EQ(build.status, c.status) << c.type << "/" << c.typeC1;
+        EXPECT_THAT(build.err, HasSubstr(c.buildError)) << c.type << "/" << c.typeC1;
+        EXPECT_EQ(std::filesystem::exists(dir / "p/bin/bank1.bin"), c.status == 0) << c.type << "/" << c.typeC1;
+    }
+}
+
 TEST(CommandLine, CommSaysWhatShorterTablesDoToTheStoredRows)
 {
     TempDir dir;

@@ -4,10 +4,12 @@
 #include "dialogs/AddRowsLogic.h"
 
 #include "support/Fakes.h"
+#include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 namespace c2c {
@@ -54,13 +56,13 @@ TEST(AddRowsLogicTest, PreviewsEveryKindAndSaysWhatKeepsRowsOut)
          "Nothing can be added: Table CAN0 to CAN1 has a row for 0x185 (TPDO1 node 5) already: N\u00B0 0", false},
         {"from the file, services ignored",
          [](AddRowsLogic& l) {
-             l.nodeFile = kData + "valve.dcf";
-             l.nodePort = 1;
+             l.ChooseFile(kData + "valve.dcf");
+             l.nodePort = CanPort::Can1;
              l.nodeAs = "9";
              l.serviceBoxes.assign(l.serviceBoxes.size(), false);
          },
          7 + 5, "CAN0 to CAN1  N\u00B0 1   0x181 -> unchanged", true},
-        {"unreadable file", [](AddRowsLogic& l) { l.nodeFile = kData + "missing.dcf"; }, 1,
+        {"unreadable file", [](AddRowsLogic& l) { l.ChooseFile(kData + "missing.dcf"); }, 1,
          "Nothing can be added: Cannot open file", false},
         {"range", [](AddRowsLogic& l) { l.kind = kAddRange; l.range = "0x100-0x10F"; l.rangeTo = "$200"; }, 16,
          "0x100 -> 0x200", true},
@@ -77,7 +79,7 @@ TEST(AddRowsLogicTest, PreviewsEveryKindAndSaysWhatKeepsRowsOut)
          },
          1, "CAN1 to CAN0  N\u00B0 0   0x185 -> 0x1A5", true},
         {"no identifier", [](AddRowsLogic& l) { l.kind = kAddIdentifier; }, 1, "Type the identifier", false},
-        {"network", [](AddRowsLogic& l) { l.kind = kAddNetwork; l.networkPort = 1; }, 3, "0x000 -> unchanged", true},
+        {"network", [](AddRowsLogic& l) { l.kind = kAddNetwork; l.networkPort = CanPort::Can1; }, 3, "0x000 -> unchanged", true},
         {"no network service",
          [](AddRowsLogic& l) {
              l.kind = kAddNetwork;
@@ -116,7 +118,29 @@ TEST(AddRowsLogicTest, AddHandsBackTheTablesWithTheRowsAndBrowsePicksTheFile)
 
     services.files.result.reset();
     EXPECT_FALSE(logic.BrowseFile());
-    EXPECT_EQ(logic.nodeFile, kData + "valve.dcf");
+    EXPECT_EQ(logic.NodeFile(), kData + "valve.dcf");
+}
+
+// The node's file is read once, when it is chosen: the preview follows the
+// fields without reading it again, until Reload.
+TEST(AddRowsLogicTest, TheFileIsReadWhenChosenAndAgainOnlyOnReload)
+{
+    testing::TempDir dir;
+    testing::FakeServices services;
+    testing::WriteText(dir / "node.dcf", "[DeviceComissioning]\nNodeID=5\n[1800sub1]\nDefaultValue=$NODEID+0x180\n");
+    AddRowsLogic logic(Tables(), kStandard, services.all(), dir.path());
+    services.files.result = dir / "node.dcf";
+    ASSERT_TRUE(logic.BrowseFile());
+    EXPECT_EQ(services.files.calls.back().folder, dir.path()) << "the chooser starts in the folder given";
+    EXPECT_EQ(logic.Folder(), dir.path()) << "and next in the folder of the file picked";
+    std::filesystem::remove(dir / "node.dcf");
+    logic.node = "6"; // read for node 6 from what was read
+    EXPECT_THAT(logic.Refresh().lines[0], HasSubstr("0x186 -> unchanged"));
+    logic.ReloadFile();
+    EXPECT_THAT(logic.Refresh().lines[0], HasSubstr("Nothing can be added: "));
+    logic.ClearFile();
+    EXPECT_TRUE(logic.ServicesApply());
+    EXPECT_THAT(logic.Refresh().lines[0], HasSubstr("EMCY node 6"));
 }
 
 } // namespace

@@ -71,7 +71,23 @@ TEST_P(CobIdTableSizeTest, RowsAndCompileButtonFollowTheFormats)
 INSTANTIATE_TEST_SUITE_P(Formats, CobIdTableSizeTest,
                          ::testing::Values(FormatCase{0, 0, 2048}, FormatCase{0, 1, 2000}, FormatCase{1, 0, 2000},
                                            FormatCase{1, 1, 2000}, FormatCase{2, 0, 2000},
-                                           FormatCase{0, -1, 2000}));
+                                           FormatCase{0, -1, 2000}, FormatCase{256, 0, 2000},
+                                           FormatCase{0, -256, 2000}));
+
+// Add rows' file chooser starts in the project's folder, then where the
+// last file was picked, until another project is shown.
+TEST_F(CobIdAccessLogicTest, AddRowsStartsInTheProjectFolder)
+{
+    Show(k2A);
+    EXPECT_EQ(dialog.addRowsFolder, dir.path());
+    dialog.addRowsFolder = "/plant/eds";
+    Show(k2A);
+    EXPECT_EQ(dialog.addRowsFolder, "/plant/eds");
+    TempDir other;
+    state.workspace.layout.SetProjectDir(other.path());
+    Show(k2A);
+    EXPECT_EQ(dialog.addRowsFolder, other.path());
+}
 
 // The check.
 

@@ -65,9 +65,19 @@ TEST(RoutingLogic, CheckAndProblems)
     EXPECT_EQ(bad.Problem(), "The routing cannot be shown: Table Can1 to Can0. Error in row 0. The CobID must between "
                              "0x000 and 0x7FF");
     EXPECT_EQ(bad.Check("1", false), bad.Problem());
-    // Type numbers without a range check still cannot build the standard layout.
-    const RoutingLogic wide(Tables({{"0x800", "", ""}}), {0, 7, true}, kCan0ToCan1);
-    EXPECT_NE(wide.Problem(), "");
+    // What OK refuses and what the build refuses, each in its own words.
+    const struct {
+        CommSession formats;
+        const char* problem;
+    } refused[] = {
+        {{0, 7, true}, "Table Can0 to Can1. Error in row 0. The CobID must between 0x000 and 0x7FF"},
+        {{256, 0, true},
+         "Type 256 is neither 0 (CAN 2.0A) nor 1 (CAN 2.0B), and the image keeps its low byte, 0: the device would "
+         "run CAN 2.0A while the tables are sized for CAN 2.0B. Write 0 or 1"},
+    };
+    for (const auto& c : refused)
+        EXPECT_EQ(RoutingLogic(Tables({{"0x800", "", ""}}), c.formats, kCan0ToCan1).Problem(),
+                  std::string("The routing cannot be shown: ") + c.problem);
 }
 
 // The view of the grid and route over the same tables saved as a project
@@ -93,7 +103,8 @@ TEST(RoutingLogic, AgreesWithTheSavedProject)
                     if (!extended && id > 0x7FF)
                         continue;
                     const CanFrameId frame{id, extended};
-                    const std::string route = model->RouteText(direction, frame, model->RouteFrame(direction, frame));
+                    const CanPort from = ArrivingPort(direction);
+                    const std::string route = model->RouteText(from, frame, model->RouteFrame(from, frame));
                     EXPECT_EQ(view.Check(std::to_string(id), extended).substr(0, route.size()), route);
                 }
         }

@@ -1,8 +1,7 @@
 // Rules that add rows: what each expands to, where the rows go, every
 // refusal, and the CANopen checks.
 
-#include "documents/CanOpenCheck.h"
-#include "documents/CobIdRules.h"
+#include "documents/CobIdPlacement.h"
 #include "documents/IntegerText.h"
 
 #include <gmock/gmock.h>
@@ -27,6 +26,12 @@ CobIdTables Empty(const CommSession& session)
     return {CobIdTable(length), CobIdTable(length)};
 }
 
+// A node as its file describes it, read for `node` as the callers of the rules read it.
+DescribedNodeRule Described(const std::string& file, std::optional<int> node, CanPort port, std::optional<int> as)
+{
+    return DescribedNodeRule{ReadDeviceDescription(file, node), file, port, as};
+}
+
 // A row as "0>1 0x185->0x1A5 TPDO1 node 5 as node 37" ("=" for unchanged).
 std::vector<std::string> Rows(const RuleExpansion& expansion)
 {
@@ -40,7 +45,7 @@ std::vector<std::string> Rows(const RuleExpansion& expansion)
 
 TEST(CobIdRulesTest, ANodeHasOneRowPerServiceInTheDirectionItsFramesTravel)
 {
-    EXPECT_THAT(Rows(ExpandRule(NodeRule{5, 0, 37, kAllNodeServices})),
+    EXPECT_THAT(Rows(ExpandRule(NodeRule{5, CanPort::Can0, 37, kAllNodeServices})),
                 ElementsAre("0>1 0x085->0x0A5 EMCY node 5 as node 37", "0>1 0x185->0x1A5 TPDO1 node 5 as node 37",
                             "0>1 0x285->0x2A5 TPDO2 node 5 as node 37", "0>1 0x385->0x3A5 TPDO3 node 5 as node 37",
                             "0>1 0x485->0x4A5 TPDO4 node 5 as node 37",
@@ -51,11 +56,11 @@ TEST(CobIdRulesTest, ANodeHasOneRowPerServiceInTheDirectionItsFramesTravel)
                             "0>1 0x585->0x5A5 SDO response node 5 as node 37",
                             "1>0 0x625->0x605 SDO request to node 5 (node 37 on CAN1)",
                             "0>1 0x705->0x725 Heartbeat node 5 as node 37"));
-    EXPECT_THAT(ExpandRule(NodeRule{5, 0, 37, kAllNodeServices}).notes,
+    EXPECT_THAT(ExpandRule(NodeRule{5, CanPort::Can0, 37, kAllNodeServices}).notes,
                 ElementsAre("NMT commands name their node in the data byte, which the device does not translate: NMT "
                             "commands for node 37 on CAN1 do not reach node 5."));
 
-    const RuleExpansion onCan1 = ExpandRule(NodeRule{127, 1, std::nullopt, *ParseNodeServices("tpdo1,sdo,heartbeat")});
+    const RuleExpansion onCan1 = ExpandRule(NodeRule{127, CanPort::Can1, std::nullopt, *ParseNodeServices("tpdo1,sdo,heartbeat")});
     EXPECT_THAT(Rows(onCan1), ElementsAre("1>0 0x1FF->= TPDO1 node 127", "1>0 0x5FF->= SDO response node 127",
                                           "0>1 0x67F->= SDO request to node 127", "1>0 0x77F->= Heartbeat node 127"));
     EXPECT_THAT(onCan1.notes, IsEmpty());
@@ -67,11 +72,11 @@ TEST(CobIdRulesTest, ANodeHasOneRowPerServiceInTheDirectionItsFramesTravel)
 
 TEST(CobIdRulesTest, NetworkServicesIdentifiersAndRanges)
 {
-    const RuleExpansion network = ExpandRule(NetworkRule{true, true, true, 1});
+    const RuleExpansion network = ExpandRule(NetworkRule{true, true, true, CanPort::Can1});
     EXPECT_THAT(Rows(network), ElementsAre("1>0 0x000->= NMT from CAN1", "1>0 0x080->= SYNC from CAN1",
                                            "1>0 0x100->= TIME from CAN1"));
     EXPECT_THAT(network.notes, ElementsAre(HasSubstr("NMT commands name their node in the data byte")));
-    EXPECT_THAT(Rows(ExpandRule(NetworkRule{false, true, false, 0})), ElementsAre("0>1 0x080->= SYNC from CAN0"));
+    EXPECT_THAT(Rows(ExpandRule(NetworkRule{false, true, false, CanPort::Can0})), ElementsAre("0>1 0x080->= SYNC from CAN0"));
 
     EXPECT_THAT(Rows(ExpandRule(IdentifierRule{kCan1ToCan0, 0x123, 0x1ABCDEF})),
                 ElementsAre("1>0 0x123->0x1ABCDEF Identifier 0x123 as 0x1ABCDEF"));
@@ -85,7 +90,7 @@ TEST(CobIdRulesTest, NetworkServicesIdentifiersAndRanges)
 
 TEST(CobIdRulesTest, ANodeFromItsFileIsRemappedWhereItsIdentifiersEndInItsId)
 {
-    const RuleExpansion pump = ExpandRule(DescribedNodeRule{kData + "pump.eds", 5, 1, 37});
+    const RuleExpansion pump = ExpandRule(Described(kData + "pump.eds", 5, CanPort::Can1, 37));
     EXPECT_THAT(Rows(pump), ElementsAre("1>0 0x085->0x0A5 EMCY node 5 as node 37",
                                         "0>1 0x625->0x605 SDO request to node 5 (node 37 on CAN0)",
                                         "1>0 0x585->0x5A5 SDO response node 5 as node 37",
@@ -97,7 +102,7 @@ TEST(CobIdRulesTest, ANodeFromItsFileIsRemappedWhereItsIdentifiersEndInItsId)
     EXPECT_THAT(pump.notes, ElementsAre(HasSubstr("Read from"), HasSubstr("TPDO3 ([1802SUB1]) is not valid"),
                                         HasSubstr("NMT commands for node 37 on CAN0 do not reach node 5")));
 
-    const RuleExpansion valve = ExpandRule(DescribedNodeRule{kData + "valve.dcf", std::nullopt, 0, 12});
+    const RuleExpansion valve = ExpandRule(Described(kData + "valve.dcf", std::nullopt, CanPort::Can0, 12));
     EXPECT_THAT(Rows(valve), ElementsAre("0>1 0x08B->0x08C EMCY node 11 as node 12",
                                          "1>0 0x181->= RPDO1 to node 11 (0x181 kept)",
                                          "1>0 0x30C->0x30B RPDO2 to node 11 (node 12 on CAN1)",
@@ -108,7 +113,7 @@ TEST(CobIdRulesTest, ANodeFromItsFileIsRemappedWhereItsIdentifiersEndInItsId)
     EXPECT_THAT(valve.notes, ElementsAre(HasSubstr("for node 11"), HasSubstr("describes no SDO server"),
                                          "RPDO1 of node 11, 0x181, does not end in the node's ID: listed unchanged.",
                                          HasSubstr("TPDO1 of node 11, 0x310"), HasSubstr("NMT commands")));
-    EXPECT_THAT(Rows(ExpandRule(DescribedNodeRule{kData + "valve.dcf", std::nullopt, 0, std::nullopt})),
+    EXPECT_THAT(Rows(ExpandRule(Described(kData + "valve.dcf", std::nullopt, CanPort::Can0, std::nullopt))),
                 ::testing::Contains("1>0 0x181->= RPDO1 to node 11"));
 }
 
@@ -117,7 +122,7 @@ TEST(CobIdRulesTest, RowsGoAfterTheLastRowInUseAscendingByOriginal)
     CobIdTables tables = Empty(kStandard);
     tables.can0ToCan1[0] = {"0x10", "", ""};
     tables.can0ToCan1[4] = {"", "", "a note"}; // in use: nothing goes above it
-    const CobIdAddition addition = PlanCobIdAddition(tables, kStandard, ExpandRule(NodeRule{2, 1, 3, kAllNodeServices}));
+    const CobIdAddition addition = PlanCobIdAddition(tables, kStandard, ExpandRule(NodeRule{2, CanPort::Can1, 3, kAllNodeServices}));
     ASSERT_TRUE(addition.Accepted()) << *addition.refusal;
     EXPECT_EQ(addition.rows.front(), (PlacedRow{kCan0ToCan1, 5, {"0x203", "0x202", "RPDO1 to node 2 (node 3 on CAN0)"}}));
     EXPECT_EQ(addition.tables.can0ToCan1[9], (CobIdRow{"0x603", "0x602", "SDO request to node 2 (node 3 on CAN0)"}));
@@ -128,7 +133,7 @@ TEST(CobIdRulesTest, RowsGoAfterTheLastRowInUseAscendingByOriginal)
     EXPECT_THAT(CobIdAdditionLines(addition)[0], "CAN0 to CAN1  N\u00B0 5   0x203 -> 0x202            RPDO1 to node 2 (node 3 on CAN0)");
 
     // Positive Implementation clear: rows that block are allowed, and said so.
-    const CobIdAddition blocking = PlanCobIdAddition(Empty(kClear), kClear, ExpandRule(NodeRule{2, 1, std::nullopt}));
+    const CobIdAddition blocking = PlanCobIdAddition(Empty(kClear), kClear, ExpandRule(NodeRule{2, CanPort::Can1, std::nullopt}));
     ASSERT_TRUE(blocking.Accepted());
     EXPECT_THAT(blocking.notes, ElementsAre(HasSubstr("Positive Implementation is clear: the device blocks")));
 
@@ -156,21 +161,21 @@ TEST(CobIdRulesTest, AddingIsRefusedWithAClearReason)
         RuleExpansion expansion;
         const char* reason;
     } cases[] = {
-        {"listed", listed, kStandard, ExpandRule(NodeRule{5, 0, std::nullopt}),
+        {"listed", listed, kStandard, ExpandRule(NodeRule{5, CanPort::Can0, std::nullopt}),
          "Table CAN0 to CAN1 has a row for 0x185 (TPDO1 node 5) already: N\u00B0 7"},
         {"too big", Empty(kStandard), kStandard, ExpandRule(IdentifierRule{kCan0ToCan1, 0x800, std::nullopt}),
-         "Table CAN0 to CAN1: 0x800 (Identifier 0x800) cannot arrive on CAN0, which runs CAN 2.0A (0x800 is above 0x7FF)"},
+         "Table CAN0 to CAN1: 0x800 (Identifier 0x800) cannot arrive on CAN0, which runs CAN 2.0A (0x000 to 0x7FF)"},
         {"cannot leave", Empty(kCan0Extended), kCan0Extended, ExpandRule(IdentifierRule{kCan0ToCan1, 0x1000, std::nullopt}),
-         "0x1000 (Identifier 0x1000) cannot leave on CAN1, which runs CAN 2.0A (0x1000 is above 0x7FF)"},
+         "0x1000 (Identifier 0x1000) cannot leave on CAN1, which runs CAN 2.0A (0x000 to 0x7FF)"},
         {"new too big", Empty(kCan0Extended), kCan0Extended, ExpandRule(IdentifierRule{kCan0ToCan1, 0x100, 0x800}),
-         "0x100 (Identifier 0x100 as 0x800) cannot leave on CAN1, which runs CAN 2.0A (0x800 is above 0x7FF)"},
-        {"29-bit frame", Empty(kStandard), kStandard, ExpandDescribedNode(extended, "x.eds", 0, std::nullopt),
-         "0x185 (TPDO1 node 5) cannot arrive on CAN0, which runs CAN 2.0A: it uses 29-bit frames"},
+         "0x100 (Identifier 0x100 as 0x800) cannot leave on CAN1, which runs CAN 2.0A (0x000 to 0x7FF)"},
+        {"29-bit frame", Empty(kStandard), kStandard, ExpandDescribedNode(extended, "x.eds", CanPort::Can0, std::nullopt),
+         "0x185 (TPDO1 node 5) cannot arrive on CAN0, which runs CAN 2.0A (0x000 to 0x7FF): it uses 29-bit frames"},
         {"no CAN identifier", Empty(kCan0Extended), kCan0Extended,
          ExpandRule(IdentifierRule{kCan1ToCan0, 0x20000000, std::nullopt}), "is no CAN identifier"},
-        {"translation, positive clear", Empty(kClear), kClear, ExpandRule(NodeRule{5, 0, 6}),
+        {"translation, positive clear", Empty(kClear), kClear, ExpandRule(NodeRule{5, CanPort::Can0, 6}),
          "Positive Implementation is clear: the device then blocks the listed identifiers"},
-        {"asked twice", Empty(kStandard), kStandard, ExpandDescribedNode(twice, "x.eds", 0, std::nullopt),
+        {"asked twice", Empty(kStandard), kStandard, ExpandDescribedNode(twice, "x.eds", CanPort::Can0, std::nullopt),
          "Table CAN0 to CAN1: 0x185 is asked twice (TPDO1 node 5, TPDO2 node 5)"},
         {"no room", nearlyFull, kStandard, ExpandRule(RangeRule{kCan0ToCan1, 0x7F8, 0x7FF, std::nullopt}),
          "Table CAN0 to CAN1 has room for 7 rows after its last row in use (N\u00B0 2040); 8 are needed"},
@@ -182,11 +187,11 @@ TEST(CobIdRulesTest, AddingIsRefusedWithAClearReason)
          ExpandRule(RangeRule{kCan0ToCan1, 0x10, 0x20, 0x1FFFFFF0}), "would end beyond 0x1FFFFFFF"},
         {"range backwards", Empty(kStandard), kStandard, ExpandRule(RangeRule{kCan0ToCan1, 0x20, 0x10, std::nullopt}),
          "ends before it starts"},
-        {"node", Empty(kStandard), kStandard, ExpandRule(NodeRule{128, 0, std::nullopt}), "Node 128 is no node ID (1 to 127)"},
-        {"as", Empty(kStandard), kStandard, ExpandRule(NodeRule{5, 0, 0}), "Node 0 is no node ID"},
-        {"no service", Empty(kStandard), kStandard, ExpandRule(NodeRule{5, 0, std::nullopt, NodeServices()}),
+        {"node", Empty(kStandard), kStandard, ExpandRule(NodeRule{128, CanPort::Can0, std::nullopt}), "Node 128 is no node ID (1 to 127)"},
+        {"as", Empty(kStandard), kStandard, ExpandRule(NodeRule{5, CanPort::Can0, 0}), "Node 0 is no node ID"},
+        {"no service", Empty(kStandard), kStandard, ExpandRule(NodeRule{5, CanPort::Can0, std::nullopt, NodeServices()}),
          "No service of node 5 is chosen"},
-        {"no network service", Empty(kStandard), kStandard, ExpandRule(NetworkRule{false, false, false, 0}),
+        {"no network service", Empty(kStandard), kStandard, ExpandRule(NetworkRule{false, false, false, CanPort::Can0}),
          "No network service is chosen"},
     };
     for (const auto& c : cases) {
@@ -197,40 +202,6 @@ TEST(CobIdRulesTest, AddingIsRefusedWithAClearReason)
         EXPECT_THAT(addition.rows, IsEmpty()) << c.name;
         EXPECT_THAT(CobIdAdditionLines(addition), ElementsAre("Nothing can be added: " + *addition.refusal + "."));
     }
-}
-
-TEST(CanOpenCheckTest, NamesForgottenHeartbeatsSdoResponsesAndNetworkServices)
-{
-    auto tablesOf = [](std::vector<const char*> can0ToCan1, std::vector<const char*> can1ToCan0) {
-        CobIdTables tables = Empty(kStandard);
-        for (std::size_t r = 0; r < can0ToCan1.size(); ++r)
-            tables.can0ToCan1[r].Orig_CobID = can0ToCan1[r];
-        for (std::size_t r = 0; r < can1ToCan0.size(); ++r)
-            tables.can1ToCan0[r].Orig_CobID = can1ToCan0[r];
-        return tables;
-    };
-    const struct {
-        const char* name;
-        CobIdTables tables;
-        CommSession session;
-        std::vector<std::string> findings;
-    } cases[] = {
-        {"whole node", tablesOf({"0x185", "0x585", "$705"}, {"0", "0x80"}), kStandard, {}},
-        {"no CANopen node", tablesOf({"0x10", "0x600"}, {}), kStandard, {}},
-        {"positive clear", tablesOf({"0x185"}, {}), kClear, {}},
-        {"heartbeat forgotten", tablesOf({"0x0", "0x80"}, {"0x183", "0x483", "0x583"}), kStandard,
-         {"Table CAN1 to CAN0: the TPDOs of node 3 pass (0x183, 0x483) but its heartbeat 0x703 has no row, so the "
-          "device blocks it (Positive Implementation is set)"}},
-        {"both forgotten, no NMT", tablesOf({"0x80", "0x1FF"}, {}), kStandard,
-         {"Table CAN0 to CAN1: the TPDOs of node 127 pass (0x1FF) but its heartbeat 0x77F and its SDO response 0x5FF "
-          "have no row, so the device blocks them (Positive Implementation is set)",
-          "No table lists NMT (0x000): with Positive Implementation set, the NMT master's commands do not cross the "
-          "device"}},
-        {"heartbeat alone, no SYNC", tablesOf({"0x701"}, {"0"}), kStandard,
-         {"No table lists SYNC (0x080): with Positive Implementation set, SYNC does not cross the device"}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(CheckCanOpenTables(c.tables, c.session), c.findings) << c.name;
 }
 
 } // namespace

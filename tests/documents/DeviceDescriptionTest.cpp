@@ -60,6 +60,46 @@ TEST(DeviceDescriptionTest, ReadsADcfWithItsNodeAndConfiguredValues)
                                            "for node 12 as given."));
 }
 
+// NodeID 0 and 0xFF (LSS "not configured") name no node: the number given
+// stands, and the note says what the file holds; without one, the refusal does.
+TEST(DeviceDescriptionTest, ANodeIdThatNamesNoNodeTakesTheNumberGiven)
+{
+    const DeviceDescription given = ReadDeviceDescription(kData + "unconfigured.dcf", 9);
+    EXPECT_EQ(given.node, 9);
+    EXPECT_THAT(given.identifiers, ElementsAre(Id{NodeObject::Tpdo, 1, 0x189, false}));
+    EXPECT_THAT(given.notes, ElementsAre("The file's [DeviceComissioning] says NodeID 0xFF: not configured; its "
+                                         "identifiers are read for node 9 as given."));
+    EXPECT_THAT([] { ReadDeviceDescription(kData + "unconfigured.dcf", std::nullopt); },
+                ::testing::ThrowsMessage<Error>(HasSubstr(
+                    "unconfigured.dcf:4: [DeviceComissioning] NodeID 0xFF: not configured: give the node's number")));
+
+    const struct {
+        const char* nodeId;
+        const char* note;
+    } cases[] = {{"255", "NodeID 0xFF: not configured"}, {"0", "NodeID 0: no node ID"}, {"0x00", "NodeID 0: no node ID"}};
+    for (const auto& c : cases) {
+        const std::string text = std::string("[DeviceComissioning]\nNodeID=") + c.nodeId + "\n";
+        EXPECT_THAT(ParseDeviceDescription(text, "x.dcf", 3).notes, ElementsAre(HasSubstr(c.note))) << c.nodeId;
+        EXPECT_THAT([&] { ParseDeviceDescription(text, "x.dcf", std::nullopt); },
+                    ::testing::ThrowsMessage<Error>(HasSubstr(std::string("x.dcf:2: [DeviceComissioning] ") + c.note)))
+            << c.nodeId;
+    }
+}
+
+// A PDO on an identifier CiA 301 restricts would let that service cross the
+// device as the PDO's row: it is left out, named with the reason.
+TEST(DeviceDescriptionTest, PdosOnRestrictedIdentifiersAreLeftOut)
+{
+    const DeviceDescription node = ReadDeviceDescription(kData + "restricted.eds", 5);
+    EXPECT_THAT(node.identifiers, ElementsAre(Id{NodeObject::Rpdo, 1, 0x205, false}, Id{NodeObject::Tpdo, 1, 0x185, false},
+                                              Id{NodeObject::Tpdo, 9, 0x000, true}));
+    EXPECT_THAT(node.notes,
+                ElementsAre("RPDO5 ([1404sub1]) has COB-ID 0x601, which CiA 301 restricts (SDO request to node 1): "
+                            "left out.",
+                            "TPDO7 ([1806sub1]) has COB-ID 0x000, which CiA 301 restricts (NMT): left out.",
+                            "TPDO8 ([1807sub1]) has COB-ID 0x6E0, which CiA 301 restricts: left out."));
+}
+
 TEST(DeviceDescriptionTest, ValuesAreNumbersOrNodeIdFormulas)
 {
     const struct {
@@ -68,7 +108,7 @@ TEST(DeviceDescriptionTest, ValuesAreNumbersOrNodeIdFormulas)
     } cases[] = {
         {"0x185", 0x185},           {"0X185", 0x185},         {"389", 0x185},
         {"0605", 0x185},            {"0", 0},                 {"$NODEID+0x180", 0x185},
-        {"$nodeid+0x180", 0x185},   {"0x180 + $NodeID", 0x185}, {"$NODEID", 5},
+        {"$nodeid+0x180", 0x185},   {"0x180 + $NodeID", 0x185},
         {"0x20000000+$NODEID", 5},  {"0x185h", 0},            {"09", 0},
         {"$NODE+0x180", 0},         {"0x180+", 0},            {"0x1FFFFFFFF", 0},
         {"0xFFFFFFFF+$NODEID", 0},  {"-5", 0},                {"0x", 0},
@@ -83,6 +123,10 @@ TEST(DeviceDescriptionTest, ValuesAreNumbersOrNodeIdFormulas)
             continue;
         }
         const DeviceDescription description = ParseDeviceDescription(text, "x.eds", 5);
+        if (c.identifier == 0) { // a number, but the COB-ID of NMT: left out
+            EXPECT_TRUE(description.identifiers.empty());
+            continue;
+        }
         ASSERT_EQ(description.identifiers.size(), 1u) << c.value;
         EXPECT_EQ(description.identifiers[0].identifier, c.identifier) << c.value;
     }

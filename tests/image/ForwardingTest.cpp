@@ -58,12 +58,12 @@ TEST_P(ForwardingCases, RouteAndReason)
 {
     const Case& c = GetParam();
     const ForwardingModel model(Decoded(c.format0, c.format1, c.positive, c.can0ToCan1, c.can1ToCan0));
-    const Route route = model.RouteFrame(c.port, c.frame);
+    const Route route = model.RouteFrame(PortAt(c.port), c.frame);
     EXPECT_EQ(route.outcome, c.outcome);
     if (c.outcome == RouteOutcome::Passed) {
         EXPECT_EQ(route.leaves, c.leaves);
     }
-    EXPECT_EQ(model.ReasonText(c.port, c.frame, route), c.reason);
+    EXPECT_EQ(model.ReasonText(PortAt(c.port), c.frame, route), c.reason);
 }
 
 constexpr auto Passed = RouteOutcome::Passed;
@@ -129,9 +129,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"MixedNarrowedForStandardPort", A, B, true, {}, {{"0x1ABC0181", "0x7FF"}}, 1, {0x1ABC0181, kExt},
              Passed, {0x7FF, kStd}, "listed, Positive Implementation set; leaves as a standard frame"},
         Case{"MixedTooWide", A, B, true, {}, {{"0x18FF0701", "0x800"}}, 1, {0x18FF0701, kExt}, Blocked, {},
-             "0x800 does not fit CAN 2.0A on CAN0"},
+             "0x800 cannot leave on CAN0, which runs CAN 2.0A (0x000 to 0x7FF)"},
         Case{"MixedUnlistedTooWide", A, B, false, {}, {}, 1, {0x12345, kExt}, Blocked, {},
-             "0x12345 does not fit CAN 2.0A on CAN0"},
+             "0x12345 cannot leave on CAN0, which runs CAN 2.0A (0x000 to 0x7FF)"},
         Case{"MixedExtendedOnStandardPort", A, B, false, {}, {}, 0, {0x12345, kExt}, NotReceived, {},
              "a 29-bit frame, and CAN0 runs CAN 2.0A"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -140,20 +140,20 @@ TEST(Forwarding, RouteTextNamesIdentifiersAsCanUtilsWritesThem)
 {
     const ForwardingModel model(Decoded(A, B, true, {{"0x181", "0x1ABC0181"}}, {}));
     const CanFrameId asked{0x181, kStd};
-    EXPECT_EQ(model.RouteText(0, asked, model.RouteFrame(0, asked)),
+    EXPECT_EQ(model.RouteText(CanPort::Can0, asked, model.RouteFrame(CanPort::Can0, asked)),
               "0x181 -> 0x1ABC0181 (listed, Positive Implementation set; leaves as an extended frame)");
     const CanFrameId unlisted{0x12, kExt};
-    EXPECT_EQ(model.RouteText(1, unlisted, model.RouteFrame(1, unlisted)),
+    EXPECT_EQ(model.RouteText(CanPort::Can1, unlisted, model.RouteFrame(CanPort::Can1, unlisted)),
               "0x00000012 blocked (not listed, Positive Implementation set)");
 }
 
 TEST(Forwarding, ThreeEntriesOfOneIdentifier)
 {
     const ForwardingModel model(Decoded(B, B, true, {{"7", "1"}, {"7", "2"}, {"7", "3"}}, {}));
-    const Route route = model.RouteFrame(0, {7, kExt});
+    const Route route = model.RouteFrame(CanPort::Can0, {7, kExt});
     EXPECT_EQ(route.entries, 3);
     EXPECT_EQ(route.leaves.id, 1u);
-    EXPECT_NE(model.ReasonText(0, {7, kExt}, route).find("ambiguous: 3 entries, the device may take any of them"),
+    EXPECT_NE(model.ReasonText(CanPort::Can0, {7, kExt}, route).find("ambiguous: 3 entries, the device may take any of them"),
               std::string::npos);
 }
 
@@ -169,10 +169,10 @@ TEST(Forwarding, ImagesNotAsBuilt)
     bank1[kFilterOffset + 0x181 / 8] &= static_cast<std::uint8_t>(~(1u << (0x181 % 8))); // listed, bit clear
     bank1[kFilterOffset + 0x080 / 8] |= static_cast<std::uint8_t>(1u << (0x080 % 8));     // unlisted, bit set
     const ForwardingModel standard(DecodeBankImage(image->Bank(1), image->Bank(2)));
-    const Route blocked = standard.RouteFrame(0, {0x181, kStd});
+    const Route blocked = standard.RouteFrame(CanPort::Can0, {0x181, kStd});
     EXPECT_EQ(blocked.outcome, Blocked);
     EXPECT_EQ(blocked.reason, RouteReason::FilterBitClear);
-    const Route passed = standard.RouteFrame(0, {0x080, kStd});
+    const Route passed = standard.RouteFrame(CanPort::Can0, {0x080, kStd});
     EXPECT_EQ(passed.outcome, Passed);
     EXPECT_EQ(passed.reason, RouteReason::FilterBitSet);
     EXPECT_EQ(passed.leaves, (CanFrameId{0x080, kStd}));
@@ -182,8 +182,8 @@ TEST(Forwarding, ImagesNotAsBuilt)
     auto& list = image->MutableBank(1);
     std::swap_ranges(list.begin(), list.begin() + 8, list.begin() + 8); // entries out of order
     const ForwardingModel extended(DecodeBankImage(image->Bank(1), image->Bank(2)));
-    EXPECT_EQ(extended.RouteFrame(0, {0x10, kStd}).leaves.id, 0x11u);
-    EXPECT_EQ(extended.RouteFrame(0, {0x20, kStd}).leaves.id, 0x21u);
+    EXPECT_EQ(extended.RouteFrame(CanPort::Can0, {0x10, kStd}).leaves.id, 0x11u);
+    EXPECT_EQ(extended.RouteFrame(CanPort::Can0, {0x20, kStd}).leaves.id, 0x21u);
 }
 
 } // namespace

@@ -138,7 +138,8 @@ TEST_P(CobIdWarningsTest, NameWhatTheBuildTakesOtherwise)
             table.push_back({row.orig, row.mod, ""});
         return table;
     };
-    EXPECT_EQ(CobIdWarningLines(FindCobIdWarnings({table(c.can0ToCan1), table(c.can1ToCan0)}, c.extended)), c.lines);
+    EXPECT_EQ(CobIdWarningLines(FindCobIdWarnings({table(c.can0ToCan1), table(c.can1ToCan0)},
+                                                      c.extended ? TableLayout::Extended : TableLayout::Standard)), c.lines);
 }
 
 CobIdRows Descending(std::size_t count)

@@ -28,11 +28,11 @@ TEST_F(CobIdAddTest, AProjectWithoutTablesStartsFromEmptyTablesOfTheFormatsLengt
 {
     WriteProject(dir.path(), PargenXml(kExtendedPargen), "");
     std::filesystem::remove(project.CobIdFile());
-    const CobIdAddition dryRun = AddCobIdRows(project, NetworkRule{true, true, false, 1}, false);
+    const CobIdAddition dryRun = AddCobIdRows(project, NetworkRule{true, true, false, CanPort::Can1}, false);
     ASSERT_TRUE(dryRun.Accepted()) << *dryRun.refusal;
     EXPECT_FALSE(std::filesystem::exists(project.CobIdFile())) << "a dry run writes nothing";
 
-    AddCobIdRows(project, NetworkRule{true, true, false, 1}, true);
+    AddCobIdRows(project, NetworkRule{true, true, false, CanPort::Can1}, true);
     const CobIdTables saved = ReadCobIdStrictly(project.CobIdFile());
     EXPECT_EQ(saved.can0ToCan1.size(), 2000u);
     EXPECT_EQ(saved.can1ToCan0[1], (c2c::CobIdRow{"0x080", "", "SYNC from CAN1"}));
@@ -59,7 +59,7 @@ TEST_F(CobIdAddTest, RefusalsWriteNothing)
     };
     for (const auto& c : cases) {
         WriteProject(dir.path(), PargenXml(c.pargen), c.document);
-        const CobIdAddition addition = AddCobIdRows(project, NetworkRule{true, true, true, 0}, true);
+        const CobIdAddition addition = AddCobIdRows(project, NetworkRule{true, true, true, CanPort::Can0}, true);
         ASSERT_FALSE(addition.Accepted()) << c.name;
         EXPECT_THAT(*addition.refusal, HasSubstr(c.reason)) << c.name;
         EXPECT_EQ(ReadText(project.CobIdFile()), c.document) << c.name;
@@ -68,7 +68,7 @@ TEST_F(CobIdAddTest, RefusalsWriteNothing)
     // A broken EDS adds nothing either.
     WriteProject(dir.path(), PargenXml(kStandardPargen), CobIdXml({}, {}));
     WriteText(dir / "node.eds", "[1800sub1]\nDefaultValue=$NODEID+0x180\n[1801sub1\n");
-    EXPECT_THAT([&] { AddCobIdRows(project, DescribedNodeRule{dir / "node.eds", 5, 0, std::nullopt}, true); },
+    EXPECT_THAT([&] { ReadDeviceDescription(dir / "node.eds", 5); },
                 ::testing::ThrowsMessage<Error>(HasSubstr("node.eds:3: the section name")));
     EXPECT_EQ(ReadText(project.CobIdFile()), CobIdXml({}, {}));
 }

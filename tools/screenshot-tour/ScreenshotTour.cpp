@@ -2,11 +2,13 @@
 // display and saves a PNG of each into a folder, for the documentation.
 //
 // usage: screenshot-tour EXE_DIR OUTPUT_DIR
-// EXE_DIR is a portable folder (MASTER with a master firmware, Tessimor.exe);
-// a project "Line3" is created in it.
+// EXE_DIR is a portable folder (MASTER with a master firmware, Tessimor.exe,
+// the Line7 traces line7-can0.log and line7-can1.log); a project "Line3" is
+// created in it.
 
 #include "gui/Application.h"
 #include "dialogs/qt/MainWindow.h"
+#include "dialogs/qt/TrafficPage.h"
 #include "platform/qt/QtServices.h"
 
 #include <QAbstractButton>
@@ -15,8 +17,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -29,6 +33,7 @@ using namespace c2c;
 namespace {
 
 QString g_output;
+QString g_traces; // the folder of the Line7 traces
 
 // Saves the part of the screen that shows `window`, frame included.
 void Shoot(QWidget* window, const char* name)
@@ -82,6 +87,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     g_output = QString::fromLocal8Bit(argv[2]);
+    g_traces = QString::fromLocal8Bit(argv[1]);
     application.setApplicationName(QStringLiteral("Firmware Drevanta"));
 
     QtMessageService messages;
@@ -188,6 +194,25 @@ int main(int argc, char* argv[])
                 QTest::keyClick(map, Qt::Key_Down);
             QTest::keyClick(map, Qt::Key_Right);
             Shoot(routing, "check-routing");
+
+            // The Traffic page on the README's Line7 traces, CAN0 at 250
+            // kbit/s and CAN1 at 500.
+            auto* page = routing->findChild<TrafficPage*>("TrafficPage");
+            routing->findChild<QTabWidget*>("RoutingTabs")->setCurrentWidget(page);
+            for (int slot = 0; slot < 2; ++slot) {
+                auto* path = page->findChild<QLineEdit*>(QStringLiteral("TracePath%1").arg(slot));
+                path->setText(g_traces + QStringLiteral("/line7-can%1.log").arg(slot));
+                emit path->textEdited(path->text());
+                auto* rate = page->findChild<QComboBox*>(QStringLiteral("BitRate%1").arg(slot));
+                rate->setCurrentIndex(rate->findData(slot == 0 ? 250 : 500));
+                emit rate->activated(rate->currentIndex());
+            }
+            Click(page, "Compute");
+            for (int tries = 0; tries < 500 && page->Running(); ++tries)
+                QTest::qWait(20);
+            if (auto* conflicts = page->findChild<QListWidget*>("Conflicts"))
+                conflicts->setCurrentRow(0);
+            Shoot(routing, "traffic");
             routing->close();
         });
         Click(dialog, "CheckRouting");

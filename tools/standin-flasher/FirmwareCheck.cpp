@@ -161,7 +161,7 @@ std::string DescribeUpdate(const std::string& path, int portIndex, const Firmwar
     const c2c::DecodedImage image = c2c::DecodeBankImage(AsBank(check.banks[0]), AsBank(check.banks[1]));
     text << "All checksums are correct. Would send to COM" << portIndex + 1 << ":\n";
     for (int port : {0, 1})
-        text << "  CAN " << port << ": " << BitRate(image.Port(port)) << ", " << Format(image.Port(port).format)
+        text << "  " << c2c::PortCaption(c2c::PortAt(port)) << ": " << BitRate(image.Port(port)) << ", " << Format(image.Port(port).format)
              << "\n";
     text << "  Positive Implementation: " << (image.IsPositive() ? "set" : "clear") << "\n";
     for (int direction : {0, 1}) {

@@ -1,6 +1,5 @@
 #include "dialogs/qt/AddRowsWindow.h"
 
-#include "platform/FileSystem.h"
 #include "platform/qt/QtServices.h"
 
 #include <QCheckBox>
@@ -21,9 +20,6 @@ namespace c2c {
 
 namespace {
 
-// Where the last EDS or DCF was picked: the next showing starts there.
-std::string g_lastFolder;
-
 QComboBox* Choice(const char* name, std::initializer_list<const char*> entries)
 {
     auto* box = Named(new QComboBox, name);
@@ -42,8 +38,8 @@ QLineEdit* Field(const char* name, const char* placeholder)
 } // namespace
 
 AddRowsWindow::AddRowsWindow(const CobIdTables& tables, const CommSession& session, UiServices services,
-                             QWidget* parent)
-    : QDialog(parent), logic_(tables, session, services, g_lastFolder)
+                             std::string folder, QWidget* parent)
+    : QDialog(parent), logic_(tables, session, services, std::move(folder))
 {
     setObjectName(QStringLiteral("FAddRows"));
     setWindowTitle(QString::fromLatin1(kAddRowsCaption));
@@ -58,14 +54,20 @@ AddRowsWindow::AddRowsWindow(const CobIdTables& tables, const CommSession& sessi
     // A CANopen node.
     auto* node = new QWidget;
     nodeId_ = Field("NodeId", "1 to 127; from the DCF when empty");
-    nodePort_ = Choice("NodePort", {"CAN0", "CAN1"});
+    nodePort_ = Choice("NodePort", {PortName(CanPort::Can0), PortName(CanPort::Can1)});
     nodeAs_ = Field("NodeAs", "the same ID");
+    // Chosen with Browse, read once then; Reload reads it again.
     nodeFile_ = Field("NodeFile", "none: the predefined connection set");
+    nodeFile_->setReadOnly(true);
     auto* browse = Named(new QPushButton(QStringLiteral("&Browse...")), "BrowseFile");
-    browse->setAutoDefault(false);
+    auto* reload = Named(new QPushButton(QStringLiteral("Re&load")), "ReloadFile");
+    auto* clear = Named(new QPushButton(QStringLiteral("Clea&r")), "ClearFile");
     auto* file = new QHBoxLayout;
     file->addWidget(nodeFile_, 1);
-    file->addWidget(browse);
+    for (QPushButton* button : {browse, reload, clear}) {
+        button->setAutoDefault(false);
+        file->addWidget(button);
+    }
     auto* boxes = Named(new QGroupBox(QStringLiteral("Services")), "Services");
     auto* grid = new QGridLayout(boxes);
     const auto& serviceBoxes = AddRowsServiceBoxes();
@@ -113,13 +115,19 @@ AddRowsWindow::AddRowsWindow(const CobIdTables& tables, const CommSession& sessi
 
     // The network services.
     auto* network = new QWidget;
-    nmt_ = Named(new QCheckBox(QStringLiteral("N&MT (0x000)")), "Nmt");
-    sync_ = Named(new QCheckBox(QStringLiteral("&SYNC (0x080)")), "Sync");
-    time_ = Named(new QCheckBox(QStringLiteral("T&IME (0x100)")), "Time");
+    // "N&MT (0x000)": the label with its shortcut letter.
+    auto serviceBox = [](NetworkService service, int shortcut, const char* name) {
+        QString label = ToQString(NetworkServiceLabel(service));
+        label.insert(shortcut, QLatin1Char('&'));
+        return Named(new QCheckBox(label), name);
+    };
+    nmt_ = serviceBox(NetworkService::Nmt, 1, "Nmt");
+    sync_ = serviceBox(NetworkService::Sync, 0, "Sync");
+    time_ = serviceBox(NetworkService::Time, 1, "Time");
     nmt_->setChecked(logic_.nmt);
     sync_->setChecked(logic_.sync);
     time_->setChecked(logic_.time);
-    networkPort_ = Choice("NetworkPort", {"CAN0", "CAN1"});
+    networkPort_ = Choice("NetworkPort", {PortName(CanPort::Can0), PortName(CanPort::Can1)});
     auto* networkForm = new QFormLayout(network);
     networkForm->addRow(nmt_);
     networkForm->addRow(sync_);
@@ -159,7 +167,7 @@ AddRowsWindow::AddRowsWindow(const CobIdTables& tables, const CommSession& sessi
         pages_->setCurrentIndex(index);
         Refresh();
     });
-    for (QLineEdit* field : {nodeId_, nodeAs_, nodeFile_, range_, rangeTo_, identifier_, identifierTo_})
+    for (QLineEdit* field : {nodeId_, nodeAs_, range_, rangeTo_, identifier_, identifierTo_})
         connect(field, &QLineEdit::textChanged, this, &AddRowsWindow::Refresh);
     for (QComboBox* choice : {nodePort_, rangeTable_, identifierTable_, networkPort_})
         connect(choice, &QComboBox::currentIndexChanged, this, &AddRowsWindow::Refresh);
@@ -169,6 +177,14 @@ AddRowsWindow::AddRowsWindow(const CobIdTables& tables, const CommSession& sessi
         connect(box, &QCheckBox::toggled, this, &AddRowsWindow::Refresh);
     MessageService& messages = services.messages;
     connect(browse, &QPushButton::clicked, this, [this, &messages] { RunGuarded(messages, [this] { BrowseFile(); }); });
+    connect(reload, &QPushButton::clicked, this, [this] {
+        logic_.ReloadFile();
+        Refresh();
+    });
+    connect(clear, &QPushButton::clicked, this, [this] {
+        logic_.ClearFile();
+        ShowFile();
+    });
     connect(add_, &QPushButton::clicked, this, &AddRowsWindow::Add);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     Refresh();
@@ -178,9 +194,8 @@ void AddRowsWindow::Refresh()
 {
     logic_.kind = kind_->currentIndex();
     logic_.node = FromQString(nodeId_->text().trimmed());
-    logic_.nodePort = nodePort_->currentIndex();
+    logic_.nodePort = PortAt(nodePort_->currentIndex());
     logic_.nodeAs = FromQString(nodeAs_->text().trimmed());
-    logic_.nodeFile = FromQString(nodeFile_->text());
     for (std::size_t i = 0; i < services_.size(); ++i) {
         logic_.serviceBoxes[i] = services_[i]->isChecked();
         services_[i]->setEnabled(logic_.ServicesApply());
@@ -194,7 +209,7 @@ void AddRowsWindow::Refresh()
     logic_.nmt = nmt_->isChecked();
     logic_.sync = sync_->isChecked();
     logic_.time = time_->isChecked();
-    logic_.networkPort = networkPort_->currentIndex();
+    logic_.networkPort = PortAt(networkPort_->currentIndex());
 
     const AddRowsLogic::Preview preview = logic_.Refresh();
     QString text;
@@ -206,10 +221,14 @@ void AddRowsWindow::Refresh()
 
 void AddRowsWindow::BrowseFile()
 {
-    if (!logic_.BrowseFile())
-        return;
-    g_lastFolder = FolderOf(logic_.nodeFile);
-    nodeFile_->setText(ToQString(logic_.nodeFile)); // refreshes the preview
+    if (logic_.BrowseFile())
+        ShowFile();
+}
+
+void AddRowsWindow::ShowFile()
+{
+    nodeFile_->setText(ToQString(logic_.NodeFile()));
+    Refresh();
 }
 
 void AddRowsWindow::Add()
@@ -221,10 +240,12 @@ void AddRowsWindow::Add()
 }
 
 std::optional<CobIdAddition> AddRowsWindow::Ask(const CobIdTables& tables, const CommSession& session,
-                                                UiServices services, QWidget* parent)
+                                                UiServices services, std::string& folder, QWidget* parent)
 {
-    AddRowsWindow window(tables, session, services, parent);
-    if (window.exec() != QDialog::Accepted)
+    AddRowsWindow window(tables, session, services, folder, parent);
+    const int result = window.exec();
+    folder = window.logic_.Folder();
+    if (result != QDialog::Accepted)
         return std::nullopt;
     return window.addition();
 }

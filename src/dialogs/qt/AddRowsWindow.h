@@ -22,7 +22,8 @@ namespace c2c {
 class AddRowsWindow : public QDialog {
     Q_OBJECT
 public:
-    AddRowsWindow(const CobIdTables& tables, const CommSession& session, UiServices services,
+    // The file chooser starts in `folder`.
+    AddRowsWindow(const CobIdTables& tables, const CommSession& session, UiServices services, std::string folder,
                   QWidget* parent = nullptr);
 
     // What Add accepted: the tables with the rows added and where they went;
@@ -30,13 +31,15 @@ public:
     const std::optional<CobIdAddition>& addition() const { return addition_; }
 
     // Shows the dialog modally over `parent`; what Add accepted, nothing when
-    // the user cancelled.
+    // the user cancelled. The chooser starts in `folder`, which is then the
+    // folder it would start in next.
     static std::optional<CobIdAddition> Ask(const CobIdTables& tables, const CommSession& session, UiServices services,
-                                            QWidget* parent);
+                                            std::string& folder, QWidget* parent);
 
 private:
     void Refresh();
     void BrowseFile();
+    void ShowFile();
     void Add();
 
     AddRowsLogic logic_;

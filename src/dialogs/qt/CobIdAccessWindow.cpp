@@ -4,6 +4,8 @@
 #include "dialogs/RoutingLogic.h"
 #include "dialogs/qt/AddRowsWindow.h"
 #include "dialogs/qt/CobIdCsvMenu.h"
+#include "dialogs/qt/CobIdEditCommand.h"
+#include "dialogs/qt/CobIdFindBar.h"
 #include "dialogs/qt/CobIdGrid.h"
 #include "dialogs/qt/CobIdTableModel.h"
 #include "dialogs/qt/RoutingWindow.h"
@@ -14,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -23,32 +24,10 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
-#include <QUndoCommand>
 #include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace c2c {
-
-// One step of the undo stack: an edit of the logic's. Pushing it carries it
-// out; the selection then stays where the user works.
-class CobIdEditCommand final : public QUndoCommand {
-public:
-    CobIdEditCommand(CobIdAccessWindow& window, CobIdEdit edit)
-        : QUndoCommand(ToQString(edit.name)), window_(window), edit_(std::move(edit))
-    {
-    }
-    void redo() override
-    {
-        window_.CarryOut(edit_, !first_);
-        first_ = false;
-    }
-    void undo() override { window_.TakeBack(edit_); }
-
-private:
-    CobIdAccessWindow& window_;
-    CobIdEdit edit_;
-    bool first_ = true;
-};
 
 namespace {
 
@@ -76,8 +55,8 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     ASG_C0 = Named(new CobIdGrid(models_[kCan0ToCan1]), "ASG_C0");
     ASG_C1 = Named(new CobIdGrid(models_[kCan1ToCan0]), "ASG_C1");
     PageControl1 = Named(new QTabWidget, "PageControl1");
-    PageControl1->addTab(ASG_C0, QString::fromLatin1(kCobIdTabCaptions[kCan0ToCan1]));
-    PageControl1->addTab(ASG_C1, QString::fromLatin1(kCobIdTabCaptions[kCan1ToCan0]));
+    PageControl1->addTab(ASG_C0, QString::fromLatin1(kCobIdTableNames[kCan0ToCan1]));
+    PageControl1->addTab(ASG_C1, QString::fromLatin1(kCobIdTableNames[kCan1ToCan0]));
 
     // Under the grids: the problems, then find and go to.
     problemsLine_ = Named(new QToolButton, "ProblemsLine");
@@ -85,23 +64,7 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
     problemsLine_->setAutoRaise(true);
     problemsLine_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     problemsLine_->setToolTip(QStringLiteral("Go to the first problem"));
-    findText_ = Named(new QLineEdit, "FindText");
-    findText_->setPlaceholderText(QStringLiteral("Identifier or text"));
-    findText_->setClearButtonEnabled(true);
-    findText_->setMinimumWidth(150);
-    findPrevious_ = Named(new QToolButton, "FindPrevious");
-    findPrevious_->setArrowType(Qt::UpArrow);
-    findPrevious_->setToolTip(QStringLiteral("Find Previous (Shift+F3)"));
-    findNext_ = Named(new QToolButton, "FindNext");
-    findNext_->setArrowType(Qt::DownArrow);
-    findNext_->setToolTip(QStringLiteral("Find Next (F3)"));
-    findStatus_ = Named(new QLabel, "FindStatus");
-    goToNumber_ = Named(new QLineEdit, "GoToNumber");
-    goToNumber_->setMaximumWidth(72);
-    auto* findLabel = new QLabel(QStringLiteral("&Find:"));
-    findLabel->setBuddy(findText_);
-    auto* goToLabel = new QLabel(QString::fromUtf8("&Go to N\u00B0:"));
-    goToLabel->setBuddy(goToNumber_);
+    findBar_ = Named(new CobIdFindBar, "FindBar");
 
     LbButton1 = Named(new QPushButton(QStringLiteral("OK")), "LbButton1");
     LbButton2 = Named(new QPushButton(QStringLiteral("Cancel")), "LbButton2");
@@ -115,14 +78,7 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
 
     auto* tools = new QHBoxLayout;
     tools->addWidget(problemsLine_, 1);
-    tools->addWidget(findLabel);
-    tools->addWidget(findText_);
-    tools->addWidget(findPrevious_);
-    tools->addWidget(findNext_);
-    tools->addWidget(findStatus_);
-    tools->addSpacing(12);
-    tools->addWidget(goToLabel);
-    tools->addWidget(goToNumber_);
+    tools->addWidget(findBar_);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(LbButton1);
     buttons->addWidget(LbButton2);
@@ -160,11 +116,8 @@ CobIdAccessWindow::CobIdAccessWindow(CobIdAccessLogic& logic, QWidget* parent) :
             grid(cell->direction)->setFocus();
         }
     });
-    connect(findText_, &QLineEdit::returnPressed, this, [this] { FindNext(true); });
-    connect(findText_, &QLineEdit::textChanged, findStatus_, &QLabel::clear);
-    connect(findNext_, &QToolButton::clicked, this, [this] { FindNext(true); });
-    connect(findPrevious_, &QToolButton::clicked, this, [this] { FindNext(false); });
-    connect(goToNumber_, &QLineEdit::returnPressed, this, &CobIdAccessWindow::GoToNumber);
+    connect(findBar_, &CobIdFindBar::findRequested, this, &CobIdAccessWindow::FindNext);
+    connect(findBar_, &CobIdFindBar::goToRequested, this, &CobIdAccessWindow::GoToNumber);
     connect(addRows_, &QPushButton::clicked, this, &CobIdAccessWindow::AddRows);
     connect(checkRouting_, &QPushButton::clicked, this,
             [this, &messages] { RunGuarded(messages, [this] { CheckRouting(); }); });
@@ -207,16 +160,10 @@ void CobIdAccessWindow::AddWindowActions()
         CommitEdits();
         undoStack_->redo();
     });
-    connect(find, &QAction::triggered, this, [this] {
-        findText_->setFocus();
-        findText_->selectAll();
-    });
+    connect(find, &QAction::triggered, findBar_, &CobIdFindBar::focusFind);
     connect(next, &QAction::triggered, this, [this] { FindNext(true); });
     connect(previous, &QAction::triggered, this, [this] { FindNext(false); });
-    connect(goTo, &QAction::triggered, this, [this] {
-        goToNumber_->setFocus();
-        goToNumber_->selectAll();
-    });
+    connect(goTo, &QAction::triggered, findBar_, &CobIdFindBar::focusNumber);
 
     // Each grid's context menu: Undo and Redo, its own editing actions, then
     // find and go to.
@@ -261,7 +208,7 @@ void CobIdAccessWindow::showEvent(QShowEvent* event)
             view->cancelEdit();
         // Every showing starts from the document: nothing to undo.
         undoStack_->clear();
-        findStatus_->clear();
+        findBar_->setStatus({});
         RunGuarded(logic_.Services().messages, [this] { logic_.Show(); });
         Refresh();
         for (CobIdGrid* view : {ASG_C0, ASG_C1}) {
@@ -289,7 +236,7 @@ void CobIdAccessWindow::showEvent(QShowEvent* event)
 void CobIdAccessWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
-        if (findText_->hasFocus() || goToNumber_->hasFocus())
+        if (findBar_->hasFieldFocus())
             grid(logic_.shownTab)->setFocus();
         event->accept();
         return;
@@ -393,9 +340,9 @@ void CobIdAccessWindow::UpdateProblemsLine()
 
 void CobIdAccessWindow::FindNext(bool forward)
 {
-    const QString text = findText_->text();
+    const QString text = findBar_->findText();
     if (text.trimmed().isEmpty()) {
-        findText_->setFocus();
+        findBar_->focusFind();
         return;
     }
     CommitEdits();
@@ -405,21 +352,21 @@ void CobIdAccessWindow::FindNext(bool forward)
         from = CobIdCellRef{logic_.shownTab, static_cast<std::size_t>(current.row()), current.column()};
     const CobIdFound found = logic_.Find(FromQString(text), from, forward);
     if (!found.cell) {
-        findStatus_->setText(QStringLiteral("Not found"));
+        findBar_->setStatus(QStringLiteral("Not found"));
         return;
     }
     ShowCell(*found.cell);
-    findStatus_->setText(QStringLiteral("%1 of %2").arg(found.index).arg(found.count));
+    findBar_->setStatus(QStringLiteral("%1 of %2").arg(found.index).arg(found.count));
 }
 
 void CobIdAccessWindow::GoToNumber()
 {
-    const std::optional<std::size_t> row = logic_.RowOfNumber(FromQString(goToNumber_->text()));
+    const std::optional<std::size_t> row = logic_.RowOfNumber(FromQString(findBar_->numberText()));
     if (!row) {
-        findStatus_->setText(QString::fromUtf8("N\u00B0 0 to %1 only").arg(logic_.ShownTable().size() - 1));
+        findBar_->setStatus(QString::fromUtf8("N\u00B0 0 to %1 only").arg(logic_.ShownTable().size() - 1));
         return;
     }
-    findStatus_->clear();
+    findBar_->setStatus({});
     CobIdGrid* view = grid(logic_.shownTab);
     view->selectCell(static_cast<int>(*row), kOriginalColumn);
     view->setFocus();
@@ -428,7 +375,7 @@ void CobIdAccessWindow::GoToNumber()
 void CobIdAccessWindow::AddRows()
 {
     CommitEdits();
-    auto addition = AddRowsWindow::Ask(logic_.tables, logic_.formats, logic_.Services(), this);
+    auto addition = AddRowsWindow::Ask(logic_.tables, logic_.formats, logic_.Services(), logic_.addRowsFolder, this);
     if (!addition || addition->rows.empty())
         return;
     // The one change to the tables, both at once, as one step to undo; not
@@ -444,8 +391,21 @@ void CobIdAccessWindow::AddRows()
 void CobIdAccessWindow::CheckRouting()
 {
     CommitEdits();
-    RoutingWindow window(logic_.tables, logic_.formats, logic_.shownTab, this);
+    RoutingWindow window(logic_.tables, logic_.formats, logic_.shownTab, this,
+                         {&logic_.TrafficPage(), &logic_.Services().files});
     window.exec();
+    // A conflict chosen: its rows, those of its first table selected.
+    const auto& rows = window.chosenRows();
+    if (!rows || rows->empty())
+        return;
+    const int direction = rows->front().direction;
+    PageControl1->setCurrentIndex(direction);
+    CobIdGrid* shown = grid(direction);
+    shown->selectCell(static_cast<int>(rows->front().row), kOriginalColumn);
+    for (const GridRow& row : *rows)
+        if (row.direction == direction)
+            shown->selectionModel()->select(shown->model()->index(static_cast<int>(row.row), kOriginalColumn),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 void CobIdAccessWindow::Refresh()

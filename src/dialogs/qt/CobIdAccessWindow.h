@@ -11,8 +11,6 @@
 #include <QDialog>
 
 class QAction;
-class QLabel;
-class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QToolButton;
@@ -20,6 +18,7 @@ class QUndoStack;
 
 namespace c2c {
 
+class CobIdFindBar;
 class CobIdGrid;
 class CobIdTableModel;
 
@@ -83,11 +82,7 @@ private:
     QPushButton* LbButton3;
     QPushButton* LbButton4;
     QToolButton* problemsLine_;
-    QLineEdit* findText_;
-    QToolButton* findPrevious_;
-    QToolButton* findNext_;
-    QLabel* findStatus_;
-    QLineEdit* goToNumber_;
+    CobIdFindBar* findBar_;
     QPushButton* addRows_;
     QPushButton* checkRouting_;
 };

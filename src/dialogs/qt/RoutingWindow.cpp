@@ -3,6 +3,7 @@
 #include "dialogs/CobIdAccessLogic.h"
 #include "dialogs/RoutingLogic.h"
 #include "dialogs/qt/FilterMapWidget.h"
+#include "dialogs/qt/TrafficPage.h"
 #include "platform/qt/QtServices.h"
 
 #include <QCheckBox>
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace c2c {
@@ -27,7 +29,8 @@ QString Text(const std::string& text)
 
 } // namespace
 
-RoutingWindow::RoutingWindow(const CobIdTables& tables, const CommSession& formats, int direction, QWidget* parent)
+RoutingWindow::RoutingWindow(const CobIdTables& tables, const CommSession& formats, int direction, QWidget* parent,
+                             RoutingTraffic traffic)
     : QDialog(parent), routing_(std::make_unique<RoutingLogic>(tables, formats, direction))
 {
     setObjectName(QStringLiteral("FCheckRouting"));
@@ -36,7 +39,7 @@ RoutingWindow::RoutingWindow(const CobIdTables& tables, const CommSession& forma
     setSizeGripEnabled(true);
 
     direction_ = Named(new QComboBox, "Direction");
-    for (const char* caption : kCobIdTabCaptions)
+    for (const char* caption : kCobIdTableNames)
         direction_->addItem(QString::fromLatin1(caption));
     identifier_ = Named(new QLineEdit, "Identifier");
     identifier_->setPlaceholderText(QStringLiteral("0x181, $181 or 385"));
@@ -95,15 +98,24 @@ RoutingWindow::RoutingWindow(const CobIdTables& tables, const CommSession& forma
     auto* problem = Named(new QLabel(Text(routing_->Problem())), "Problem");
     problem->setWordWrap(true);
     problem->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    pages_ = new QStackedWidget;
+    pages_ = Named(new QStackedWidget, "RoutingPages");
     pages_->addWidget(mapPage);
     pages_->addWidget(problem);
 
+    auto* routingPage = new QWidget;
+    auto* routingLayout = new QVBoxLayout(routingPage);
+    routingLayout->addLayout(form);
+    routingLayout->addWidget(summary_);
+    routingLayout->addWidget(pages_, 1);
+    trafficPage_ = Named(new TrafficPage(*routing_, traffic.inputs ? *traffic.inputs : ownInputs_, traffic.files),
+                         "TrafficPage");
+    tabs_ = Named(new QTabWidget, "RoutingTabs");
+    tabs_->addTab(routingPage, QStringLiteral("&Filter map"));
+    tabs_->addTab(trafficPage_, QString::fromLatin1(kTrafficPageCaption).prepend(QLatin1Char('&')));
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(summary_);
-    layout->addWidget(pages_, 1);
+    layout->addWidget(tabs_, 1);
     layout->addWidget(buttons);
 
     map_->setRouting(routing_.get());
@@ -112,14 +124,25 @@ RoutingWindow::RoutingWindow(const CobIdTables& tables, const CommSession& forma
     connect(identifier_, &QLineEdit::textChanged, this, &RoutingWindow::CheckIdentifier);
     connect(extended_, &QCheckBox::toggled, this, &RoutingWindow::CheckIdentifier);
     connect(map_, &FilterMapWidget::currentChanged, this, &RoutingWindow::ShowCell);
+    connect(trafficPage_, &TrafficPage::conflictActivated, this, &RoutingWindow::GoToConflict);
 
     direction_->setCurrentIndex(direction == kCan1ToCan0 ? 1 : 0);
     ShowDirection(direction_->currentIndex());
     identifier_->setFocus();
-    resize(sizeHint().expandedTo(QSize(760, 640)));
+    resize(QSize(900, 690).expandedTo(minimumSizeHint()));
+    // Computed at the last showing: again, for the tables as they are now.
+    if (trafficPage_->logic().inputs.computed) {
+        tabs_->setCurrentWidget(trafficPage_);
+        trafficPage_->Compute();
+    }
 }
 
-RoutingWindow::~RoutingWindow() = default;
+RoutingWindow::~RoutingWindow()
+{
+    // Before the routing and the inputs it reads go: a computation still
+    // running is stopped and waited for.
+    delete trafficPage_;
+}
 
 void RoutingWindow::ShowDirection(int direction)
 {
@@ -140,6 +163,15 @@ void RoutingWindow::ShowDirection(int direction)
     map_->update();
     ShowCell(map_->currentId());
     CheckIdentifier();
+}
+
+void RoutingWindow::GoToConflict(int index)
+{
+    const std::vector<GridRow>& rows = trafficPage_->RowsOf(index);
+    if (rows.empty())
+        return;
+    chosenRows_ = rows;
+    accept();
 }
 
 void RoutingWindow::CheckIdentifier()

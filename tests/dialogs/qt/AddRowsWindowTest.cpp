@@ -37,7 +37,7 @@ private slots:
     {
         CobIdTables tables{CobIdTable(kStandardTableLength), CobIdTable(kStandardTableLength)};
         tables.can1ToCan0[0].Orig_CobID = "0x225";
-        AddRowsWindow window(tables, {0, 0, true}, services.all());
+        AddRowsWindow window(tables, {0, 0, true}, services.all(), dir.path());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* preview = window.findChild<QPlainTextEdit*>("Preview");

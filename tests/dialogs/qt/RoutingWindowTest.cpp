@@ -106,7 +106,7 @@ private slots:
         CobIdTables tables;
         tables.can0ToCan1 = {{"0x800", "", ""}};
         RoutingWindow window(tables, {0, 0, true}, kCan0ToCan1);
-        QCOMPARE(window.findChild<QStackedWidget*>()->currentIndex(), 1);
+        QCOMPARE(window.findChild<QStackedWidget*>("RoutingPages")->currentIndex(), 1);
         QVERIFY(text(window, "Problem").startsWith("The routing cannot be shown: Table Can0 to Can1. Error in row 0"));
     }
 };
