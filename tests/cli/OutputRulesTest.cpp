@@ -91,6 +91,10 @@ TEST_F(OutputRules, WhatIsNeverReplaced)
         {"cobid export " + Q(project) + " --out " + Q(dir / "notes.csv"),
          "does not hold CobID tables as CSV (its first line the header); --force replaces it"},
         {"cobid export " + Q(project) + " --out " + Q(dir / "so"), "devices and processes"},
+        {"traffic " + Q(project) + " " + Q(dir / "in.log") + " --out0 " + Q(dir / "so"), "--out0: \""},
+        {"traffic " + Q(project) + " " + Q(dir / "in.log") + " --out1 -", "--out1: takes a file"},
+        {"traffic " + Q(project) + " " + Q(dir / "in.log") + " --plot " + Q(dir / "notes.csv"),
+         "does not hold an SVG picture; --force replaces it"},
     };
     for (const auto& c : cases) {
         // Standard output is a file, as in "replay ... --out so > captured.txt".
