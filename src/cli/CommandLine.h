@@ -4,6 +4,7 @@
 // values, and the message service that writes to standard error.
 
 #include "image/Forwarding.h"
+#include "operations/UserOutput.h"
 #include "platform/UiServices.h"
 #include "project/ProjectLayout.h"
 
@@ -84,6 +85,11 @@ std::optional<std::vector<std::pair<std::string, int>>> ParseInterfaceMap(const 
 bool SameFile(const std::string& a, const std::string& b);
 // The oddities of an image that answers rest on, as warnings on standard error.
 void PrintImageWarnings(const DecodedImage& image);
+// The format of the trace outputs, for the output rules (UserOutput).
+const OutputFormat& CandumpTraceOutput();
+// The output rules applied to `request`: the choice, or nothing after the
+// refusal, "OPTION: reason", on standard error (a wrong command line).
+std::optional<OutputChoice> ChooseOutputOrSay(const char* option, const OutputRequest& request);
 // One warning per kind of line of trace `log` that was skipped, on standard
 // error; `classicOnly` ends the warnings of CAN FD and CAN XL frames.
 void PrintSkippedKinds(const std::string& log, const TraceLineCounts& counts, const char* classicOnly);
