@@ -114,6 +114,7 @@ struct ReportOptions {
     std::string against;
     std::string title;
     bool quiet = false;
+    bool force = false;
     // The traffic section.
     std::vector<std::string> traces;
     std::vector<std::string> map;
@@ -122,6 +123,16 @@ struct ReportOptions {
     int windowMs = 100;
     std::uint64_t queue = 0; // 0: not given
 };
+
+// An HTML page: its doctype or <html> element near the start of the file.
+const OutputFormat kHtmlPage{"an HTML page", [](std::string_view head) {
+                                 std::string start(head.substr(0, 1024));
+                                 for (char& c : start)
+                                     if (c >= 'A' && c <= 'Z')
+                                         c = static_cast<char>(c - 'A' + 'a');
+                                 return start.find("<!doctype html") != std::string::npos ||
+                                        start.find("<html") != std::string::npos;
+                             }};
 
 // A path as the printed record shows it: absolute, so the reader knows
 // which folder was meant.
@@ -154,14 +165,27 @@ int RunReport(const ReportOptions& options)
             traffic.queue = options.queue;
         request.traffic = std::move(traffic);
     }
-    // Refused before anything is read or written.
+    // Refused before anything is read or written: the files of a project
+    // by name, then the rules of every output the user names.
     const std::string refusal = ReportOutputRefusal(options.out, request);
     if (!refusal.empty()) {
         std::cerr << "--out: " << refusal << "\n";
         return kExitUsage;
     }
-    WriteConfigurationReport(request, options.out);
-    if (!options.quiet)
+    std::vector<OutputInput> inputs = {{request.source, "the SOURCE it reads"}};
+    if (!request.against.empty())
+        inputs.push_back({request.against, "the configuration it compares with"});
+    if (request.traffic)
+        for (const std::string& trace : request.traffic->traces)
+            inputs.push_back({trace, "a trace it reads"});
+    const auto target = ChooseOutputOrSay("--out", {options.out, kHtmlPage, options.force, inputs});
+    if (!target)
+        return kExitUsage;
+    const std::string html = ConfigurationReportHtml(request);
+    UserOutput out(*target);
+    out.Sink().Write(html);
+    out.Finish();
+    if (!options.quiet && !target->standardOutput)
         std::cout << "Report written to " << options.out << "\n";
     return kExitSuccess;
 }
@@ -203,6 +227,8 @@ void AddReviewCommands(CLI::App& app, Commands& commands)
     report->add_option("--against", reported->against, "Also show what the device does differently than with A")
         ->option_text("A")
         ->check(NonEmpty());
+    report->add_flag("--force", reported->force, "Replace an existing file that is no HTML page")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     report->add_option("--title", reported->title, "The report's title")->option_text("TEXT")->check(NonEmpty());
     report->add_flag("-q,--quiet", reported->quiet, "Print nothing on success")
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw);

@@ -291,7 +291,12 @@ TEST_F(ReportCommand, RefusesAnOutputItReadsOrThatIsTheProjects)
         {"report " + p + " --trace " + Quote(firmware) + " --out " + Quote(firmware), "which the report reads"},
         {"report " + p + " --window 50 --out " + Quote(report), "--window requires --trace"},
         {"report " + p + " --title a --title b --out " + Quote(report), "--title"},
+        // The rules of every output the user names.
+        {"report " + p + " --out " + Quote(dir / "notes.txt"), "--force"},
+        {"report " + p + " --out " + Quote(dir / "to-proc"), "/proc"},
     };
+    WriteText(dir / "notes.txt", "the engineer's notes\n");
+    std::filesystem::create_symlink("/proc/self/fd/1", dir / "to-proc");
     const std::string firmwareBytes = ReadText(firmware);
     for (const auto& c : cases) {
         const CliResult result = RunCli(c.arguments);
@@ -299,6 +304,15 @@ TEST_F(ReportCommand, RefusesAnOutputItReadsOrThatIsTheProjects)
         EXPECT_THAT(result.err, HasSubstr(c.err)) << c.arguments;
     }
     EXPECT_EQ(ReadText(firmware), firmwareBytes);
+    EXPECT_EQ(ReadText(dir / "notes.txt"), "the engineer's notes\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "to-proc"));
+
+    // Forced, the notes make way; "-" is standard output.
+    EXPECT_EQ(RunCli("report " + p + " --force --quiet --out " + Quote(dir / "notes.txt")).status, 0);
+    EXPECT_THAT(ReadText(dir / "notes.txt"), HasSubstr("<!DOCTYPE html>"));
+    const CliResult toStandardOutput = RunCli("report " + p + " --out -");
+    EXPECT_EQ(toStandardOutput.status, 0) << toStandardOutput.err;
+    EXPECT_THAT(toStandardOutput.out, HasSubstr("<!DOCTYPE html>"));
 }
 
 // With traces, the traffic section: one frame on each line, each passed to
