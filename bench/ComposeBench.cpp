@@ -6,6 +6,7 @@
 // started (it must not grow with the master).
 
 #include "firmware/SRecordComposer.h"
+#include "firmware/SRecordLine.h"
 #include "platform/FileSystem.h"
 #include "platform/UiServices.h"
 

@@ -1,6 +1,7 @@
 // The candump log reader over any bytes, handed out in chunks of any size:
-// every line is at most kMaxCandumpLine long, a malformed one says why, and
-// a frame written back as candump writes it reads as the same frame.
+// every line is at most kMaxCandumpLine long and holds no CR or LF, a
+// malformed one says why, and a frame written back as candump writes it
+// reads as the same frame.
 
 #include "FuzzCheck.h"
 #include "documents/CandumpLog.h"
@@ -21,12 +22,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* text = reinterpret_cast<const char*>(data + 1);
     const std::size_t length = size - 1;
     std::size_t at = 0;
-    CandumpLineReader reader([&](char* buffer, std::size_t room) {
-        const std::size_t n = std::min({room, chunk, length - at});
-        std::memcpy(buffer, text + at, n);
-        at += n;
-        return n;
-    }, 1);
+    LineReader reader(
+        [&](char* buffer, std::size_t room) {
+            const std::size_t n = std::min({room, chunk, length - at});
+            std::memcpy(buffer, text + at, n);
+            at += n;
+            return n;
+        },
+        kCandumpLineRules);
 
     std::string_view line;
     std::uint64_t lines = 0;
@@ -34,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (reader.Next(line)) {
         fuzz::Check(reader.LineNumber() == ++lines, "lines are numbered one by one");
         fuzz::Check(line.size() <= kMaxCandumpLine, "a line is at most kMaxCandumpLine long");
-        fuzz::Check(line.find('\n') == std::string_view::npos, "a line holds no line break");
+        fuzz::Check(line.find_first_of("\r\n") == std::string_view::npos, "a line holds no line end");
+        fuzz::Check(!reader.Overlong() || line.size() == kMaxCandumpLine, "a line is cut at kMaxCandumpLine");
         const CandumpLine parsed = ParseCandumpLine(line);
         if (parsed.kind == CandumpLineKind::Malformed) {
             fuzz::CheckMessage(parsed.problem);

@@ -22,7 +22,7 @@ namespace {
 
 using namespace c2c;
 
-class TextSink final : public TraceSink {
+class CollectedText final : public TextSink {
 public:
     void Write(std::string_view text) override { text_.append(text); }
     std::string text_;
@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto both = Source(text.substr(0, nul), -1);
     const auto can1 = Source(nul < text.size() ? text.substr(nul + 1) : std::string_view(), 1);
 
-    std::array<TextSink, 2> sinks;
+    std::array<CollectedText, 2> sinks;
     LineOutputs outputs;
     outputs.sinks = {&sinks[0], &sinks[1]};
     const TrafficReport report = AnalyseTraffic(Model(), settings, {both.get(), can1.get()}, outputs);

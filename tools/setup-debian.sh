@@ -19,6 +19,7 @@ PACKAGES="
     lintian appstream
     can-utils python3-can
     qemu-system-x86 busybox-static cpio xz-utils
+    tidy chromium poppler-utils
 $*"
 
 missing=""

@@ -6,6 +6,7 @@
 
 #include "operations/CobIdAdd.h"
 #include "operations/CobIdSpreadsheet.h"
+#include "operations/UserOutput.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 
@@ -19,8 +20,11 @@ namespace {
 
 struct ExportOptions {
     std::string projectDir;
-    std::string out; // empty: standard output
+    std::string out; // empty or "-": standard output
+    bool force = false;
 };
+
+const OutputFormat kCobIdCsv{"CobID tables as CSV (its first line the header)", IsCobIdCsvText};
 
 struct ImportOptions {
     std::string projectDir;
@@ -35,11 +39,18 @@ std::size_t FilledRows(const CobIdTable& table)
 
 int RunExport(const ExportOptions& options)
 {
-    const std::string text = ExportCobIdCsv(ExistingProject(options.projectDir));
-    if (options.out.empty())
-        std::cout << text << std::flush;
-    else
-        WriteFileAtomically(options.out, text);
+    const ProjectLayout project = ExistingProject(options.projectDir);
+    const OutputChoice target = ChooseOutput(
+        {options.out.empty() ? "-" : options.out, kCobIdCsv, options.force, {}}, ExecutableDirectory());
+    if (target.Refused()) {
+        std::cerr << "--out: " << target.refusal << "\n";
+        return kExitUsage;
+    }
+    const std::string text = ExportCobIdCsv(project);
+    std::cout << std::flush;
+    UserOutput out(target);
+    out.Sink().Write(text);
+    out.Finish();
     return kExitSuccess;
 }
 
@@ -306,11 +317,16 @@ void AddCobIdCommands(CLI::App& app, Commands& commands)
     auto exported = std::make_shared<ExportOptions>();
     CLI::App* out = cobid->add_subcommand("export", "Write both tables as CSV");
     out->add_option("PROJECT_DIR", exported->projectDir, "The project's folder")->required()->check(NonEmpty());
-    out->add_option("--out", exported->out, "The CSV file to write (by default standard output)")
+    out->add_option("--out", exported->out, "The CSV file to write (by default, or with -, standard output)")
         ->option_text("FILE")
         ->check(NonEmpty())
         ->check(NoProjectFileName());
-    out->footer("Writes the rows that hold anything, in table order, every cell as it is written.");
+    out->add_flag("--force", exported->force, "Replace an --out file that does not hold CobID tables as CSV")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    out->footer("Writes the rows that hold anything, in table order, every cell as it is written. --out FILE is\n"
+                "written whole or not at all; a link is followed to the regular file it leads to; nothing is\n"
+                "written into /dev or /proc or the master folder, and an existing file that does not start\n"
+                "with the header is replaced only with --force.");
     commands.push_back({out, [exported] { return Reporting([&] { return RunExport(*exported); }); }});
 
     auto imported = std::make_shared<ImportOptions>();

@@ -86,13 +86,13 @@ ProjectLayout ExistingProject(const std::string& argument)
     return project;
 }
 
-int Reporting(const std::function<int()>& work)
+int Reporting(const std::function<int()>& work, int failed)
 {
     try {
         return work();
     } catch (const std::exception& error) {
         std::cerr << GeneralErrorText(error.what()) << "\n";
-        return kExitFailed;
+        return failed;
     }
 }
 
@@ -142,6 +142,19 @@ const CLI::Validator& BankList()
 std::array<bool, kBankCount> ParseBankList(const std::string& list)
 {
     return TryParseBankList(list).value_or(std::array<bool, kBankCount>{});
+}
+
+const char* OutcomeName(RouteOutcome outcome)
+{
+    switch (outcome) {
+    case RouteOutcome::Passed:
+        return "passed";
+    case RouteOutcome::Blocked:
+        return "blocked";
+    case RouteOutcome::NotReceived:
+        return "not_received";
+    }
+    return "";
 }
 
 std::string JsonString(const std::string& text)

@@ -3,6 +3,8 @@
 // the exit statuses, the project folder argument, the checks of option
 // values, and the message service that writes to standard error.
 
+#include "image/Forwarding.h"
+#include "operations/UserOutput.h"
 #include "platform/UiServices.h"
 #include "project/ProjectLayout.h"
 
@@ -44,6 +46,7 @@ void AddImageCommands(CLI::App& app, Commands& commands);   // inspect, verify
 void AddTrafficCommands(CLI::App& app, Commands& commands); // route, replay
 void AddTwinCommand(CLI::App& app, Commands& commands);     // twin
 void AddTrafficLoadCommand(CLI::App& app, Commands& commands); // traffic
+void AddReviewCommands(CLI::App& app, Commands& commands);  // diff, report
 
 // The project folder as the command line names it: without trailing
 // separators and made absolute, so the flasher, started in another folder,
@@ -57,8 +60,9 @@ ProjectLayout ExistingProject(const std::string& argument);
 
 // Runs a command's work; an exception that escapes it is written to
 // standard error as the program's error report would show it, and the
-// status is kExitFailed.
-int Reporting(const std::function<int()>& work);
+// status is `failed` (kExitFailed, or 2 for a command whose 1 means
+// something else, as diff's does).
+int Reporting(const std::function<int()>& work, int failed = kExitFailed);
 
 // -q, --quiet on a command that says on standard output what it did:
 // nothing then on success. What goes wrong, and warnings, are still said.
@@ -89,12 +93,20 @@ std::optional<std::vector<std::pair<std::string, int>>> ParseInterfaceMap(const 
 bool SameFile(const std::string& a, const std::string& b);
 // The oddities of an image that answers rest on, as warnings on standard error.
 void PrintImageWarnings(const DecodedImage& image);
+// The format of the trace outputs, for the output rules (UserOutput).
+const OutputFormat& CandumpTraceOutput();
+// The output rules applied to `request`: the choice, or nothing after the
+// refusal, "OPTION: reason", on standard error (a wrong command line).
+std::optional<OutputChoice> ChooseOutputOrSay(const char* option, const OutputRequest& request);
 // One warning per kind of line of trace `log` that was skipped, on standard
 // error; `classicOnly` ends the warnings of CAN FD and CAN XL frames.
 void PrintSkippedKinds(const std::string& log, const TraceLineCounts& counts, const char* classicOnly);
 
 // "1,2,5" -> banks 1, 2 and 5 (index 0 is bank 1); the list must be valid.
 std::array<bool, kBankCount> ParseBankList(const std::string& list);
+
+// A route's outcome in JSON: "passed", "blocked", "not_received".
+const char* OutcomeName(RouteOutcome outcome);
 
 // A JSON string: the text in quotes, with quotes, backslashes and control
 // characters escaped.

@@ -8,11 +8,12 @@
 #include "image/Forwarding.h"
 #include "operations/ForwardingSource.h"
 #include "operations/TraceReplay.h"
+#include "operations/UserOutput.h"
 #include "project/ProjectLayout.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -27,19 +28,6 @@ const std::vector<std::string> kPortNames = {PortInterfaceName(CanPort::Can0), P
 CanPort PortNamed(const std::string& name)
 {
     return PortOfInterfaceName(name).value_or(CanPort::Can0);
-}
-
-const char* OutcomeName(RouteOutcome outcome)
-{
-    switch (outcome) {
-    case RouteOutcome::Passed:
-        return "passed";
-    case RouteOutcome::Blocked:
-        return "blocked";
-    case RouteOutcome::NotReceived:
-        return "not_received";
-    }
-    return "";
 }
 
 // {"from":"can0","id":385,"outcome":"passed","new_id":449,"reason":"...",...}
@@ -104,20 +92,12 @@ int RunRoute(const RouteOptions& options)
 struct ReplayOptions {
     std::string source;
     std::string log;
-    std::string out; // empty: standard output
+    std::string out; // empty or "-": standard output
     std::vector<std::string> map;
     bool stats = false;
     bool json = false;
+    bool force = false;
     bool quiet = false;
-};
-
-class StandardOutput final : public TraceSink {
-public:
-    void Write(std::string_view text) override
-    {
-        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
-            throw Error("Cannot write the trace to standard output");
-    }
 };
 
 std::string Plural(std::uint64_t count, const char* one, const char* many)
@@ -194,15 +174,16 @@ int RunReplay(const ReplayOptions& options)
     const auto named = ParseInterfaceMap(options.map);
     if (!named)
         return kExitUsage;
-    if (!options.out.empty()) {
-        const char* refusal = SameFile(options.out, options.log)      ? "cannot be the trace it reads"
-                              : SameFile(options.out, options.source) ? "cannot be the SOURCE it reads"
-                                                                      : nullptr;
-        if (refusal) {
-            std::cerr << "--out: " << refusal << "\n";
-            return kExitUsage;
-        }
+    const bool toStandardOutput = options.out.empty() || options.out == "-";
+    if (options.json && toStandardOutput) {
+        std::cerr << "--json needs --out FILE: standard output carries the trace\n";
+        return kExitUsage;
     }
+    const auto target =
+        ChooseOutputOrSay("--out", {toStandardOutput ? "-" : options.out, CandumpTraceOutput(), options.force,
+                                    {{options.log, "the trace it reads"}, {options.source, "the SOURCE it reads"}}});
+    if (!target)
+        return kExitUsage;
 
     const DecodedImage image = LoadForwardingImage(options.source);
     PrintImageWarnings(image);
@@ -214,22 +195,14 @@ int RunReplay(const ReplayOptions& options)
             std::cerr << options.log << ":" << line << ": " << problem << "\n";
     };
 
-    ReplaySummary summary;
-    if (options.out.empty()) {
-        StandardOutput out;
-        summary = ReplayTrace(*model, options.log, ports, options.stats, out, malformed);
-        if (std::fflush(stdout) != 0 || std::ferror(stdout))
-            throw Error("Cannot write the trace to standard output");
-    } else {
-        StagedTraceFile out(options.out);
-        summary = ReplayTrace(*model, options.log, ports, options.stats, out, malformed);
-        out.Install();
-    }
+    UserOutput out(*target);
+    const ReplaySummary summary = ReplayTrace(*model, options.log, ports, options.stats, out.Sink(), malformed);
+    out.Finish();
     PrintSkippedKinds(options.log, summary, ": only classic CAN frames are replayed");
     if (options.json)
         PrintSummaryJson(*model, summary, options.stats, std::cout);
     else if (!options.quiet)
-        PrintSummaryText(*model, summary, options.stats, options.out.empty() ? std::cerr : std::cout);
+        PrintSummaryText(*model, summary, options.stats, toStandardOutput ? std::cerr : std::cout);
     return kExitSuccess;
 }
 
@@ -248,16 +221,20 @@ bool SameFile(const std::string& a, const std::string& b)
     return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
-// IFACE=can0 or IFACE=can1.
+// IFACE=can0 or IFACE=can1, IFACE a name a trace can hold: no blank, no
+// "=" or "," (a list of mappings in one --map would be taken for one odd
+// name), no control character.
 const CLI::Validator& InterfaceMapping()
 {
     static const CLI::Validator validator(
         [](std::string& value) {
-            const std::size_t equals = value.rfind('=');
-            if (equals == 0 || equals == std::string::npos ||
-                value.find_first_of(" \t") != std::string::npos ||
-                !PortOfInterfaceName(value.substr(equals + 1)))
-                return "takes IFACE=can0 or IFACE=can1, not " + QuotedValue(value);
+            const std::size_t equals = value.find('=');
+            const std::string name = value.substr(0, equals);
+            const bool nameFits = !name.empty() && std::none_of(name.begin(), name.end(), [](char c) {
+                return c == ',' || c == ' ' || c == '\t' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+            });
+            if (equals == std::string::npos || !nameFits || !PortOfInterfaceName(value.substr(equals + 1)))
+                return "takes IFACE=can0 or IFACE=can1, one interface per --map, not " + QuotedValue(value);
             return std::string();
         },
         "");
@@ -285,7 +262,7 @@ std::optional<std::vector<std::pair<std::string, int>>> ParseInterfaceMap(const 
 {
     std::vector<std::pair<std::string, int>> named;
     for (const std::string& mapping : map) {
-        const std::size_t equals = mapping.rfind('=');
+        const std::size_t equals = mapping.find('=');
         const std::string name = mapping.substr(0, equals);
         for (const auto& [known, port] : named)
             if (known == name) {
@@ -295,6 +272,21 @@ std::optional<std::vector<std::pair<std::string, int>>> ParseInterfaceMap(const 
         named.emplace_back(name, static_cast<int>(PortIndex(PortNamed(mapping.substr(equals + 1)))));
     }
     return named;
+}
+
+const OutputFormat& CandumpTraceOutput()
+{
+    static const OutputFormat format{"a candump trace", [](std::string_view head) { return IsCandumpTraceText(head); }};
+    return format;
+}
+
+std::optional<OutputChoice> ChooseOutputOrSay(const char* option, const OutputRequest& request)
+{
+    OutputChoice choice = ChooseOutput(request, ExecutableDirectory());
+    if (!choice.Refused())
+        return choice;
+    std::cerr << option << ": " << choice.refusal << "\n";
+    return std::nullopt;
 }
 
 void PrintSkippedKinds(const std::string& log, const TraceLineCounts& counts, const char* classicOnly)
@@ -336,11 +328,14 @@ void AddTrafficCommands(CLI::App& app, Commands& commands)
         ->required()
         ->check(NonEmpty());
     replay->add_option("LOG", replayed->log, "The trace, as candump -l writes it")->required()->check(NonEmpty());
-    CLI::Option* out = replay->add_option("--out", replayed->out, "The trace to write (by default standard output)")
-                           ->option_text("FILE")
-                           ->check(NonEmpty())
-                           ->check(NoProjectFileName())
-                           ->check(NoBankFileName());
+    CLI::Option* out =
+        replay->add_option("--out", replayed->out, "The trace to write (by default, or with -, standard output)")
+            ->option_text("FILE")
+            ->check(NonEmpty())
+            ->check(NoProjectFileName())
+            ->check(NoBankFileName());
+    replay->add_flag("--force", replayed->force, "Replace an --out file that does not hold a candump trace")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     replay->add_option("--map", replayed->map, "Which port an interface name of the log is (default: can0, can1)")
         ->option_text("IFACE=can0|can1 ...")
         ->allow_extra_args(false) // one value per --map: LOG after it stays LOG
@@ -348,7 +343,7 @@ void AddTrafficCommands(CLI::App& app, Commands& commands)
     replay->add_flag("--stats", replayed->stats, "Count the frames of each identifier")
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     CLI::Option* json =
-        replay->add_flag("--json", replayed->json, "Print the summary as JSON on standard output (needs --out)")
+        replay->add_flag("--json", replayed->json, "Print the summary as JSON on standard output (needs --out FILE)")
             ->multi_option_policy(CLI::MultiOptionPolicy::Throw)
             ->needs(out);
     AddQuietFlag(*replay, replayed->quiet, "Print no summary")->excludes(json);
@@ -358,7 +353,10 @@ void AddTrafficCommands(CLI::App& app, Commands& commands)
                    "received, skipped lines) goes to standard error when the trace goes to standard output.\n"
                    "Malformed lines are named as LOG:LINE: reason and skipped; CAN FD and error frames are\n"
                    "counted and skipped. JSON keys: frames, passed, translated, blocked, not_received,\n"
-                   "skipped, skipped_lines, malformed_lines (and identifiers with --stats).");
+                   "skipped, skipped_lines, malformed_lines (and identifiers with --stats).\n"
+                   "--out FILE is written whole or not at all. A link is followed to the regular file it leads\n"
+                   "to; nothing is written into /dev or /proc or the master folder, and an existing file that\n"
+                   "is not a candump trace is replaced only with --force.");
     commands.push_back({replay, [replayed] { return Reporting([&] { return RunReplay(*replayed); }); }});
 }
 

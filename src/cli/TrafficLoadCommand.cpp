@@ -33,7 +33,12 @@ struct TrafficOptions {
     std::array<std::string, 2> out;
     std::string plot;
     bool json = false;
+    bool force = false;
 };
+
+// An SVG picture: the "<svg" element near the start of the file.
+const OutputFormat kSvgPicture{"an SVG picture",
+                               [](std::string_view head) { return head.substr(0, 1024).find("<svg") != head.npos; }};
 
 // "1234.5" microseconds of a span of nanoseconds: a JSON number.
 std::string MicrosecondsJson(std::int64_t ns)
@@ -171,14 +176,16 @@ int RunTraffic(const TrafficOptions& options)
         return kExitUsage;
     const std::array<std::pair<const char*, std::string>, 3> written = {
         std::pair{"--out0", options.out[0]}, std::pair{"--out1", options.out[1]}, std::pair{"--plot", options.plot}};
+    std::vector<OutputInput> inputs = {{options.source, "the SOURCE it reads"}};
+    for (const auto& trace : traces)
+        inputs.push_back({trace.first, "a trace it reads"});
+    std::array<std::optional<OutputChoice>, 3> targets;
     for (std::size_t i = 0; i < written.size(); ++i) {
         const auto& [option, path] = written[i];
         if (path.empty())
             continue;
-        const char* refusal = SameFile(path, options.source) ? "cannot be the SOURCE it reads" : nullptr;
-        for (const auto& trace : traces)
-            if (SameFile(path, trace.first))
-                refusal = "cannot be a trace it reads";
+        // Standard output carries the figures.
+        const char* refusal = path == "-" ? "takes a file: standard output carries the figures" : nullptr;
         for (std::size_t j = 0; j < i; ++j)
             if (written[j].second == path)
                 refusal = "names the same file as another output";
@@ -186,6 +193,9 @@ int RunTraffic(const TrafficOptions& options)
             std::cerr << option << ": " << refusal << "\n";
             return kExitUsage;
         }
+        targets[i] = ChooseOutputOrSay(option, {path, i < 2 ? CandumpTraceOutput() : kSvgPicture, options.force, inputs});
+        if (!targets[i])
+            return kExitUsage;
     }
 
     const DecodedImage image = LoadForwardingImage(options.source);
@@ -215,22 +225,25 @@ int RunTraffic(const TrafficOptions& options)
     }
 
     LineOutputs outputs;
-    std::array<std::unique_ptr<StagedTraceFile>, 2> files;
+    std::array<std::unique_ptr<UserOutput>, 2> files;
     for (int line : {0, 1}) {
         const auto l = static_cast<std::size_t>(line);
         outputs.interfaces[l] = ports.NameOf(line);
-        if (!options.out[l].empty()) {
-            files[l] = std::make_unique<StagedTraceFile>(options.out[l]);
-            outputs.sinks[l] = files[l].get();
+        if (targets[l]) {
+            files[l] = std::make_unique<UserOutput>(*targets[l]);
+            outputs.sinks[l] = &files[l]->Sink();
         }
     }
     const TrafficReport report = AnalyseTraffic(*model, settings, frames, outputs);
     // The picture first: a failure leaves the traces where they were too.
-    if (!options.plot.empty())
-        WriteFileAtomically(options.plot, LoadPlotSvg(report));
+    if (targets[2]) {
+        UserOutput plot(*targets[2]);
+        plot.Sink().Write(LoadPlotSvg(report));
+        plot.Finish();
+    }
     for (auto& file : files)
         if (file)
-            file->Install();
+            file->Finish();
 
     for (const auto& source : sources)
         PrintSkippedKinds(source->Name(), source->Counts(), ": only classic CAN frames are sent on these lines");
@@ -304,6 +317,8 @@ void AddTrafficLoadCommand(CLI::App& app, Commands& commands)
         ->check(NonEmpty())
         ->check(NoProjectFileName())
         ->check(NoBankFileName());
+    traffic->add_flag("--force", options->force,
+                      "Replace an --out0/--out1 file that is no candump trace, a --plot file that is no SVG picture");
     traffic->add_flag("--json", options->json, "Print the figures as JSON")
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     for (CLI::Option* option : traffic->get_options())
@@ -321,7 +336,9 @@ void AddTrafficLoadCommand(CLI::App& app, Commands& commands)
         "frames_forwarded, bits, load_mean, load_peak, peak_window_start, windows_over_70,\n"
         "windows_over_100, max_backlog, max_delay_forwarded_us, max_delay_native_us, lost, ...}],\n"
         "conflicts [{kind, line, id, extended, native, forwarded, first_seen, sources, text, ...}].\n"
-        "docs/traffic.md describes the model.");
+        "docs/traffic.md describes the model. --out0, --out1 and --plot are written as replay's --out\n"
+        "is: whole or not at all, a link followed only to a regular file, nothing into /dev, /proc or\n"
+        "the master folder, an existing file of another kind replaced only with --force.");
     commands.push_back({traffic, [options] { return Reporting([&] { return RunTraffic(*options); }); }});
 }
 

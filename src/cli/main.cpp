@@ -3,6 +3,7 @@
 
 #include "cli/CommandLine.h"
 #include "platform/Error.h"
+#include "platform/FileSystem.h"
 
 #include <iostream>
 
@@ -17,6 +18,10 @@ int main(int argc, char* argv[])
     // The CSV and JSON go out byte for byte, CR LF included.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
+    // Under a file-size limit (ulimit -f) a write beyond it fails with a
+    // message naming the file, the temporary file goes and the old file
+    // stays, instead of the process ending without a word.
+    c2c::ReportFileSizeLimitAsError();
     using namespace c2c::cli;
     CLI::App app("The command-line companion of the Drevanta C2C configuration tool: batch work on project\n"
                  "folders without the windows.",
@@ -37,6 +42,7 @@ int main(int argc, char* argv[])
     AddTrafficCommands(app, commands);
     AddTwinCommand(app, commands);
     AddTrafficLoadCommand(app, commands);
+    AddReviewCommands(app, commands);
 
     // The parser would only say that a command is missing.
     const auto known = app.get_subcommands([&](const CLI::App* command) { return argc > 1 && command->check_name(argv[1]); });

@@ -1,6 +1,10 @@
 #include "dialogs/GenerateFirmwareLogic.h"
 
 #include "dialogs/ProgramState.h"
+#include "operations/ConfigurationDiff.h"
+#include "operations/ConfigurationReport.h"
+#include "operations/ForwardingSource.h"
+#include "operations/HtmlText.h"
 #include "operations/Operations.h"
 #include "operations/OutcomeText.h"
 #include "platform/FileSystem.h"
@@ -100,6 +104,8 @@ void GenerateFirmwareLogic::ShowStatus()
             lines.push_back(*line);
     if (!runClauses_.empty())
         lines.push_back(Sentence(Joined(runClauses_, "; ")));
+    if (!reportLine_.empty())
+        lines.push_back(reportLine_);
     status = Joined(lines, "\n");
 }
 
@@ -115,6 +121,10 @@ void GenerateFirmwareLogic::Show(ProgressSink& progress)
     pendingBuild_.reset();
     masterLine_.clear();
     runClauses_.clear();
+    reportLine_.clear();
+    composed_.clear();
+    reviewVisible = false;
+    comparison.reset();
     ShowStatus();
 
     optionsCaption = kOptionsClosedCaption;
@@ -213,6 +223,10 @@ ChainOutcome GenerateFirmwareLogic::ComposeFirmware(ProgressSink& progress)
     }
     // An error that escapes the composer leaves the button disabled.
     composeEnabled = false;
+    // A run may be reviewed however it ended; a firmware of an earlier run
+    // is never taken for this one's.
+    reviewVisible = true;
+    composed_.clear();
     LastMessage messages(services_.messages);
     ChainOutcome outcome;
     try {
@@ -225,6 +239,8 @@ ChainOutcome GenerateFirmwareLogic::ComposeFirmware(ProgressSink& progress)
     // The status line names the file the message is about, as the command
     // line does (the message box keeps its text).
     runClauses_ = {FirmwareText(composer, outcome, ComposerMessageText(composer, messages.last))};
+    if (outcome.Completed())
+        composed_ = composer.NewFirmwarePath();
     ShowStatus();
     for (std::size_t i = 0; i < banks.size(); ++i)
         if (outcome.stages[i] == StageResult::WindowNotFound)
@@ -267,6 +283,56 @@ bool GenerateFirmwareLogic::StartFlasherNow()
         return false;
     }
     return true;
+}
+
+std::string GenerateFirmwareLogic::ReviewedSource() const
+{
+    return composed_.empty() ? composer.Project.ProjectDir() : composed_;
+}
+
+bool GenerateFirmwareLogic::CompareWithFirmware()
+{
+    if (!composer.Project.CheckProject(services_.messages))
+        return false;
+    const ProjectLayout& layout = composer.Project;
+    const std::string folder = DirectoryExists(layout.MasterDir()) ? layout.MasterDir() : layout.ProjectDir();
+    const auto chosen = services_.files.pickFile(kCompareTitle, folder, kOpenDialogSxFilter, kOpenDialogSxPattern);
+    if (!chosen)
+        return false;
+    const ConfigurationSource a = LoadConfigurationSource(*chosen);
+    const ConfigurationSource b = LoadConfigurationSource(ReviewedSource());
+    const ConfigurationDiff diff = DiffConfigurations(a, b);
+    FirmwareComparison shown{a.path, b.path, DiffTextLines(diff), diff.Same()};
+    for (const ConfigurationSource* source : {&a, &b})
+        for (const std::string& warning : source->image.warnings)
+            shown.lines.push_back(std::string("Warning: ") + (source == &a ? "A" : "B") + ": " + warning);
+    comparison = std::move(shown);
+    return true;
+}
+
+void GenerateFirmwareLogic::WriteReport()
+{
+    if (!composer.Project.CheckProject(services_.messages))
+        return;
+    const ProjectLayout& layout = composer.Project;
+    std::string name = FileNameOf(layout.ProjectDir());
+    const auto chosen = services_.files.pickSaveFile(kReportTitle, layout.ProjectDir(), name + " report.html",
+                                                     kReportFilter, kReportPattern);
+    if (!chosen)
+        return;
+    ReportRequest request;
+    request.source = ReviewedSource();
+    const std::string refusal = ReportOutputRefusal(*chosen, request);
+    if (!refusal.empty()) {
+        services_.messages.showError("The report " + refusal);
+        return;
+    }
+    WriteConfigurationReport(request, *chosen);
+    const bool opened = services_.shell.openUrl(FileUrl(*chosen));
+    reportLine_ = "Report written to " + *chosen + (opened ? "" : "; the browser did not open it");
+    ShowStatus();
+    if (!opened)
+        services_.messages.showMessage("The report was written to " + *chosen + ", but the browser did not open it");
 }
 
 void GenerateFirmwareLogic::ExecuteUpdateFirmware(ProgressSink& progress)

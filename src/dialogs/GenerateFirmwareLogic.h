@@ -45,6 +45,23 @@ inline constexpr const char* kOpenDialogSxFilter = "File Sx (*.Sx)";
 inline constexpr const char* kOpenDialogSxPattern = "*.Sx";
 inline constexpr const char* kSelectDirBinTitle = "Select Directory Bin";
 
+// The review of a run, beside the status line.
+inline constexpr const char* kCompareWithFirmwareCaption = "Compare with firmware...";
+inline constexpr const char* kReportCaption = "Report...";
+inline constexpr const char* kCompareTitle = "Compare with firmware";
+inline constexpr const char* kReportTitle = "Report";
+inline constexpr const char* kReportFilter = "HTML page";
+inline constexpr const char* kReportPattern = "*.html";
+
+// What "Compare with firmware..." found, shown as a list.
+struct FirmwareComparison {
+    std::string a; // the firmware chosen
+    std::string b; // the new firmware, or the project as it builds now
+    // The diff as text (DiffTextLines), then the warnings about either image.
+    std::vector<std::string> lines;
+    bool same = false;
+};
+
 // "Error file NAME not found"
 std::string MasterMissingText(const std::string& masterName);
 // The status line's "No master firmware: NAME was looked for in FOLDER"
@@ -83,8 +100,15 @@ public:
     bool composeEnabled = true;
 
     // The status line: one line for each of the build, the master and the
-    // last run that has something to say, "\n" between them.
+    // last run that has something to say, and the last report written, "\n"
+    // between them.
     std::string status;
+
+    // After a run: "Compare with firmware..." and "Report..." beside the
+    // status line.
+    bool reviewVisible = false;
+    // The last comparison, for the window to show.
+    std::optional<FirmwareComparison> comparison;
 
     // "Update Device" built the bank files: the next showing says so.
     void TellBuild(const DeviceBuild& build);
@@ -111,6 +135,20 @@ public:
     // is there. True when it was started; dropped while a run is under way.
     bool StartFlasher();
 
+    // "Compare with firmware...": a firmware chosen with the file picker
+    // (the one in the device) compared with what this run made: the new
+    // firmware when the run composed one, else the project as it builds
+    // now. Sets `comparison` and returns true, or false when the user
+    // cancels. Throws Error when either cannot be read.
+    bool CompareWithFirmware();
+
+    // "Report...": the report of the new firmware when the run composed one
+    // (with the project's rows and check), else of the project, written
+    // where the user chooses and opened in the browser. A file the report
+    // may not replace (a document, a bank file, what it reads) is refused
+    // with a message. Throws Error when it cannot be written.
+    void WriteReport();
+
     void ToggleOptions();
     // "Open Firmware": another master file, chosen with the file picker.
     void OpenFirmware();
@@ -129,6 +167,8 @@ private:
     void ShowStatus();
     // The flasher start of StartFlasher, adding to the run's status.
     bool StartFlasherNow();
+    // What the review buttons look at: the new firmware or the project.
+    std::string ReviewedSource() const;
 
     ProgramState& state_;
     UiServices services_;
@@ -138,6 +178,8 @@ private:
     std::string buildLine_;
     std::string masterLine_;
     std::vector<std::string> runClauses_; // joined with "; " into one sentence
+    std::string reportLine_;
+    std::string composed_; // the new firmware of this showing's last completed run
 };
 
 } // namespace c2c

@@ -23,19 +23,6 @@ CommSettings SettingsOf(const CommSession& formats)
     return settings;
 }
 
-MapKind KindOf(const Route& route, const CanFrameId& frame)
-{
-    switch (route.outcome) {
-    case RouteOutcome::Passed:
-        return route.Changes(frame) ? MapKind::Translated : MapKind::Passed;
-    case RouteOutcome::Blocked:
-        return MapKind::Blocked;
-    case RouteOutcome::NotReceived:
-        break;
-    }
-    return MapKind::NotReceived;
-}
-
 } // namespace
 
 RoutingLogic::RoutingLogic(const CobIdTables& tables, const CommSession& formats, int shown) : direction(shown)
@@ -81,7 +68,7 @@ MapKind RoutingLogic::Kind(std::uint32_t id) const
     if (!model_)
         return MapKind::NotReceived;
     const CanFrameId frame{id, false};
-    return KindOf(model_->RouteFrame(ArrivingPort(direction), frame), frame);
+    return MapKindOf(model_->RouteFrame(ArrivingPort(direction), frame), frame);
 }
 
 std::size_t RoutingLogic::Count(MapKind kind) const

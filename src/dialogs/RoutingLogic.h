@@ -13,6 +13,7 @@
 
 #include "documents/CobIdTables.h"
 #include "image/Forwarding.h"
+#include "operations/FilterMap.h"
 
 #include <array>
 #include <cstddef>
@@ -27,14 +28,6 @@ namespace c2c {
 
 inline constexpr const char* kCheckRoutingCaption = "Check routing...";
 inline constexpr const char* kRoutingCaption = "Check routing";
-
-// What the map shows for one standard identifier.
-enum class MapKind : std::uint8_t { Passed, Translated, Blocked, NotReceived };
-inline constexpr std::array<const char*, 3> kMapKindNames = {"Passed unchanged", "Translated", "Blocked"};
-
-// The filter map: 64 identifiers a line, 32 lines.
-inline constexpr int kMapColumns = 64;
-inline constexpr int kMapRows = 32;
 
 // A listed 29-bit identifier and its route.
 struct ListedIdentifier {

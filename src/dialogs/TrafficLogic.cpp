@@ -66,8 +66,8 @@ std::optional<TraceLine> TrafficLogic::SuggestLine(const std::string& path)
 {
     try {
         FileHandle file = OpenRegularFile(path);
-        CandumpLineReader reader(
-            [&](char* buffer, std::size_t size) { return std::fread(buffer, 1, size, file.get()); }, 1 << 16);
+        LineReader reader([&](char* buffer, std::size_t size) { return std::fread(buffer, 1, size, file.get()); },
+                          LineRules{kMaxCandumpLine, true, false, 1 << 16});
         std::set<std::string, std::less<>> names;
         std::string_view text;
         while (reader.LineNumber() < kSuggestionLines && reader.Next(text)) {

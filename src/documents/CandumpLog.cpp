@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace c2c {
 
@@ -109,6 +110,44 @@ const char* ParseData(std::string_view rest, CandumpFrame& frame)
     return nullptr;
 }
 
+// How many bytes the hexadecimal pairs of `text` give ("." allowed before
+// each), or -1 when it is not such pairs.
+int DataBytes(std::string_view text)
+{
+    int bytes = 0;
+    bool separated = false;
+    for (std::size_t at = 0; at < text.size();) {
+        if (text[at] == '.' && !separated) {
+            separated = true;
+            ++at;
+            continue;
+        }
+        if (at + 1 >= text.size() || Hex(text[at]) < 0 || Hex(text[at + 1]) < 0)
+            return -1;
+        at += 2;
+        ++bytes;
+        separated = false;
+    }
+    return bytes;
+}
+
+// "45123#81:00:12345678#AABB": a CAN XL frame as can-utils writes it, the
+// priority (and VCID) before the first "#", then flags, SDT and acceptance
+// field, then 1 to 2048 data bytes.
+bool IsCanXlFrame(std::string_view text)
+{
+    constexpr std::string_view kShape = "#FF:FF:FFFFFFFF#";
+    if (text.size() < 5 + kShape.size() || HexValue(text.data(), 5) < 0)
+        return false;
+    for (std::size_t i = 0; i < kShape.size(); ++i) {
+        const char c = text[5 + i];
+        if (kShape[i] == 'F' ? Hex(c) < 0 : c != kShape[i])
+            return false;
+    }
+    const int bytes = DataBytes(text.substr(5 + kShape.size()));
+    return bytes >= 1 && bytes <= 2048;
+}
+
 // The frame field: "181#11223344", "18FF0701#R", "123##1AABB".
 void ParseFrame(std::string_view text, CandumpLine& line)
 {
@@ -124,7 +163,12 @@ void ParseFrame(std::string_view text, CandumpLine& line)
             return Malformed(line, "the identifier is not hexadecimal");
         frame.id = static_cast<std::uint32_t>(id);
         frame.extended = hash == 8;
-        if (frame.extended && (frame.id & kErrorFlag)) {
+        // The error flag and the error classes below it; candump writes the
+        // error's eight bytes as a classic frame's data.
+        if (frame.extended && (frame.id & kErrorFlag) && frame.id <= (kErrorFlag | kMaxExtendedId)) {
+            CandumpFrame error;
+            if (const char* problem = ParseData(text.substr(hash + 1), error))
+                return Malformed(line, problem);
             line.kind = CandumpLineKind::ErrorFrame;
             return;
         }
@@ -132,6 +176,8 @@ void ParseFrame(std::string_view text, CandumpLine& line)
             return Malformed(line, frame.extended ? "the identifier is above 1FFFFFFF"
                                                   : "a three-digit identifier above 7FF");
     } else if (hash == 5 && HexValue(text.data(), 5) >= 0) {
+        if (!IsCanXlFrame(text))
+            return Malformed(line, "a CAN XL frame is PRIO#FLAGS:SDT:AF# and 1 to 2048 data bytes");
         line.kind = CandumpLineKind::CanXl;
         return;
     } else {
@@ -140,6 +186,10 @@ void ParseFrame(std::string_view text, CandumpLine& line)
 
     const std::string_view rest = text.substr(hash + 1);
     if (!rest.empty() && rest[0] == '#') {
+        // "##", the flags digit, at most 64 data bytes.
+        const int bytes = rest.size() >= 2 && Hex(rest[1]) >= 0 ? DataBytes(rest.substr(2)) : -1;
+        if (bytes < 0 || bytes > 64)
+            return Malformed(line, "a CAN FD frame is ## and a flags digit, then at most 64 data bytes");
         line.kind = CandumpLineKind::CanFd;
         return;
     }
@@ -244,6 +294,29 @@ CandumpLine ParseCandumpLine(std::string_view text) noexcept
     return line;
 }
 
+const char* CandumpLineTooLongText()
+{
+    static const std::string text = "longer than " + std::to_string(kMaxCandumpLine) + " characters";
+    return text.c_str();
+}
+
+bool IsCandumpTraceText(std::string_view head) noexcept
+{
+    while (!head.empty()) {
+        const std::size_t end = head.find_first_of("\r\n");
+        // A line cut off at the end of what was read tells nothing.
+        if (end == std::string_view::npos && head.size() >= kMaxCandumpLine)
+            return false;
+        const CandumpLine line = ParseCandumpLine(head.substr(0, end));
+        if (line.kind != CandumpLineKind::Empty)
+            return line.kind != CandumpLineKind::Malformed;
+        if (end == std::string_view::npos)
+            return false;
+        head.remove_prefix(end + 1);
+    }
+    return false;
+}
+
 void AppendCandumpLine(std::string& out, std::string_view timestamp, std::string_view interface,
                        const CandumpFrame& frame, std::string_view direction)
 {
@@ -279,67 +352,6 @@ void AppendCandumpLine(std::string& out, std::string_view timestamp, std::string
     }
     *at++ = '\n';
     out.append(text, static_cast<std::size_t>(at - text));
-}
-
-CandumpLineReader::CandumpLineReader(Source source, std::size_t bufferSize)
-    : source_(std::move(source)), buffer_(std::max(bufferSize, 2 * kMaxCandumpLine + 2))
-{
-}
-
-bool CandumpLineReader::Fill()
-{
-    if (atEnd_)
-        return false;
-    if (begin_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
-        end_ -= begin_;
-        begin_ = 0;
-    }
-    const std::size_t got = source_(buffer_.data() + end_, buffer_.size() - end_);
-    end_ += got;
-    atEnd_ = got == 0;
-    return got > 0;
-}
-
-bool CandumpLineReader::Next(std::string_view& line)
-{
-    overlong_ = false;
-    for (;;) {
-        const char* start = buffer_.data() + begin_;
-        const auto* newline = static_cast<const char*>(std::memchr(start, '\n', end_ - begin_));
-        if (newline) {
-            const auto length = static_cast<std::size_t>(newline - start);
-            begin_ += length + 1;
-            if (skipping_) {
-                skipping_ = false;
-                continue;
-            }
-            ++lineNumber_;
-            overlong_ = length > kMaxCandumpLine;
-            line = std::string_view(start, overlong_ ? kMaxCandumpLine : length);
-            return true;
-        }
-        if (skipping_) {
-            begin_ = end_;
-        } else if (end_ - begin_ > kMaxCandumpLine) {
-            // No line break in sight: report the line now, skip its rest.
-            ++lineNumber_;
-            overlong_ = true;
-            skipping_ = true;
-            line = std::string_view(start, kMaxCandumpLine);
-            begin_ = end_;
-            return true;
-        }
-        if (!Fill()) {
-            if (skipping_ || begin_ == end_)
-                return false;
-            // The last line, without a line break.
-            ++lineNumber_;
-            line = std::string_view(buffer_.data() + begin_, end_ - begin_);
-            begin_ = end_;
-            return true;
-        }
-    }
 }
 
 } // namespace c2c

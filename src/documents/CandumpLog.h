@@ -14,28 +14,32 @@
 // transmitted: candump -x, python-can) may follow the frame.
 //
 // The rest are lines of other kinds that a trace may hold and that name no
-// classic frame: CAN FD frames ("##"), CAN XL frames (five digits before the
-// "#"), error frames (the error flag 0x20000000 in an eight-digit
-// identifier), candump's "DROPCOUNT:" notes and empty lines. Anything else is
-// malformed, with the reason.
+// classic frame: CAN FD frames ("##", a flags digit, up to 64 data bytes),
+// CAN XL frames ("45123#81:00:12345678#" and 1 to 2048 data bytes), error
+// frames (an eight-digit identifier from 20000000 to 3FFFFFFF, the error
+// flag and the error classes, with a classic frame's data), candump's
+// "DROPCOUNT:" notes and empty lines. Anything else is malformed, with the
+// reason.
 //
-// Lines are read in chunks through a buffer of fixed size, so a trace of any
-// length is read in bounded memory; a line longer than kMaxCandumpLine is
-// reported as such and skipped.
+// Lines are read through the LineReader with kCandumpLineRules, so a trace
+// of any length is read in bounded memory; a line longer than
+// kMaxCandumpLine is reported as such and skipped.
+
+#include "platform/LineReader.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace c2c {
 
-// Far longer than any line candump writes (a CAN FD frame with 64 bytes and
-// separators takes about 230 characters).
-inline constexpr std::size_t kMaxCandumpLine = 4096;
+// Far longer than any line candump writes (a CAN XL frame with 2048 data
+// bytes takes about 4150 characters).
+inline constexpr std::size_t kMaxCandumpLine = 8192;
+// What a longer line is called: "longer than 8192 characters".
+const char* CandumpLineTooLongText();
 
 enum class CandumpLineKind : std::uint8_t {
     Frame,      // a classic CAN frame
@@ -74,34 +78,14 @@ CandumpLine ParseCandumpLine(std::string_view line) noexcept;
 void AppendCandumpLine(std::string& out, std::string_view timestamp, std::string_view interface,
                        const CandumpFrame& frame, std::string_view direction);
 
-// The lines of a trace, read in chunks from `source`, which fills a buffer
-// and returns how many bytes it put there (0 at the end; it throws Error when
-// it cannot read).
-class CandumpLineReader {
-public:
-    using Source = std::function<std::size_t(char* buffer, std::size_t size)>;
-    explicit CandumpLineReader(Source source, std::size_t bufferSize = 1 << 20);
+// Whether the first bytes of a file are a candump trace: its first line
+// that is not empty is one of a trace (a frame, an error, CAN FD or CAN XL
+// frame, a drop note).
+bool IsCandumpTraceText(std::string_view head) noexcept;
 
-    // The next line, without its line break, or false at the end. The view
-    // stays valid until the next call. A line longer than kMaxCandumpLine
-    // comes as its first kMaxCandumpLine characters with Overlong() true;
-    // the rest of it is skipped.
-    bool Next(std::string_view& line);
-    // The number of the line Next() returned last, counted from 1.
-    std::uint64_t LineNumber() const { return lineNumber_; }
-    bool Overlong() const { return overlong_; }
-
-private:
-    bool Fill();
-
-    Source source_;
-    std::vector<char> buffer_;
-    std::size_t begin_ = 0; // the unread bytes: [begin_, end_)
-    std::size_t end_ = 0;
-    std::uint64_t lineNumber_ = 0;
-    bool atEnd_ = false;
-    bool overlong_ = false;
-    bool skipping_ = false; // inside the rest of an overlong line
-};
+// How a trace's lines are read (see LineReader): LF, CR LF and CR each end
+// a line (a trace saved with CR line ends reads line by line), and a line
+// longer than kMaxCandumpLine comes cut, with Overlong() set.
+inline constexpr LineRules kCandumpLineRules{kMaxCandumpLine, true, false};
 
 } // namespace c2c

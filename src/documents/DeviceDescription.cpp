@@ -5,7 +5,9 @@
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/HexDigits.h"
+#include "platform/LineReader.h"
 #include "platform/ProfileFile.h"
+#include "platform/SystemReason.h"
 
 #include <algorithm>
 #include <map>
@@ -64,26 +66,28 @@ std::optional<std::uint64_t> FileNumber(std::string_view text)
     return value;
 }
 
-// A value: numbers and $NODEID joined by "+". Nothing when it is none.
+// A value: a number, or $NODEID alone or plus one number (either first), as
+// an object's value may be written. Nothing when it is none.
 std::optional<std::uint32_t> FileValue(std::string_view text, int node)
 {
-    std::uint64_t sum = 0;
-    for (;;) {
-        const std::size_t plus = text.find('+');
-        const std::string_view term = Trimmed(text.substr(0, plus));
-        if (Lower(term) == "$nodeid") {
-            sum += static_cast<std::uint64_t>(node);
-        } else if (auto number = FileNumber(term)) {
-            sum += *number;
-        } else {
-            return std::nullopt;
-        }
-        if (sum > 0xFFFFFFFFu)
-            return std::nullopt;
-        if (plus == std::string_view::npos)
-            return static_cast<std::uint32_t>(sum);
-        text.remove_prefix(plus + 1);
+    const std::size_t plus = text.find('+');
+    if (plus == std::string_view::npos) {
+        const std::string_view term = Trimmed(text);
+        if (Lower(term) == "$nodeid")
+            return static_cast<std::uint32_t>(node);
+        const auto number = FileNumber(term);
+        return number ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(*number)) : std::nullopt;
     }
+    std::string_view first = Trimmed(text.substr(0, plus));
+    std::string_view second = Trimmed(text.substr(plus + 1));
+    if (Lower(second) == "$nodeid")
+        std::swap(first, second);
+    if (Lower(first) != "$nodeid")
+        return std::nullopt;
+    const auto number = FileNumber(second);
+    if (!number || *number + static_cast<std::uint64_t>(node) > 0xFFFFFFFFu)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(*number + static_cast<std::uint64_t>(node));
 }
 
 // A section that may describe one of the objects: [IIII] or [IIIIsubS].
@@ -92,7 +96,7 @@ struct ObjectAddress {
     std::optional<unsigned> subIndex;
 };
 
-std::optional<ObjectAddress> AddressOf(const std::string& section)
+std::optional<ObjectAddress> AddressOf(std::string_view section)
 {
     if (section.size() < 4)
         return std::nullopt;
@@ -105,7 +109,7 @@ std::optional<ObjectAddress> AddressOf(const std::string& section)
     }
     if (section.size() == 4)
         return address;
-    const std::string rest = Lower(std::string_view(section).substr(4));
+    const std::string rest = Lower(section.substr(4));
     if (rest.size() < 4 || rest.size() > 5 || rest.compare(0, 3, "sub") != 0)
         return std::nullopt;
     unsigned sub = 0;
@@ -162,9 +166,20 @@ public:
     void Keep(std::optional<Entry>& slot, const ProfileLine& line) const
     {
         if (slot)
-            Fail(line.number, "[" + line.section + "] " + line.key + " is given a second time (first on line " +
-                                  std::to_string(slot->line) + ")");
-        slot = Entry{line.value, line.number};
+            Fail(line.number, "[" + std::string(line.section) + "] " + std::string(line.key) +
+                                  " is given a second time (first on line " + std::to_string(slot->line) + ")");
+        slot = Entry{std::string(line.value), line.number};
+    }
+
+    // A section read here, which must not be given twice: its keys would
+    // otherwise be taken from either.
+    void Open(std::size_t& first, const ProfileLine& line, std::string_view firstName) const
+    {
+        if (first != 0)
+            Fail(line.number, "[" + std::string(line.section) + "] is given a second time (first on line " +
+                                  std::to_string(first) +
+                                  (firstName == line.section ? "" : ", as [" + std::string(firstName) + "]") + ")");
+        first = line.number;
     }
 
 private:
@@ -187,25 +202,50 @@ std::string NodeObjectName(NodeObject object, int number)
 
 DeviceDescription ParseDeviceDescription(std::string_view text, const std::string& fileName, std::optional<int> node)
 {
+    return ParseDeviceDescription(
+        [text](char* buffer, std::size_t size) mutable {
+            const std::size_t n = std::min(size, text.size());
+            std::copy_n(text.data(), n, buffer);
+            text.remove_prefix(n);
+            return n;
+        },
+        fileName, node);
+}
+
+DeviceDescription ParseDeviceDescription(LineReader::Source source, const std::string& fileName,
+                                         std::optional<int> node)
+{
     const Reader reader(fileName);
     std::map<std::pair<NodeObject, int>, ObjectSection> objects; // ordered as the description lists them
     std::optional<Entry> fileNode;
+    std::size_t commissioningLine = 0;
+    std::string commissioningName;
     bool sdoServer = false;
 
-    for (const ProfileLine& line : ReadProfileLines(text)) {
+    LineReader lines(std::move(source), LineRules{kMaxDescriptionLine, true, false, 64 * 1024});
+    ReadProfileLines(lines, [&](const ProfileLine& line) {
         switch (line.kind) {
         case ProfileLineKind::Other:
             reader.Fail(line.number, "neither a [section], a key=value line nor a comment");
+        case ProfileLineKind::TooLong:
+            reader.Fail(line.number, "longer than " + std::to_string(kMaxDescriptionLine) + " characters");
         case ProfileLineKind::UnclosedSection:
-            reader.Fail(line.number,
-                        "the section name " + QuotedValue("[" + line.section) + " lacks its closing \"]\"");
+            reader.Fail(line.number, "the section name " + QuotedValue("[" + std::string(line.section)) +
+                                         " lacks its closing \"]\"");
+        case ProfileLineKind::SectionAndText:
+            reader.Fail(line.number, "text after the \"]\" of a section name: " +
+                                         QuotedValue("[" + std::string(line.section) + "]" + std::string(line.value)) +
+                                         "; a key=value goes on a line of its own");
         case ProfileLineKind::Section:
-            if (auto address = AddressOf(line.section)) {
+            if (Lower(line.section) == kCommissioningSection) {
+                reader.Open(commissioningLine, line, commissioningName);
+                commissioningName = line.section;
+            } else if (auto address = AddressOf(line.section)) {
                 sdoServer = sdoServer || (address->index == 0x1200 && address->subIndex);
                 if (auto object = ObjectOf(*address)) {
                     ObjectSection& section = objects[*object];
-                    if (section.line == 0)
-                        section = ObjectSection{line.section, line.number, std::nullopt, std::nullopt};
+                    reader.Open(section.line, line, section.name);
+                    section.name = line.section;
                 }
             }
             break;
@@ -229,7 +269,7 @@ DeviceDescription ParseDeviceDescription(std::string_view text, const std::strin
             break;
         }
         }
-    }
+    });
 
     DeviceDescription description;
     description.describesSdoServer = sdoServer;
@@ -238,7 +278,8 @@ DeviceDescription ParseDeviceDescription(std::string_view text, const std::strin
     // "not configured"). The node's number given stands then.
     std::optional<std::string> unset;
     if (fileNode) {
-        const auto value = FileValue(fileNode->text, 0);
+        // A plain number: $NODEID stands for this very value.
+        const auto value = FileNumber(Trimmed(fileNode->text));
         if (value && (*value == 0 || *value == kUnconfiguredNodeId))
             unset = *value == 0 ? "NodeID 0: no node ID" : "NodeID 0xFF: not configured";
         else if (!value || !IsNodeId(static_cast<int>(*value)))
@@ -274,7 +315,8 @@ DeviceDescription ParseDeviceDescription(std::string_view text, const std::strin
         const auto value = FileValue(entry->text, description.node);
         if (!value)
             reader.Fail(entry->line, "[" + section.name + "] " + valueName + " " + QuotedValue(entry->text) +
-                                         " is neither a number nor a $NODEID formula of 32 bits");
+                                         " is neither a number nor a $NODEID formula ($NODEID plus one number) "
+                                         "of 32 bits");
         if (*value & kNotValidBit) {
             description.notes.push_back(name + " ([" + section.name +
                                         "]) is not valid (bit 31 of its COB-ID is set): "
@@ -303,7 +345,20 @@ DeviceDescription ParseDeviceDescription(std::string_view text, const std::strin
 
 DeviceDescription ReadDeviceDescription(const std::string& path, std::optional<int> node)
 {
-    return ParseDeviceDescription(ReadWholeFile(path, kMaxDescriptionSize), path, node);
+    FileHandle file = OpenRegularFile(path);
+    std::size_t read = 0;
+    LineReader::Source source = FileSource(file.get(), 64 * 1024, [&](int error) {
+        throw Error("Cannot read file \"" + path + "\". " + SystemReason(error));
+    });
+    return ParseDeviceDescription(
+        [&, source](char* buffer, std::size_t size) {
+            const std::size_t got = source(buffer, size);
+            if ((read += got) > kMaxDescriptionSize)
+                throw Error("Cannot read file \"" + path + "\". It is larger than " +
+                            std::to_string(kMaxDescriptionSize) + " bytes");
+            return got;
+        },
+        path, node);
 }
 
 } // namespace c2c

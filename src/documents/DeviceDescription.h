@@ -10,8 +10,8 @@
 // - RPDO1..512: [1400sub1] .. [15FFsub1]; TPDO1..512: [1800sub1] .. [19FFsub1].
 // A value is the section's ParameterValue (the value a DCF configures) when
 // it has one, else its DefaultValue. It is a number (decimal, hexadecimal
-// after "0x", octal after a leading "0") or a sum of numbers and $NODEID,
-// the node's ID (letter case ignored): "$NODEID+0x180". In a COB-ID, bit 31
+// after "0x", octal after a leading "0"), or $NODEID, the node's ID (letter
+// case ignored), alone or plus one number: "$NODEID+0x180". In a COB-ID, bit 31
 // set means the object is not valid (it is left out, and said so), bit 29
 // set a 29-bit identifier.
 //
@@ -24,6 +24,8 @@
 
 #include "documents/CanOpen.h"
 
+#include "platform/LineReader.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -35,6 +37,9 @@ namespace c2c {
 
 // The largest description read: far beyond any real one.
 inline constexpr std::size_t kMaxDescriptionSize = 16 * 1024 * 1024;
+// The longest line of one: far beyond any real one (CiA 306 keeps them to
+// 255 characters).
+inline constexpr std::size_t kMaxDescriptionLine = 4096;
 
 enum class NodeObject { Emcy, SdoRequest, SdoResponse, Rpdo, Tpdo };
 
@@ -87,10 +92,16 @@ struct DeviceDescription {
 
 // Reads the description in `text`, with $NODEID standing for `node` when
 // given (1 to 127), else for the file's [DeviceComissioning] NodeID. Throws
-// Error("FILE:LINE: reason") for a file that is not INI text or whose
-// values used here are not numbers, and Error naming the file when no node
-// ID is known.
+// Error("FILE:LINE: reason") for a file that is not INI text (a line longer
+// than kMaxDescriptionLine, text after a section's "]"), that gives a
+// section read here twice or a key of one twice, or whose values used here
+// are not numbers, and Error naming the file when no node ID is known. CR,
+// LF and CR LF all end a line; a UTF-8 byte-order mark is passed over.
 DeviceDescription ParseDeviceDescription(std::string_view text, const std::string& fileName, std::optional<int> node);
+// The same from a source of bytes (see LineReader), in the memory of a
+// line whatever the source's length.
+DeviceDescription ParseDeviceDescription(LineReader::Source source, const std::string& fileName,
+                                         std::optional<int> node);
 
 // The same for a file (a regular file of at most kMaxDescriptionSize
 // bytes). Throws Error naming the file.

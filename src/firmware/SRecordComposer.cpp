@@ -1,9 +1,12 @@
 #include "firmware/SRecordComposer.h"
 
-#include "firmware/SRecordFiles.h"
+#include "firmware/SRecordLine.h"
+#include "firmware/SpliceStage.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
-#include "platform/HexDigits.h"
+#include "platform/LineReader.h"
+#include "platform/StagedFile.h"
+#include "platform/SystemReason.h"
 #include "platform/UiServices.h"
 
 #include <algorithm>
@@ -17,60 +20,33 @@ namespace c2c {
 
 namespace {
 
-// The address field of an S1 or S2 line; throws LineFileFailure when a
-// character is not a hexadecimal digit.
-std::uint32_t ReadAddress(std::string_view digits)
-{
-    std::uint32_t address = 0;
-    for (char c : digits) {
-        int value = HexDigitValue(c);
-        if (value < 0)
-            throw LineFileFailure("address is not hexadecimal");
-        address = address << 4 | static_cast<std::uint32_t>(value);
-    }
-    return address;
-}
-
-// The S2 record of 32 bank bytes at `address`, checksum included.
-std::string BankRecord(std::uint32_t address, const unsigned char* data)
-{
-    std::string record(4 + 6 + 2 * kRecordDataSize + 2, '0');
-    record[0] = 'S';
-    record[1] = '2';
-    PutHexByte(&record[2], 3 + kRecordDataSize + 1);
-    PutHexByte(&record[4], (address >> 16) & 0xFF);
-    PutHexByte(&record[6], (address >> 8) & 0xFF);
-    PutHexByte(&record[8], address & 0xFF);
-    for (int i = 0; i < kRecordDataSize; ++i)
-        PutHexByte(&record[10 + 2 * static_cast<std::size_t>(i)], data[i]);
-    record.replace(record.size() - 2, 2, CheckSumSx(record, true));
-    return record;
-}
-
-std::string Reason(int error)
-{
-    return std::generic_category().message(error);
-}
-
 // Writes Bin.sx: the bank file as 512 records in ascending address order.
 // Failures here end the whole action (they are the caller's to report).
 void WriteBankRecordFile(const std::string& bankPath, std::uint32_t windowStart, const std::string& recordPath)
 {
-    ReplacingOutputFile out(recordPath);
-    FileHandle bank = OpenForReading(bankPath);
+    StagedFile out(recordPath, StagedFile::Durability::Scratch);
+    FileHandle bank = OpenRegularFile(bankPath);
     unsigned char block[kRecordDataSize];
-    try {
-        for (int k = 0; k < kRecordsPerBank; ++k) {
-            if (std::fread(block, 1, sizeof block, bank.get()) != sizeof block)
-                throw Error("Cannot read file \"" + bankPath + "\". " +
-                            (std::ferror(bank.get()) ? Reason(errno) : std::string("It is shorter than a bank")));
-            out.writer().WriteLine(
-                BankRecord(windowStart + static_cast<std::uint32_t>(kRecordDataSize * k), block));
-        }
-        out.Commit();
-    } catch (const LineFileFailure& failure) {
-        throw Error("Cannot write file \"" + recordPath + "\". " + failure.what());
+    for (int k = 0; k < kRecordsPerBank; ++k) {
+        if (std::fread(block, 1, sizeof block, bank.get()) != sizeof block)
+            throw Error("Cannot read file \"" + bankPath + "\". " +
+                        (std::ferror(bank.get()) ? SystemReason(errno) : std::string("It is shorter than a bank")));
+        out.Write(S2Record(windowStart + static_cast<std::uint32_t>(kRecordDataSize * k), block, sizeof block));
+        out.Write("\r\n");
     }
+    out.Install();
+}
+
+// The lines of an open file, read in blocks of `blockSize` bytes; a long
+// line comes in pieces of at least 64 bytes, enough to tell a record by its
+// type and address.
+LineReader FirmwareLines(std::FILE* file, const std::string& path, std::size_t blockSize)
+{
+    return LineReader(FileSource(file, blockSize,
+                                 [&path](int error) {
+                                     throw Error("Cannot read file \"" + path + "\". " + SystemReason(error));
+                                 }),
+                      LineRules{std::max<std::size_t>(blockSize, 64), false, true, blockSize});
 }
 
 // Whether `path` names a folder itself (a link to one is no folder here:
@@ -116,30 +92,6 @@ std::string BankFileShortText(int bank)
 std::string BankNotInsertedText(int bank)
 {
     return "Bank " + std::to_string(bank) + " Not Found,Bank Not Inserted";
-}
-
-std::string CheckSumSx(std::string_view line, bool checksumOnly)
-{
-    unsigned sum = 0;
-    // Pairs start at the odd positions 3, 5, ... (counted from 1) as long as
-    // the start is at most length - 2: count, address and data, not the
-    // placeholders. Here `start` counts from 0.
-    for (std::size_t start = 2; start + 3 <= line.size(); start += 2) {
-        int high = HexDigitValue(line[start]);
-        int low = HexDigitValue(line[start + 1]);
-        if (high < 0 || low < 0)
-            throw Error("'" + std::string(line.substr(start, 2)) + "' is not a valid integer value");
-        sum += static_cast<unsigned>(high << 4 | low);
-    }
-    std::string digits(2, '0');
-    PutHexByte(digits.data(), (sum & 0xFF) ^ 0xFF);
-    if (checksumOnly)
-        return digits;
-    std::string completed(line);
-    if (completed.size() < 2)
-        return digits;
-    completed.replace(completed.size() - 2, 2, digits);
-    return completed;
 }
 
 std::string ComposerSettings::MasterPath() const
@@ -212,88 +164,58 @@ StageResult SRecordComposer::InsertBankSx(int bank, bool askWhenMissing, const s
     } remover{recordPath};
     WriteBankRecordFile(bankPath, windowStart, recordPath);
 
-    FileHandle records = OpenForReading(recordPath);
-    FileHandle input = OpenForReading(inputPath);
-    ReplacingOutputFile output(settings_.ProjectFolder() + outputName, blockSize_);
+    FileHandle records = OpenRegularFile(recordPath);
+    FileHandle input = OpenRegularFile(inputPath);
+    const bool last = outputName == settings_.NewFileName;
+    StagedFile output(settings_.ProjectFolder() + outputName,
+                      last ? StagedFile::Durability::Flushed : StagedFile::Durability::Scratch);
 
     long long total = kRecordsPerBank;
-    bool pending = true;
-    // Fixed at the "S9" line; without one the output is no firmware.
     StageResult result = StageResult::NoEndRecord;
-    std::string failure;
+    bool failed = false;
     try {
-        LineReader reader(input.get(), blockSize_);
-        std::string_view line;
-        bool complete = true;
         long long lines = 0;
-        while (reader.Next(line, complete))
-            lines += complete ? 1 : 0;
+        {
+            LineReader counting = FirmwareLines(input.get(), inputPath, blockSize_);
+            std::string_view line;
+            bool complete = true;
+            while (counting.NextPiece(line, complete))
+                lines += complete ? 1 : 0;
+        }
         total += lines;
         progress_.setMaximum(static_cast<int>(std::min<long long>(total, INT_MAX)));
-        reader.Rewind();
+        std::rewind(input.get());
 
-        LineWriter& out = output.writer();
-        auto insertBank = [&] {
-            LineReader bankLines(records.get(), blockSize_);
+        LineReader reader = FirmwareLines(input.get(), inputPath, blockSize_);
+        SpliceHooks hooks;
+        hooks.insertBank = [&] {
+            LineReader bankLines = FirmwareLines(records.get(), recordPath, blockSize_);
             std::string_view record;
             bool whole = true;
-            while (bankLines.Next(record, whole)) {
-                out.WritePart(record);
+            while (bankLines.NextPiece(record, whole)) {
+                output.Write(record);
                 if (!whole)
                     continue;
-                out.EndLine();
+                output.Write("\r\n");
                 progress_.advance();
             }
-            pending = false;
         };
-        // The rest of a line longer than a block, copied or passed over.
-        auto restOfLine = [&](bool copy) {
-            while (!complete && reader.Next(line, complete))
-                if (copy)
-                    out.WritePart(line);
-            if (copy)
-                out.EndLine();
-        };
-
-        while (reader.Next(line, complete)) {
-            progress_.advance();
-            bool copy = true;
-            const bool s1 = line.starts_with("S1");
-            if (s1 || line.starts_with("S2")) {
-                const std::size_t digits = s1 ? 4 : 6;
-                // A line too short to hold its address is no record of ours.
-                if (line.size() >= 4 + digits) {
-                    const std::uint32_t address = ReadAddress(line.substr(4, digits));
-                    if (address >= windowStart && address <= windowEnd) {
-                        copy = false;
-                        // The first record of the window gives way to the
-                        // bank; the later ones go.
-                        if (pending)
-                            insertBank();
-                    }
-                }
-            } else if (line.starts_with("S9")) {
-                if (pending && askWhenMissing && messages_.askAlert(kMsgInsertAnyway))
-                    insertBank();
-                result = pending ? StageResult::WindowNotFound : StageResult::Inserted;
-            }
-            if (copy)
-                out.WritePart(line);
-            restOfLine(copy);
-        }
-        output.Commit(outputName == settings_.NewFileName);
-    } catch (const LineFileFailure& error) {
+        hooks.insertAtEnd = [&] { return askWhenMissing && messages_.askAlert(kMsgInsertAnyway); };
+        hooks.lineCopied = [&] { progress_.advance(); };
+        result = SpliceBank(reader, output, {windowStart, windowEnd}, hooks);
+        output.Install();
+    } catch (const Error&) {
         // The output is incomplete: it is not kept, and the stage counts as
         // stopped even after an "S9" line, so no later step takes it for a
         // finished firmware.
-        failure = error.what();
+        failed = true;
     }
     progress_.setPosition(static_cast<int>(std::min<long long>(total, INT_MAX)));
     records.reset();
     input.reset();
     if (!RemoveFile(recordPath) && Exists(recordPath))
         throw Error("Cannot delete file \"" + recordPath + "\"");
-    if (!failure.empty()) {
+    if (failed) {
         messages_.showMessage(kMsgNewSxNotCreated);
         return StageResult::Stopped;
     }
@@ -307,7 +229,7 @@ void SRecordComposer::HandOn(int stage, const std::string& output)
     const bool last = stage == kBankCount;
     auto fail = [&](const std::string& reason) { throw Error("Cannot create file \"" + target + "\". " + reason); };
     if (IsFolder(target))
-        fail(Reason(EISDIR));
+        fail(SystemReason(EISDIR));
     // With nothing to hand on, a file of an earlier run must not pass for
     // this stage's output: the next taken stage then says that its input is
     // not found. Otherwise the output is replaced in one step, never removed
@@ -320,30 +242,26 @@ void SRecordComposer::HandOn(int stage, const std::string& output)
     }
     if (stage == 1) {
         // The master stays where it is and as it is: stage 2 gets a copy.
-        FileHandle master = OpenForReading(input);
-        ReplacingOutputFile copy(target, blockSize_);
-        try {
-            std::vector<char> block(blockSize_);
-            std::size_t got;
-            while ((got = std::fread(block.data(), 1, block.size(), master.get())) > 0)
-                copy.writer().WritePart(std::string_view(block.data(), got));
-            if (std::ferror(master.get()))
-                throw LineFileFailure(Reason(errno));
-            copy.Commit(last);
-        } catch (const LineFileFailure& failure) {
-            fail(failure.what());
-        }
+        FileHandle master = OpenRegularFile(input);
+        StagedFile copy(target, last ? StagedFile::Durability::Flushed : StagedFile::Durability::Scratch);
+        std::vector<char> block(std::max<std::size_t>(blockSize_, 1));
+        std::size_t got;
+        while ((got = std::fread(block.data(), 1, block.size(), master.get())) > 0)
+            copy.Write(std::string_view(block.data(), got));
+        if (std::ferror(master.get()))
+            fail(SystemReason(errno));
+        copy.Install();
         return;
     }
     // The new firmware must reach the disk whole before its name does.
     if (last && !SyncFileNamed(input))
-        fail(Reason(errno));
+        fail(SystemReason(errno));
     std::error_code ec;
     std::filesystem::rename(input, target, ec);
     if (ec)
         fail(ec.message());
     if (last && !SyncFolderOf(target))
-        fail(Reason(errno));
+        fail(SystemReason(errno));
 }
 
 void SRecordComposer::CheckFiles() const

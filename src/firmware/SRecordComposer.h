@@ -5,9 +5,10 @@
 // Each bank has a fixed address window as long as a bank. One stage
 // (InsertBankSx) turns a bank file into 512 S2 records of 32 bytes, kept in
 // the scratch file Bin.sx, and copies its input line by line into its
-// output, with the 512 records in place of the first record that starts
-// inside the window and without the later ones. Five stages chained through
-// B1.sx..B4.sx make the new firmware (RunStages).
+// output, with the 512 records in place of the first data record (S1, S2
+// or S3) that starts inside the window and without the later ones (see
+// SpliceStage.h; SRecordLine.h has the record format). Five stages chained
+// through B1.sx..B4.sx make the new firmware (RunStages).
 //
 // The composer tells the user what stops a stage through the message
 // service as it runs; what a stage reached is its result.
@@ -56,13 +57,6 @@ std::string BankFileMissingText(int bank);
 std::string BankFileShortText(int bank);
 // "Bank N Not Found,Bank Not Inserted": the bank's window is not in the firmware.
 std::string BankNotInsertedText(int bank);
-
-// Completes a record whose last two characters are placeholders: the sum of
-// the bytes written as hex pairs from the third character up to the
-// placeholders, low 8 bits, complemented. Returns the two upper-case
-// checksum digits when `checksumOnly` is set, otherwise the whole line with
-// them in place. Throws Error when a pair is not hexadecimal.
-std::string CheckSumSx(std::string_view line, bool checksumOnly);
 
 // Where the composer finds and puts its files.
 struct ComposerSettings {

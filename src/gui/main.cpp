@@ -54,6 +54,9 @@ int main(int argc, char* argv[])
         return 2;
     }
 
+    // A save beyond a file-size limit then fails with a message, and the
+    // old file stays.
+    c2c::ReportFileSizeLimitAsError();
     c2c::QtMessageService messages;
     c2c::QtFolderPicker folderPicker;
     c2c::QtFilePicker filePicker;

@@ -160,6 +160,25 @@ std::optional<int> DecodedPort::BitRateKbps() const
     return std::atoi(kBitRates[bitRateCode - 1u]);
 }
 
+std::string BitRateText(const DecodedPort& port)
+{
+    const auto kbps = port.BitRateKbps();
+    const std::string rate = kbps ? std::to_string(*kbps) + " kbit/s" : "bit-rate code " + std::to_string(port.bitRateCode);
+    return port.bitRateFromDipSwitch ? "the dip switch's rate (" + rate + " stored)" : rate;
+}
+
+std::string FrameFormatByteText(std::uint8_t format)
+{
+    return format == 0   ? FrameFormatName(FrameFormat::Standard)
+           : format == 1 ? FrameFormatName(FrameFormat::Extended)
+                         : "format byte " + std::to_string(format);
+}
+
+std::string LayoutText(bool extended)
+{
+    return extended ? "the extended layout" : "the standard layout";
+}
+
 DecodedImage DecodeBankImage(const BankBytes& bank1, const BankBytes& bank2)
 {
     DecodedImage image;

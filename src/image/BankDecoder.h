@@ -63,6 +63,15 @@ struct DecodedImage {
     bool IsPositive() const { return positive != 0; }
 };
 
+// A port's bit rate in words: "250 kbit/s", "bit-rate code 12", "the dip
+// switch's rate (250 kbit/s stored)".
+std::string BitRateText(const DecodedPort& port);
+// A frame-format byte in words: "CAN 2.0A", "CAN 2.0B", "format byte 7"
+// (which the device takes as CAN 2.0B).
+std::string FrameFormatByteText(std::uint8_t format);
+// "the standard layout", "the extended layout".
+std::string LayoutText(bool extended);
+
 // Decodes banks 1 and 2 of an image.
 DecodedImage DecodeBankImage(const BankImage::BankBytes& bank1, const BankImage::BankBytes& bank2);
 

@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/HexDigits.h"
+#include "platform/StagedFile.h"
 #include "project/ProjectLayout.h"
 
 #include <cstring>
@@ -115,8 +116,6 @@ void WriteBankFiles(const ProjectLayout& project, const BankImage& image)
             throw Error("Cannot replace file \"" + file->Target() + "\"");
     for (auto& file : files)
         file->Install();
-    if (!SyncFolderOf(project.BankSourceFile()))
-        throw Error("Cannot create file \"" + project.BankSourceFile() + "\". The folder cannot be flushed");
 }
 
 } // namespace c2c

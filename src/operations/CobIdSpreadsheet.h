@@ -22,7 +22,13 @@ std::string ExportCobIdCsv(const ProjectLayout& project);
 // the build reads it). When every line is good, CanCanCobID.xml is saved as
 // Set CobID Access saves it; otherwise nothing is written and the reading
 // lists every bad line. Throws Error when pargen.xml cannot be read or the
-// document cannot be written.
+// document cannot be written. The project's lock is held from the reading
+// of pargen.xml to the save; Error(ProjectBusyText(...)) while another run
+// holds it.
 CobIdCsvReading ImportCobIdCsv(const ProjectLayout& project, std::string_view text);
+
+// Whether the first bytes of a file are such spreadsheet text: its first
+// line is the header (either separator, any letter case).
+bool IsCobIdCsvText(std::string_view head);
 
 } // namespace c2c

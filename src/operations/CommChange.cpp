@@ -2,6 +2,9 @@
 
 #include "operations/Operations.h"
 #include "project/ProjectLayout.h"
+#include "project/ProjectLock.h"
+
+#include <optional>
 
 namespace c2c {
 
@@ -52,6 +55,11 @@ CobIdCarryOver PlanCobIdCarryOver(const ProjectLayout& project, const CommSessio
 CommChangeOutcome ChangeCommSettings(const ProjectLayout& project, const CommChanges& changes)
 {
     project.RequireProject();
+    // What is changed is read under the lock the save holds: no other run's
+    // save falls between the reading and the writing.
+    std::optional<ProjectLock> lock;
+    if (changes.Any())
+        lock.emplace(project);
     const CommSettings stored = ReadPargenStrictly(project.PargenFile());
     if (!changes.Any())
         return {CommChangeResult::Unchanged, stored, {}};

@@ -59,7 +59,9 @@ CobIdCarryOver PlanCobIdCarryOver(const ProjectLayout& project, const CommSessio
 // broken), applies `changes` to what the window would show, forces Positive
 // Implementation on while the formats differ and writes pargen.xml as OK
 // does, telling what the change of formats does to the stored tables.
-// Throws Error when the file cannot be written; the old one is kept.
+// Throws Error when the file cannot be written; the old one is kept. The
+// project's lock is held from the reading to the writing; while another run
+// holds it, Error(ProjectBusyText(...)) and nothing is changed.
 CommChangeOutcome ChangeCommSettings(const ProjectLayout& project, const CommChanges& changes);
 
 } // namespace c2c

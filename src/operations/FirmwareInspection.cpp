@@ -89,34 +89,20 @@ std::string Arrow(const Translation& t)
     return IdentifierText(t.original) + " -> " + IdentifierText(t.modified);
 }
 
-std::string FormatText(std::uint8_t format)
-{
-    return format == 0 ? "CAN 2.0A" : format == 1 ? "CAN 2.0B" : "format byte " + std::to_string(format);
-}
-
-std::string RateText(const DecodedPort& port)
-{
-    const auto kbps = port.BitRateKbps();
-    const std::string rate = kbps ? std::to_string(*kbps) + " kbit/s" : "bit-rate code " + std::to_string(port.bitRateCode);
-    return port.bitRateFromDipSwitch ? "the dip switch's rate (" + rate + " stored)" : rate;
-}
-
 std::optional<std::string> SettingsDifference(const DecodedImage& project, const DecodedImage& firmware)
 {
-    auto layout = [](const DecodedImage& image) {
-        return image.extended ? std::string("the extended layout") : std::string("the standard layout");
-    };
     if (project.extended != firmware.extended)
-        return "The project builds " + layout(project) + ", the firmware holds " + layout(firmware);
+        return "The project builds " + LayoutText(project.extended) + ", the firmware holds " +
+               LayoutText(firmware.extended);
     for (int port : {0, 1}) {
         const DecodedPort& p = project.Port(port);
         const DecodedPort& f = firmware.Port(port);
         const std::string name = PortCaption(PortAt(port));
         if (p.format != f.format)
-            return name + " frame format: the project has " + FormatText(p.format) + ", the firmware " +
-                   FormatText(f.format);
+            return name + " frame format: the project has " + FrameFormatByteText(p.format) + ", the firmware " +
+                   FrameFormatByteText(f.format);
         if (p.bitRateCode != f.bitRateCode || p.bitRateFromDipSwitch != f.bitRateFromDipSwitch)
-            return name + " bit rate: the project has " + RateText(p) + ", the firmware " + RateText(f);
+            return name + " bit rate: the project has " + BitRateText(p) + ", the firmware " + BitRateText(f);
     }
     if (project.positive != firmware.positive)
         return std::string("Positive Implementation: the project has it ") + (project.IsPositive() ? "set" : "clear") +
@@ -192,15 +178,16 @@ std::string ByteText(std::uint8_t value)
 
 } // namespace
 
-DecodedImage InspectConfiguration(const std::string& path)
+ConfigurationBanks ReadConfigurationBanks(const std::string& path)
 {
-    std::vector<std::string> warnings;
-    std::array<BankBytes, 2> banks;
+    ConfigurationBanks read;
+    std::vector<std::string>& warnings = read.warnings;
     const bool folder = DirectoryExists(path);
-    if (folder || FileNameOf(path) == BankFileName(1)) {
+    read.bankFiles = folder || FileNameOf(path) == BankFileName(1);
+    if (read.bankFiles) {
         const std::string bin = folder ? path : FolderOf(path);
         for (int bank : {1, 2})
-            banks[static_cast<std::size_t>(bank - 1)] = ReadBankFile(JoinPath(bin, BankFileName(bank)), warnings);
+            read.banks[static_cast<std::size_t>(bank - 1)] = ReadBankFile(JoinPath(bin, BankFileName(bank)), warnings);
     } else {
         FirmwareWindows windows = ReadFirmwareWindows(path);
         for (const std::string& problem : windows.problems)
@@ -213,18 +200,25 @@ DecodedImage InspectConfiguration(const std::string& path)
                 warnings.push_back("The window of bank " + std::to_string(bank) + " is not complete: " +
                                    std::to_string(windows.uncovered[static_cast<std::size_t>(bank - 1)]) +
                                    " of its 16384 bytes are in no record and are taken as 0xFF");
-        banks = windows.banks;
+        read.banks = windows.banks;
     }
+    read.erased = Erased(read.banks);
+    return read;
+}
+
+DecodedImage InspectConfiguration(const std::string& path)
+{
+    ConfigurationBanks read = ReadConfigurationBanks(path);
     // Decoded, such banks would read as two lists of 2000 entries
     // 0xFFFFFFFF -> 0xFFFFFFFF with settings no build writes.
-    if (Erased(banks)) {
+    if (read.erased) {
         DecodedImage nothing;
         nothing.erased = true;
-        nothing.warnings = std::move(warnings);
+        nothing.warnings = std::move(read.warnings);
         return nothing;
     }
-    DecodedImage image = DecodeBankImage(banks[0], banks[1]);
-    image.warnings.insert(image.warnings.begin(), warnings.begin(), warnings.end());
+    DecodedImage image = DecodeBankImage(read.banks[0], read.banks[1]);
+    image.warnings.insert(image.warnings.begin(), read.warnings.begin(), read.warnings.end());
     return image;
 }
 

@@ -4,7 +4,9 @@
 
 #include "image/BankDecoder.h"
 
+#include <array>
 #include <string>
+#include <vector>
 
 namespace c2c {
 
@@ -13,6 +15,21 @@ inline constexpr const char* kNoConfigurationText =
     "the firmware holds no configuration in banks 1 and 2 (all bytes 0xFF)";
 
 class ProjectLayout;
+
+// Banks 1 and 2 as `path` holds them, before they are decoded.
+struct ConfigurationBanks {
+    std::array<BankImage::BankBytes, 2> banks; // index 0 is bank 1
+    // What the reading found: records left out, incomplete windows, bank
+    // files that are not 16384 bytes long.
+    std::vector<std::string> warnings;
+    bool erased = false;    // both banks hold only 0xFF
+    bool bankFiles = false; // read from bank files, not from a firmware
+};
+
+// Reads banks 1 and 2 of a firmware, a bin folder or a bank1.bin (with
+// bank2.bin beside it), as InspectConfiguration below. Throws Error when
+// the files cannot be read.
+ConfigurationBanks ReadConfigurationBanks(const std::string& path);
 
 // The configuration in `path`: a firmware (S-record file; banks 1 and 2 are
 // read from the data records in their windows), a bin folder, or a

@@ -67,7 +67,7 @@ void AppendTimestamp(std::string& out, std::int64_t ns)
 // One line: its bus, the frames waiting for it, its figures and its trace.
 class LineBus {
 public:
-    LineBus(const TrafficSettings& settings, int port, TraceSink* sink, std::string interface)
+    LineBus(const TrafficSettings& settings, int port, TextSink* sink, std::string interface)
         : bitNs_(1000000 / settings.bitRateKbps[static_cast<std::size_t>(port)]),
           windowNs_(std::int64_t{settings.windowMs} * 1000000),
           capacity_(static_cast<std::uint64_t>(settings.bitRateKbps[static_cast<std::size_t>(port)]) *
@@ -264,7 +264,7 @@ private:
     const std::int64_t windowNs_;
     const std::uint64_t capacity_; // bits a window holds
     const std::optional<std::uint64_t> queue_;
-    TraceSink* const sink_;
+    TextSink* const sink_;
     const std::string interface_;
 
     std::int64_t start_ = 0; // of the first window

@@ -30,7 +30,8 @@
 
 #include "image/Forwarding.h"
 #include "operations/TraceFrames.h"
-#include "operations/TraceReplay.h" // TraceSink
+#include "operations/TraceReplay.h"
+#include "platform/TextSink.h"
 #include "operations/TrafficConflicts.h"
 
 #include <array>
@@ -136,7 +137,7 @@ struct TrafficReport {
 // Where each line's merged trace goes (none: not written), and the
 // interface name it is written with.
 struct LineOutputs {
-    std::array<TraceSink*, 2> sinks{};
+    std::array<TextSink*, 2> sinks{};
     std::array<std::string, 2> interfaces = {"can0", "can1"};
 };
 

@@ -40,6 +40,7 @@ void WriteNewProjectDocuments(const ProjectLayout& project, const CommSettings& 
 void SaveCommSettings(const ProjectLayout& project, const CommSettings& settings)
 {
     project.RequireProject();
+    ProjectLock lock(project);
     WritePargen(project.PargenFile(), settings);
 }
 
@@ -49,6 +50,7 @@ std::optional<CobIdCellError> SaveCobIdTables(const ProjectLayout& project, cons
     if (auto bad = FindCobIdError(tables, session))
         return bad;
     project.RequireProject();
+    ProjectLock lock(project);
     WriteCobIdDocument(project.CobIdFile(), tables);
     return std::nullopt;
 }

@@ -4,9 +4,9 @@
 // front end starts it. Errors that end an operation are Errors carrying the
 // text the user sees; expected outcomes are returned as values.
 //
-// Building, composing and starting the flasher each hold the project's lock
-// (see ProjectLock): while another run holds it they throw
-// Error(ProjectBusyText(...)) and change nothing.
+// Saving a document, building, composing and starting the flasher each hold
+// the project's lock (see ProjectLock): while another run holds it they
+// throw Error(ProjectBusyText(...)) and change nothing.
 
 #include "documents/CobIdTables.h"
 #include "firmware/SRecordComposer.h"

@@ -3,6 +3,8 @@
 #include "image/Forwarding.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
+#include "platform/LineReader.h"
+#include "platform/SystemReason.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -126,7 +128,7 @@ std::vector<std::string> SkippedLineNotes(const std::string& log, const TraceLin
          ": the trace misses frames");
     std::string names;
     for (const std::string& name : counts.otherInterfaceNames)
-        names += name + ", ";
+        names += PrintableText(name) + ", ";
     kind(counts.otherInterfaces, counts.firstOtherInterface, "frame of an interface on neither port",
          "frames of interfaces on neither port", names, otherInterfaces);
     return notes;
@@ -194,7 +196,7 @@ std::string TraceTimeText(std::int64_t nanoseconds)
     return std::string(text, FormatTraceTime(nanoseconds, text));
 }
 
-CandumpFrameSource::CandumpFrameSource(std::string name, CandumpLineReader::Source source, const InterfacePorts& ports,
+CandumpFrameSource::CandumpFrameSource(std::string name, LineReader::Source source, const InterfacePorts& ports,
                                        int onPort, MalformedLineReport report, std::size_t bufferSize)
     : name_(std::move(name)),
       reader_(
@@ -203,7 +205,8 @@ CandumpFrameSource::CandumpFrameSource(std::string name, CandumpLineReader::Sour
               bytes_ += got;
               return got;
           },
-          bufferSize),
+          LineRules{kCandumpLineRules.longestLine, kCandumpLineRules.crEndsLine, kCandumpLineRules.endOfFileMark,
+                    bufferSize}),
       ports_(ports),
       onPort_(onPort),
       report_(std::move(report))
@@ -216,12 +219,10 @@ std::unique_ptr<CandumpFrameSource> CandumpFrameSource::Open(const std::string& 
     auto file = std::make_shared<FileHandle>(OpenRegularFile(path));
     return std::make_unique<CandumpFrameSource>(
         path,
-        [file, path](char* buffer, std::size_t size) {
-            const std::size_t got = std::fread(buffer, 1, size, file->get());
-            if (got == 0 && std::ferror(file->get()))
-                throw Error("Cannot read file \"" + path + "\"");
-            return got;
-        },
+        [file, source = FileSource(file->get(), std::size_t{1} << 20,
+                                   [path](int error) {
+                                       throw Error("Cannot read file \"" + path + "\". " + SystemReason(error));
+                                   })](char* buffer, std::size_t size) { return source(buffer, size); },
         ports, onPort, std::move(report));
 }
 
@@ -231,7 +232,7 @@ bool CandumpFrameSource::Next(TraceFrame& frame)
     while (reader_.Next(text)) {
         const std::uint64_t number = reader_.LineNumber();
         if (reader_.Overlong()) {
-            counts_.CountMalformed(number, "longer than 4096 characters", report_);
+            counts_.CountMalformed(number, CandumpLineTooLongText(), report_);
             continue;
         }
         const CandumpLine line = ParseCandumpLine(text);

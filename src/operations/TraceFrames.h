@@ -118,8 +118,8 @@ class CandumpFrameSource final : public FrameSource {
 public:
     // The frames of `source`, named `name` in messages. Each frame is on the
     // port of its interface (`ports`), or every frame on `onPort` when it is
-    // 0 or 1, whatever its interface. `bufferSize`: as CandumpLineReader's.
-    CandumpFrameSource(std::string name, CandumpLineReader::Source source, const InterfacePorts& ports, int onPort,
+    // 0 or 1, whatever its interface. `bufferSize`: as LineRules's.
+    CandumpFrameSource(std::string name, LineReader::Source source, const InterfacePorts& ports, int onPort,
                        MalformedLineReport report, std::size_t bufferSize = 1 << 20);
     CandumpFrameSource(const CandumpFrameSource&) = delete;
     CandumpFrameSource& operator=(const CandumpFrameSource&) = delete;
@@ -135,7 +135,7 @@ public:
 private:
     std::string name_;
     std::uint64_t bytes_ = 0;
-    CandumpLineReader reader_;
+    LineReader reader_;
     InterfacePorts ports_;
     int onPort_;
     MalformedLineReport report_;

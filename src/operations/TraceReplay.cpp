@@ -3,11 +3,11 @@
 #include "documents/CandumpLog.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
+#include "platform/LineReader.h"
+#include "platform/SystemReason.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <system_error>
 #include <unordered_map>
 
 namespace c2c {
@@ -16,11 +16,8 @@ namespace {
 
 // The frames that leave are gathered into blocks of about this size.
 constexpr std::size_t kOutputBlock = 1 << 20;
-
-std::string SystemReason(int error)
-{
-    return std::generic_category().message(error);
-}
+// The trace is read in blocks of this size.
+constexpr std::size_t kReadBlock = 1 << 20;
 
 // Per port, per frame format and identifier: how many frames came. 11-bit
 // values in a flat array (no look-up on the way), larger ones in a map.
@@ -85,57 +82,15 @@ private:
 
 } // namespace
 
-StagedTraceFile::StagedTraceFile(std::string target) : target_(std::move(target))
-{
-    // A device, a FIFO or a folder of that name is never replaced.
-    if (PathExists(target_) && !IsRegularFile(target_))
-        throw Error("Cannot create file \"" + target_ + "\". It is not a regular file");
-    file_ = CreateTemporaryFileBeside(target_, temporary_);
-    if (!file_)
-        Fail(errno);
-}
-
-StagedTraceFile::~StagedTraceFile()
-{
-    if (file_)
-        std::fclose(file_);
-    if (!temporary_.empty())
-        RemoveFile(temporary_);
-}
-
-void StagedTraceFile::Fail(int error)
-{
-    throw Error("Cannot create file \"" + target_ + "\". " + SystemReason(error));
-}
-
-void StagedTraceFile::Write(std::string_view text)
-{
-    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size())
-        Fail(errno);
-}
-
-void StagedTraceFile::Install()
-{
-    std::FILE* file = file_;
-    file_ = nullptr;
-    if (std::fclose(file) != 0)
-        Fail(errno);
-    // A link of the target's name is replaced, not followed.
-    if (!RenameFile(temporary_, target_))
-        Fail(errno);
-    temporary_.clear();
-}
-
 ReplaySummary ReplayTrace(const ForwardingModel& model, const std::string& logPath, const InterfacePorts& ports,
-                          bool countIdentifiers, TraceSink& out, const MalformedLineReport& malformed)
+                          bool countIdentifiers, TextSink& out, const MalformedLineReport& malformed)
 {
     FileHandle log = OpenRegularFile(logPath);
-    CandumpLineReader reader([&](char* buffer, std::size_t size) {
-        const std::size_t got = std::fread(buffer, 1, size, log.get());
-        if (got == 0 && std::ferror(log.get()))
-            throw Error("Cannot read file \"" + logPath + "\"");
-        return got;
-    });
+    LineReader reader(FileSource(log.get(), kReadBlock,
+                                 [&](int error) {
+                                     throw Error("Cannot read file \"" + logPath + "\". " + SystemReason(error));
+                                 }),
+                      kCandumpLineRules);
     ReplaySummary summary;
     IdentifierCounter counter;
     std::string block;
@@ -145,7 +100,7 @@ ReplaySummary ReplayTrace(const ForwardingModel& model, const std::string& logPa
     while (reader.Next(text)) {
         const std::uint64_t number = reader.LineNumber();
         if (reader.Overlong()) {
-            summary.CountMalformed(number, "longer than 4096 characters", malformed);
+            summary.CountMalformed(number, CandumpLineTooLongText(), malformed);
             continue;
         }
         const CandumpLine line = ParseCandumpLine(text);

@@ -8,10 +8,10 @@
 
 #include "image/Forwarding.h"
 #include "operations/TraceFrames.h"
+#include "platform/TextSink.h"
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -44,40 +44,11 @@ struct ReplaySummary : TraceLineCounts {
 // network, few enough to keep the memory small for any trace.
 inline constexpr std::size_t kCountedIdentifiers = 100000;
 
-// Where the frames that leave the device go.
-class TraceSink {
-public:
-    virtual ~TraceSink() = default;
-    // Throws Error when it cannot write.
-    virtual void Write(std::string_view text) = 0;
-};
-
-// A trace file written under a temporary name beside `target` and put in
-// place by Install(); dropped without Install(), it leaves `target` as it was.
-class StagedTraceFile final : public TraceSink {
-public:
-    // Throws Error("Cannot create file \"TARGET\". REASON").
-    explicit StagedTraceFile(std::string target);
-    ~StagedTraceFile() override;
-    StagedTraceFile(const StagedTraceFile&) = delete;
-    StagedTraceFile& operator=(const StagedTraceFile&) = delete;
-
-    void Write(std::string_view text) override;
-    void Install();
-
-private:
-    [[noreturn]] void Fail(int error);
-
-    std::string target_;
-    std::string temporary_; // empty once installed
-    std::FILE* file_ = nullptr;
-};
-
 // Replays the candump log at `logPath` (a regular file, read in chunks)
 // through `model`, writes the frames that leave to `out` and reports each
 // malformed line. `countIdentifiers` fills the summary's identifiers.
 // Throws Error when the log cannot be read or `out` cannot be written.
 ReplaySummary ReplayTrace(const ForwardingModel& model, const std::string& logPath, const InterfacePorts& ports,
-                          bool countIdentifiers, TraceSink& out, const MalformedLineReport& malformed);
+                          bool countIdentifiers, TextSink& out, const MalformedLineReport& malformed);
 
 } // namespace c2c

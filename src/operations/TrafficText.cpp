@@ -106,6 +106,11 @@ std::string VerdictText(const TrafficReport& report)
 
 std::string LoadPlotSvg(const TrafficReport& report)
 {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + LoadPlotSvgElement(report);
+}
+
+std::string LoadPlotSvgElement(const TrafficReport& report)
+{
     constexpr double kWidth = 900, kHeight = 440, kLeft = 70, kRight = 20, kTop = 64, kBottom = 60;
     const double plotWidth = kWidth - kLeft - kRight, plotHeight = kHeight - kTop - kBottom;
     const double windowSeconds = report.windowMs / 1000.0;
@@ -122,10 +127,10 @@ std::string LoadPlotSvg(const TrafficReport& report)
     auto y = [&](double load) { return kTop + plotHeight - load / top * plotHeight; };
     auto num = [](double value) { return Format("%.1f", value); };
 
-    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(kWidth) + "\" height=\"" + num(kHeight) +
-                      "\" viewBox=\"0 0 " + num(kWidth) + " " + num(kHeight) +
-                      "\" font-family=\"DejaVu Sans, Arial, sans-serif\" font-size=\"12\">\n"
+    // Whole pixels and the font in a style: what HTML validators take in a page too.
+    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Format("%.0f", kWidth) + "\" height=\"" +
+                      Format("%.0f", kHeight) + "\" viewBox=\"0 0 " + num(kWidth) + " " + num(kHeight) +
+                      "\" style=\"font-family: 'DejaVu Sans', Arial, sans-serif; font-size: 12px\">\n"
                       "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
     svg += "<text x=\"" + num(kLeft) + "\" y=\"22\" font-size=\"15\">Load of each line per " +
            std::to_string(report.windowMs) + " ms window, from " + TraceTimeText(report.start) + "</text>\n";

@@ -33,5 +33,7 @@ std::string VerdictText(const TrafficReport& report);
 // Both lines' load per window over time, the 70 % and 100 % marks and each
 // line's peak: a whole SVG document.
 std::string LoadPlotSvg(const TrafficReport& report);
+// The same picture as an <svg> element alone, for an HTML page.
+std::string LoadPlotSvgElement(const TrafficReport& report);
 
 } // namespace c2c

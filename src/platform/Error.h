@@ -21,9 +21,13 @@ inline constexpr const char* kApplicationTitle = "Firmware Drevanta";
 // get none).
 std::string GeneralErrorText(const std::string& errorText);
 
-// A value as a message quotes it: in single quotes, cut to its first 64
-// characters (and "...") when longer, so a hostile document cannot make a
-// message of any size.
+// A value as a message shows it: at most its first 64 bytes (and "..."
+// when longer), so a hostile file cannot make a message of any size, and
+// every byte that is no printable character (a control character, a byte
+// of no UTF-8 character) as \xNN, so it can neither cut the message off nor
+// reach the terminal.
+std::string PrintableText(std::string_view value);
+// PrintableText in single quotes.
 std::string QuotedValue(std::string_view value);
 
 } // namespace c2c

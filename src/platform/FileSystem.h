@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,28 +66,6 @@ FileHandle OpenRegularFile(const std::string& path);
 // Error("Cannot open file \"PATH\". REASON") or Error("Cannot read file ...").
 std::string ReadWholeFile(const std::string& path, std::size_t maxSize = kMaxDocumentSize);
 
-// A whole file written beside its target under a temporary name and
-// flushed to disk, put in place by Install(). Dropped without Install(),
-// the temporary file goes and the target stays as it was: a caller can
-// replace several files only once every one of them could be written.
-class StagedFile {
-public:
-    // Throws Error("Cannot create file \"TARGET\". REASON").
-    StagedFile(std::string target, std::string_view content);
-    ~StagedFile();
-    StagedFile(const StagedFile&) = delete;
-    StagedFile& operator=(const StagedFile&) = delete;
-
-    // Renames the temporary file over the target; a link of that name is
-    // replaced, not followed. Throws Error("Cannot create file ...").
-    void Install();
-    const std::string& Target() const { return target_; }
-
-private:
-    std::string target_;
-    std::string temporary_; // empty once installed
-};
-
 // Writes a whole file through a temporary file in the same folder that is
 // flushed to disk and renamed over the old one, then the folder is flushed:
 // a failed write or a power loss leaves the old file or the new one, never a
@@ -105,10 +84,38 @@ bool SyncFileNamed(const std::string& path);
 // done).
 bool SyncFolderOf(const std::string& path);
 
-// Creates a new file beside `path` under a temporary name of its own (set
-// in `temporary`), with the rights an ordinary new file gets, and opens it
-// for binary writing. Nothing, with errno set, when it cannot.
+// What a name stands for, a link not followed.
+enum class PathKind { Missing, RegularFile, Folder, Link, Special };
+PathKind KindOf(const std::string& path);
+
+// Where a chain of links starting at `path` ends: the first name that is
+// no link (which may not exist), with every link's target taken relative
+// to the link's folder. `passed` receives every name of the chain, `path`
+// and the end included. Nothing when the chain does not end (a loop).
+std::optional<std::string> FollowLinks(const std::string& path, std::vector<std::string>* passed = nullptr);
+// Whether `path` lies in a folder of the system's devices and processes
+// (/dev, /proc, /sys on Linux), following links in its folders; a file
+// written there is no file of the user's.
+bool IsInDeviceFolder(const std::string& path);
+
+// Creates a new file beside `path` under a temporary name of the program's
+// own (set in `temporary`), with the rights of the regular file it will
+// replace or else those an ordinary new file gets, and opens it for binary
+// writing. While it is open, other runs see that it is in use. Nothing,
+// with errno set, when it cannot.
 std::FILE* CreateTemporaryFileBeside(const std::string& path, std::string& temporary);
+// Removes the temporary files that runs killed while saving `path` left
+// beside it: only names CreateTemporaryFileBeside makes for `path`, and
+// only those no running process has open. Never fails.
+void RemoveStaleTemporaries(const std::string& path);
+// The start of every temporary name CreateTemporaryFileBeside makes for
+// `path`: its file name and ".tmp-c2c-".
+std::string TemporaryNamePrefix(const std::string& path);
+
+// Makes a write beyond a file-size limit (ulimit -f) fail with an error the
+// program reports, instead of ending the process without a word. Nothing
+// to do where there is no such limit.
+void ReportFileSizeLimitAsError();
 
 // Folder of the running executable, without a trailing separator.
 std::string ExecutableDirectory();

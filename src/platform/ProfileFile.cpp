@@ -119,28 +119,53 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
     return defaultValue;
 }
 
-std::vector<ProfileLine> ReadProfileLines(std::string_view content)
+void ReadProfileLines(LineReader& lines, const ProfileLineVisitor& visit)
 {
-    std::vector<ProfileLine> result;
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    auto trim = [&](std::string_view text) {
+        while (!text.empty() && isBlank(text.front()))
+            text.remove_prefix(1);
+        while (!text.empty() && isBlank(text.back()))
+            text.remove_suffix(1);
+        return text;
+    };
     std::string section;
-    std::size_t number = 0;
-    for (const Line& line : SplitLines(std::string(content))) {
-        ++number;
-        const std::string trimmed = Trim(line.text);
+    std::string_view text;
+    while (lines.Next(text)) {
+        ProfileLine line{ProfileLineKind::Other, lines.LineNumber(), section, {}, {}};
+        if (lines.Overlong()) {
+            line.kind = ProfileLineKind::TooLong;
+            visit(line);
+            continue;
+        }
+        if (line.number == 1 && text.starts_with(kByteOrderMark))
+            text.remove_prefix(kByteOrderMark.size());
+        const std::string_view trimmed = trim(text);
         if (trimmed.empty() || trimmed.front() == ';')
             continue;
-        if (auto name = SectionName(line.text)) {
-            section = *name;
-            const bool closed = trimmed.find(']') != std::string::npos;
-            result.push_back({closed ? ProfileLineKind::Section : ProfileLineKind::UnclosedSection, number, section,
-                              "", ""});
-        } else if (auto key = KeyName(line.text)) {
-            result.push_back({ProfileLineKind::Entry, number, section, *key, ValueOf(line.text)});
-        } else {
-            result.push_back({ProfileLineKind::Other, number, section, "", ""});
+        if (trimmed.front() == '[') {
+            const std::size_t close = trimmed.find(']');
+            section = trim(trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+            line.section = section;
+            if (close == std::string_view::npos) {
+                line.kind = ProfileLineKind::UnclosedSection;
+            } else {
+                const std::string_view after = trim(trimmed.substr(close + 1));
+                line.kind = after.empty() || after.front() == ';' ? ProfileLineKind::Section
+                                                                  : ProfileLineKind::SectionAndText;
+                line.value = after;
+            }
+        } else if (const std::size_t equals = trimmed.find('='); equals != std::string_view::npos) {
+            line.kind = ProfileLineKind::Entry;
+            line.key = trim(trimmed.substr(0, equals));
+            std::string_view value = trim(trimmed.substr(equals + 1));
+            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+                value = value.substr(1, value.size() - 2);
+            line.value = value;
         }
+        visit(line);
     }
-    return result;
 }
 
 void WriteProfileString(const std::string& path, const std::string& section, const std::string& key,

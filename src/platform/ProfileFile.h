@@ -4,13 +4,17 @@
 // keys match without regard to letter case; every other line of the file is
 // kept as it is when a value is written.
 //
-// The same reading also lists a whole file line by line, with line numbers,
-// for readers of INI documents that must say where a file is wrong.
+// The same reading also goes through a whole document line by line, with
+// line numbers, for readers of INI documents that must say where a file is
+// wrong.
+
+#include "platform/LineReader.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace c2c {
 
@@ -28,23 +32,33 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
 void WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value);
 
-// One line of an INI text that is neither blank nor a comment (";" first).
+// One line of an INI document that is neither blank nor a comment (";"
+// first).
 enum class ProfileLineKind {
-    Section,         // "[name]"
-    UnclosedSection, // "[name" without its "]" (a section all the same)
+    Section,         // "[name]"; blanks or a ";" comment may follow the "]"
+    SectionAndText,  // "[name]" and other text after the "]"
+    UnclosedSection, // "[name" without its "]"
     Entry,           // "key=value"
     Other,           // anything else
+    TooLong,         // longer than the reader's longest line: not taken apart
 };
 struct ProfileLine {
     ProfileLineKind kind;
-    std::size_t number;  // counted from 1
-    std::string section; // a section line's name; for any other line, the section it is in ("" before the first)
-    std::string key;     // Entry only
-    std::string value;   // Entry only: trimmed and unquoted as a read returns it, but never cut
+    std::uint64_t number;     // counted from 1
+    std::string_view section; // a section line's name; for any other line, the section it is in ("" before the first)
+    std::string_view key;     // Entry only
+    std::string_view value;   // Entry: trimmed and unquoted as a read returns it, but never cut;
+                              // SectionAndText: the text after the "]"
 };
+// Called with each line; the views are valid during the call only.
+using ProfileLineVisitor = std::function<void(const ProfileLine&)>;
 
-// The lines of `content` that are neither blank nor comments, in order,
-// read with the rules of ReadProfileString.
-std::vector<ProfileLine> ReadProfileLines(std::string_view content);
+// Reads the lines of an INI document from `lines` and hands every one that
+// is neither blank nor a comment to `visit`, in order, read with the rules
+// of ReadProfileString. A UTF-8 byte-order mark at the start is no part of
+// the first line (Windows editors write one). What is kept between lines is
+// the current section's name: a document of any size and shape is read in
+// the memory of one line.
+void ReadProfileLines(LineReader& lines, const ProfileLineVisitor& visit);
 
 } // namespace c2c

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace c2c::testing {
 
@@ -29,11 +30,13 @@ inline std::string CliProgram()
 }
 
 // `arguments` are passed through the shell as they are (quote paths).
-inline CliResult RunCli(const std::string& arguments, const std::string& program = CliProgram())
+// `shellFirst` runs in the same shell before the program ("ulimit -f 2;").
+inline CliResult RunCli(const std::string& arguments, const std::string& program = CliProgram(),
+                        const std::string& shellFirst = "")
 {
     TempDir streams;
-    const std::string command =
-        "'" + program + "' " + arguments + " >'" + (streams / "out") + "' 2>'" + (streams / "err") + "' </dev/null";
+    const std::string command = shellFirst + " exec '" + program + "' " + arguments + " >'" + (streams / "out") +
+                                "' 2>'" + (streams / "err") + "' </dev/null";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(streams / "out"), ReadText(streams / "err")};
 }
@@ -45,6 +48,35 @@ inline CliResult RunCliOk(const std::string& arguments)
     CliResult result = RunCli(arguments);
     EXPECT_EQ(result.status, 0) << arguments << "\n" << result.err;
     return result;
+}
+
+// Starts the program with `arguments` (no shell), its standard output and
+// error going to the files named; returns at once.
+inline pid_t StartCli(const std::vector<std::string>& arguments, const std::string& outFile,
+                      const std::string& errFile)
+{
+    std::string program = CliProgram();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::vector<std::string> copies = arguments;
+        std::vector<char*> argv = {program.data()};
+        for (std::string& argument : copies)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        if (!std::freopen(outFile.c_str(), "w", stdout) || !std::freopen(errFile.c_str(), "w", stderr))
+            ::_exit(126);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    return child;
+}
+
+// The exit status of a started run; -1 when a signal ended it.
+inline int WaitCli(pid_t child)
+{
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // Original and modified identifiers, as inspect --json lists them.

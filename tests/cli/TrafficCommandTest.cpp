@@ -186,7 +186,7 @@ TEST_F(TrafficLine7, RefusalsChangeNothing)
         {"replay " + p + " " + log + " --stats --stats", 2, "--stats"},
         {"replay " + p + " " + Quote(dir / "fifo"), 1, "It is not a regular file"},
         {"replay " + p + " " + Quote(dir / "none.log"), 1, "none.log"},
-        {"replay " + p + " " + log + " --out " + Quote(dir / "fifo"), 1, "It is not a regular file"},
+        {"replay " + p + " " + log + " --out " + Quote(dir / "fifo"), 2, "is not a regular file"},
         {"replay " + p + " " + log + " --out " + Quote(dir / "no/such/out.log"), 1, "Cannot create file"},
     };
     const std::string before = ReadText(project + "/CanCanCobID.xml");

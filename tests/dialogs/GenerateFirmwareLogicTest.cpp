@@ -2,6 +2,7 @@
 
 #include "dialogs/ProgramState.h"
 #include "firmware/SRecordTestSupport.h"
+#include "operations/Operations.h"
 #include "platform/FileSystem.h"
 #include "support/Fakes.h"
 
@@ -280,6 +281,105 @@ TEST_F(GenerateFirmwareTest, TheStatusLineCountsTheBuildsWarnings)
     Show();
     EXPECT_EQ(dialog.status, "bank1.bin .. bank5.bin and bankg.c written to " + project() + Native("/bin") +
                                  ": 2 rows in bank 1, 0 rows in bank 2; 2 warnings, shown before this window opened");
+}
+
+// ---------------------------------------------------------------- review of a run
+
+// A project with real documents: the CAN0 to CAN1 table translates node 5's
+// TPDO1 to Modify, and its bank files are built from them.
+class GenerateFirmwareReviewTest : public GenerateFirmwareTest {
+public:
+    void Build(const std::string& modify)
+    {
+        WriteText(project() + Native("/pargen.xml"),
+                  "<ParametriGenerali><Boud0>5</Boud0><Boud1>5</Boud1><Type>0</Type><Positive>1</Positive>"
+                  "<Baud_Dip_C0>0</Baud_Dip_C0><Baud_Dip_C1>0</Baud_Dip_C1><TypeC1>0</TypeC1></ParametriGenerali>");
+        WriteText(project() + Native("/CanCanCobID.xml"),
+                  "<CanCanCobID><Can0_to_Can1><row Orig_CobID=\"0x185\" Mod_CobID=\"" + modify +
+                      "\" Desc=\"\"/></Can0_to_Can1><Can1_to_Can0/></CanCanCobID>");
+        UpdateDevice(workspace.layout);
+    }
+    std::string Device() const { return dir / "device.sx"; }
+};
+
+TEST_F(GenerateFirmwareReviewTest, CompareWithTheFirmwareInTheDevice)
+{
+    Build("0x1A5");
+    Show();
+    dialog.ExecuteUpdateFirmware(progress);
+    std::filesystem::copy_file(NewFirmware(), Device());
+    Build("0x1A6");
+    Show();
+    EXPECT_FALSE(dialog.reviewVisible) << "nothing to review before a run";
+    dialog.ExecuteUpdateFirmware(progress);
+    EXPECT_TRUE(dialog.reviewVisible);
+
+    ScriptedFilePicker& files = services.files;
+    files.result = Device();
+    ASSERT_TRUE(dialog.CompareWithFirmware());
+    EXPECT_EQ(files.calls.back().title, "Compare with firmware");
+    EXPECT_EQ(files.calls.back().folder, master());
+    EXPECT_EQ(dialog.comparison->a, Device());
+    EXPECT_EQ(dialog.comparison->b, NewFirmware());
+    EXPECT_EQ(dialog.comparison->lines,
+              (std::vector<std::string>{"CAN0 to CAN1:", "  node 5: TPDO1 0x185 passed as 0x1A5 -> passed as 0x1A6",
+                                        "CAN0 to CAN1: 1 identifier differs", "CAN1 to CAN0: no identifier differs"}));
+    EXPECT_FALSE(dialog.comparison->same);
+
+    files.result.reset(); // cancelled
+    EXPECT_FALSE(dialog.CompareWithFirmware());
+}
+
+// A run that made no firmware is reviewed against the project: never
+// against the file an earlier run left.
+TEST_F(GenerateFirmwareReviewTest, WithoutANewFirmwareTheProjectIsCompared)
+{
+    Build("0x1A5");
+    Show();
+    dialog.ExecuteUpdateFirmware(progress);
+    std::filesystem::copy_file(NewFirmware(), Device());
+    WriteText(MasterFile(), Join({S0(), S2(0x388000, {1}), S2(0x398000, {1}), S8()})); // no S9
+    Build("0x1A6");
+    Show();
+    dialog.ExecuteUpdateFirmware(progress);
+    services.files.result = Device();
+    ASSERT_TRUE(dialog.CompareWithFirmware());
+    EXPECT_EQ(dialog.comparison->b, project());
+    EXPECT_EQ(dialog.comparison->lines[1], "  node 5: TPDO1 0x185 passed as 0x1A5 -> passed as 0x1A6");
+}
+
+TEST_F(GenerateFirmwareReviewTest, ReportIsWrittenAndOpened)
+{
+    Build("0x1A5");
+    Show();
+    dialog.ExecuteUpdateFirmware(progress);
+    ScriptedFilePicker& files = services.files;
+    const std::string report = dir / "Line report.html";
+    files.saveResult = report;
+    dialog.WriteReport();
+    ASSERT_EQ(files.saveCalls.size(), 1u);
+    EXPECT_EQ(files.saveCalls[0].folder, project());
+    EXPECT_EQ(files.saveCalls[0].suggestedName, "My Line report.html");
+    EXPECT_EQ(files.saveCalls[0].shownFilter, "HTML page (*.html)");
+    const std::string html = ReadText(report);
+    EXPECT_NE(html.find("<th scope=\"row\">Firmware SHA-256</th>"), std::string::npos) << "the new firmware's report";
+    ASSERT_EQ(shell.urls.size(), 1u);
+    EXPECT_EQ(shell.urls[0].rfind("file:///", 0), 0u) << shell.urls[0];
+    EXPECT_TRUE(shell.urls[0].ends_with("/Line%20report.html")) << shell.urls[0];
+    EXPECT_EQ(dialog.status.substr(dialog.status.rfind('\n') + 1), "Report written to " + report);
+
+    // A document of the project is never replaced by a report.
+    const std::string pargen = ReadText(project() + Native("/pargen.xml"));
+    files.saveResult = project() + Native("/PARGEN.XML");
+    dialog.WriteReport();
+    EXPECT_EQ(messages.Texts().back(), "The report cannot be PARGEN.XML, a document of the project");
+    EXPECT_EQ(ReadText(project() + Native("/pargen.xml")), pargen);
+
+    // Written, but the browser does not open it: said so.
+    shell.openSucceeds = false;
+    files.saveResult = report;
+    dialog.WriteReport();
+    EXPECT_EQ(messages.Texts().back(), "The report was written to " + report + ", but the browser did not open it");
 }
 
 // The status line after a showing that follows a build and one click of

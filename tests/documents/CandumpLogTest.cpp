@@ -1,12 +1,10 @@
-// candump -l lines: what each kind of line is taken for, frames written back
-// as candump writes them, and the chunked reading of lines.
+// candump -l lines: what each kind of line is taken for, and frames written
+// back as candump writes them.
 
 #include "documents/CandumpLog.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 
 namespace c2c {
 namespace {
@@ -68,48 +66,58 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"(1) can0 181#112233445566778899", Kind::Malformed, "more than 8 data bytes in a classic CAN frame"},
         LineCase{"(1) can0 181#1122_9", Kind::Malformed,
                  "a \"_\" and the data length code 9 to F may follow eight data bytes only"},
-        LineCase{"(1) can0 181#R9", Kind::Malformed, "a remote frame is R and a length of 0 to 8"}),
+        LineCase{"(1) can0 181#R9", Kind::Malformed, "a remote frame is R and a length of 0 to 8"},
+        // Error, CAN FD and CAN XL lines are what they say, or malformed.
+        LineCase{"(1) can0 3FFFFFFF#0000000000000000", Kind::ErrorFrame, ""},
+        LineCase{"(1) can0 7FFFFFFF#0000000000000000", Kind::Malformed, "the identifier is above 1FFFFFFF"},
+        LineCase{"(1) can0 20000004#000000000000000000", Kind::Malformed,
+                 "more than 8 data bytes in a classic CAN frame"},
+        LineCase{"(1) can0 20000004#R", Kind::Malformed, "the data are not pairs of hexadecimal digits"},
+        LineCase{"(1) can0 181##", Kind::Malformed, "a CAN FD frame is ## and a flags digit, then at most 64 data bytes"},
+        LineCase{"(1) can0 181##0", Kind::CanFd, ""},
+        LineCase{"(1) can0 1FFFFFFF##5AA.BB", Kind::CanFd, ""},
+        LineCase{"(1) can0 181##G11", Kind::Malformed, "a CAN FD frame is ## and a flags digit, then at most 64 data bytes"},
+        LineCase{"(1) can0 800##111", Kind::Malformed, "a three-digit identifier above 7FF"},
+        LineCase{"(1) can0 12345#80:00:11223344#", Kind::Malformed,
+                 "a CAN XL frame is PRIO#FLAGS:SDT:AF# and 1 to 2048 data bytes"},
+        LineCase{"(1) can0 12345#80:00:1122334#AA", Kind::Malformed,
+                 "a CAN XL frame is PRIO#FLAGS:SDT:AF# and 1 to 2048 data bytes"},
+        LineCase{"(1) can0 12345#80-00:11223344#AA", Kind::Malformed,
+                 "a CAN XL frame is PRIO#FLAGS:SDT:AF# and 1 to 2048 data bytes"}),
     [](const auto& info) { return "Line" + std::to_string(info.index); });
 
-// A reader over `text` that hands it out `chunk` bytes at a time.
-std::vector<std::pair<std::string, bool>> ReadLines(const std::string& text, std::size_t chunk)
+// The longest frames of each kind: 64 bytes of CAN FD, 2048 of CAN XL (a
+// line of over 4096 characters); one byte more is malformed.
+TEST(CandumpLines, LongestFramesOfEachKind)
 {
-    std::size_t at = 0;
-    CandumpLineReader reader(
-        [&](char* buffer, std::size_t size) {
-            const std::size_t n = std::min({size, chunk, text.size() - at});
-            std::memcpy(buffer, text.data() + at, n);
-            at += n;
-            return n;
-        },
-        1); // the smallest buffer the reader takes
-    std::vector<std::pair<std::string, bool>> lines;
-    std::string_view line;
-    while (reader.Next(line)) {
-        lines.emplace_back(std::string(line), reader.Overlong());
-        EXPECT_EQ(reader.LineNumber(), lines.size());
-    }
-    return lines;
+    auto data = [](std::size_t bytes) { return std::string(2 * bytes, 'A'); };
+    EXPECT_EQ(ParseCandumpLine("(1) can0 181##1" + data(64)).kind, Kind::CanFd);
+    EXPECT_EQ(ParseCandumpLine("(1) can0 181##1" + data(65)).kind, Kind::Malformed);
+    const std::string xl = "(1700000000.000000) can0 45123#81:00:12345678#" + data(2048);
+    EXPECT_EQ(ParseCandumpLine(xl).kind, Kind::CanXl);
+    EXPECT_EQ(ParseCandumpLine(xl + "AA").kind, Kind::Malformed);
+    EXPECT_LE(xl.size(), kMaxCandumpLine) << "read whole, not cut";
 }
 
-TEST(CandumpLineReader, LinesWhateverTheChunks)
+TEST(CandumpLines, WhatATraceLooksLikeAtItsStart)
 {
-    const std::string longLine(3 * kMaxCandumpLine, 'x');
-    const std::string text = "a\n\nb\r\n" + longLine + "\nc\n" + longLine + "\nlast";
-    for (std::size_t chunk : {1u, 7u, 4096u, 100000u}) {
-        const auto lines = ReadLines(text, chunk);
-        ASSERT_EQ(lines.size(), 7u) << chunk;
-        EXPECT_EQ(lines[0].first, "a");
-        EXPECT_EQ(lines[1].first, "");
-        EXPECT_EQ(lines[2].first, "b\r");
-        EXPECT_TRUE(lines[3].second);
-        EXPECT_EQ(lines[3].first.size(), kMaxCandumpLine);
-        EXPECT_EQ(lines[4], (std::pair<std::string, bool>{"c", false}));
-        EXPECT_TRUE(lines[5].second);
-        EXPECT_EQ(lines[6].first, "last");
-    }
-    EXPECT_TRUE(ReadLines("", 10).empty());
-    EXPECT_EQ(ReadLines(longLine, 10).size(), 1u); // overlong, and no line break at the end
+    const struct {
+        std::string head;
+        bool trace;
+    } cases[] = {
+        {"(1.0) can0 181#11\n", true},
+        {"\n\r\n  \n(1.0) can0 123##1AABB\nS0 anything", true},
+        {"DROPCOUNT: dropped 3 CAN frames\n", true},
+        {"(1.0) can0 181#11", true}, // a whole file of one line
+        {"", false},
+        {"\n\n", false},
+        {"S00600004844521B\r\n", false},
+        {"direction,row,original,modified,description\r\n", false},
+        {"<CanCanCobID>", false},
+        {"(1.0) can0 181#11" + std::string(kMaxCandumpLine, ' '), false}, // no line end: cut, tells nothing
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsCandumpTraceText(c.head), c.trace) << c.head.substr(0, 40);
 }
 
 } // namespace

@@ -21,6 +21,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using Id = DescribedIdentifier;
+using namespace std::string_literals;
 
 const std::string kData = C2C_TEST_DATA "/canopen/";
 
@@ -107,10 +108,13 @@ TEST(DeviceDescriptionTest, ValuesAreNumbersOrNodeIdFormulas)
     } cases[] = {
         {"0x185", 0x185},           {"0X185", 0x185},         {"389", 0x185},
         {"0605", 0x185},            {"0", 0},                 {"$NODEID+0x180", 0x185},
-        {"$nodeid+0x180", 0x185},   {"0x180 + $NodeID", 0x185}, {"$NODEID+256+128", 0x185},
+        {"$nodeid+0x180", 0x185},   {"0x180 + $NodeID", 0x185},
         {"0x20000000+$NODEID", 5},  {"0x185h", 0},            {"09", 0},
         {"$NODE+0x180", 0},         {"0x180+", 0},            {"0x1FFFFFFFF", 0},
         {"0xFFFFFFFF+$NODEID", 0},  {"-5", 0},                {"0x", 0},
+        // $NODEID and one number, no more: as CiA 306 writes an object's value.
+        {"$NODEID+256+128", 0},     {"0x200+$NODEID+$NODEID", 0}, {"$NODEID+$NODEID", 0},
+        {"0x180+5", 0},             {"+$NODEID", 0},
     };
     for (const auto& c : cases) {
         const std::string text = std::string("[1800sub1]\nDefaultValue=") + c.value + "\n";
@@ -131,7 +135,7 @@ TEST(DeviceDescriptionTest, ValuesAreNumbersOrNodeIdFormulas)
 TEST(DeviceDescriptionTest, BrokenFilesAreNamedByFileLineAndReason)
 {
     const struct {
-        const char* text;
+        std::string text;
         const char* error;
     } cases[] = {
         {"[FileInfo]\nFileName=x\n[1800sub1\nDefaultValue=1\n", "x.dcf:3: the section name '[1800sub1' lacks"},
@@ -144,6 +148,23 @@ TEST(DeviceDescriptionTest, BrokenFilesAreNamedByFileLineAndReason)
         {"[DeviceComissioning]\nNodeID=128\n", "x.dcf:2: [DeviceComissioning] NodeID '128' is not a node ID (1 to 127)"},
         {"[DeviceComissioning]\nNodeID=\n", "x.dcf:2: [DeviceComissioning] NodeID '' is not a node ID"},
         {"\x01\x02\x03\n", "x.dcf:1: neither"},
+        // Nothing of a file is passed over without a word.
+        {"[1800sub1]ParameterValue=0x1A0\nDefaultValue=0x181\n",
+         "x.dcf:1: text after the \"]\" of a section name: '[1800sub1]ParameterValue=0x1A0'; a key=value goes on "
+         "a line of its own"},
+        {"[1400sub1]\nDefaultValue=0x201\n[1401sub1]\n[1400sub1]\nDefaultValue=0x202\n",
+         "x.dcf:4: [1400sub1] is given a second time (first on line 1)"},
+        {"[1800sub1]\nParameterName=x\n[1800SUB01]\nDefaultValue=0x190\n",
+         "x.dcf:3: [1800SUB01] is given a second time (first on line 1, as [1800sub1])"},
+        {"[DeviceComissioning]\nNodeID=5\n\n[devicecomissioning]\n",
+         "x.dcf:4: [devicecomissioning] is given a second time (first on line 1, as [DeviceComissioning])"},
+        {"[DeviceComissioning]\nNodeID=$NODEID+5\n", "x.dcf:2: [DeviceComissioning] NodeID '$NODEID+5' is not a node ID"},
+        {"[1800sub1]\nParameterName=" + std::string(5000, 'x') + "\n", "x.dcf:2: longer than 4096 characters"},
+        {"[" + std::string(100000, 's') + "]\n" + std::string(3000, 'a') + "=\n", "x.dcf:1: longer than 4096"},
+        // A message quotes what it shows: no byte cuts it off or reaches the terminal.
+        {"[1800sub1]\nDefaultValue=0x18\0G\n"s,
+         "x.dcf:2: [1800sub1] DefaultValue '0x18\\x00G' is neither a number"},
+        {"[1800sub1]\nDefaultValue=\x1B[2J\x9B" "31m\n", "DefaultValue '\\x1B[2J\\x9B31m' is neither"},
     };
     for (const auto& c : cases)
         EXPECT_THAT([&] { ParseDeviceDescription(c.text, "x.dcf", 5); },
@@ -151,13 +172,35 @@ TEST(DeviceDescriptionTest, BrokenFilesAreNamedByFileLineAndReason)
             << c.text;
 }
 
+// The same description whatever ends its lines, with or without the mark
+// Windows editors put first.
+TEST(DeviceDescriptionTest, LineEndsAndAByteOrderMark)
+{
+    const std::string lf = "[DeviceComissioning]\nNodeID=11\n[1014]\nDefaultValue=$NODEID+0x80\n"
+                           "[1400sub1]\nDefaultValue=0x181\n[1800sub1]\nDefaultValue=$NODEID+0x180\n"
+                           "[1802sub1]\nParameterValue=0x3A0\n";
+    const std::vector<Id> identifiers = {Id{NodeObject::Emcy, 1, 0x08B, false}, Id{NodeObject::Rpdo, 1, 0x181, false},
+                                         Id{NodeObject::Tpdo, 1, 0x18B, false}, Id{NodeObject::Tpdo, 3, 0x3A0, false}};
+    auto replaced = [&](const std::string& end) {
+        std::string text;
+        for (char c : lf)
+            text += c == '\n' ? end : std::string(1, c);
+        return text;
+    };
+    for (const std::string& text : {lf, replaced("\r"), replaced("\r\n"), "\xEF\xBB\xBF" + replaced("\r\n")}) {
+        const DeviceDescription description = ParseDeviceDescription(text, "x.dcf", std::nullopt);
+        EXPECT_EQ(description.node, 11);
+        EXPECT_EQ(description.identifiers, identifiers) << ::testing::PrintToString(text);
+    }
+}
+
 TEST(DeviceDescriptionTest, OtherSectionsAndKeysAreLeftAlone)
 {
-    // Values that are no numbers elsewhere, a second [1800sub1] header, a PDO
-    // mapping's sub-index 1, and a COB-ID section without a value.
+    // Values that are no numbers elsewhere, a sub-index written in another
+    // way, a PDO mapping's sub-index 1, and a COB-ID section without a value.
     const DeviceDescription description =
         ParseDeviceDescription("[1018sub1]\nDefaultValue=not a number\n[1A00sub1]\nDefaultValue=0x60000108\n"
-                               "[1800sub1]\nParameterName=x\n[1800SUB01]\nDefaultValue=0x190\n"
+                               "[1800SUB01]\nParameterName=x\nDefaultValue=0x190\n"
                                "[1801sub1]\nParameterName=no value\n[1801sub2]\nDefaultValue=x\n",
                                "x.eds", 16);
     EXPECT_THAT(description.identifiers, ElementsAre(Id{NodeObject::Tpdo, 1, 0x190, false}));

@@ -77,25 +77,6 @@ public:
     SRecordComposer composer{settings, messages, progress};
 };
 
-TEST(CheckSumSx, FollowsTheMotorolaRule)
-{
-    const std::string ff(64, 'F'), zeros(64, '0');
-    struct {
-        std::string record;
-        std::string checksum;
-    } cases[] = {
-        {"S224388000" + ff + "00", "43"},    // bank 1, first record, all 0xFF
-        {"S224398000" + zeros + "00", "22"}, // bank 2, first record, all 0x00
-        {"S22438BFE0" + ff + "00", "24"},    // bank 1, last record, all 0xFF
-        {"S1130000285f245f2212226a000424290008237c00", "2A"}, // lower-case digits read too
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CheckSumSx(c.record, true), c.checksum) << c.record;
-        EXPECT_EQ(CheckSumSx(c.record, false), c.record.substr(0, c.record.size() - 2) + c.checksum);
-    }
-    EXPECT_THROW(CheckSumSx("S2243880G000", true), Error);
-}
-
 // The window's first record gives way to the 512 bank records, its later
 // records go, and the rest is copied; an all-0xFF bank gives known lines.
 TEST_F(ComposerTest, WindowRecordsAreReplacedInPlaceAndTheRestIsCopied)
@@ -207,6 +188,10 @@ INSTANTIATE_TEST_SUITE_P(
         // still inserted.
         StageCase{"WindowAfterS9", Join({S9(), kWindowRecord}), StageResult::WindowNotFound, {S9(), "@BANK"}, 2},
         StageCase{"EmptyInput", "", StageResult::NoEndRecord, {}, 0},
+        // A master written with 32-bit addresses: its window records give way too.
+        StageCase{"S3RecordsInTheWindow",
+                  Join({S0(), S3(0x00380000, {1}), S3(0x00388000, Pattern(32, 3)), S3(0x0038BFF0, {2}), S9()}),
+                  StageResult::Inserted, {S0(), S3(0x00380000, {1}), "@BANK", S9()}, 5},
         // Longer than the writer's buffer: passed through whole.
         StageCase{"VeryLongLine", Join({"S0" + std::string(300000, 'A'), kWindowRecord, S9()}), StageResult::Inserted,
                   {"S0" + std::string(300000, 'A'), "@BANK", S9()}, 3}),

@@ -46,6 +46,7 @@ inline std::string Record(char type, std::uint32_t address, int addressBytes, co
 
 inline std::string S1(std::uint32_t address, const Bytes& data) { return Record('1', address, 2, data); }
 inline std::string S2(std::uint32_t address, const Bytes& data) { return Record('2', address, 3, data); }
+inline std::string S3(std::uint32_t address, const Bytes& data) { return Record('3', address, 4, data); }
 inline std::string S0() { return Record('0', 0, 2, Bytes{'m', 'a', 's', 't', 'e', 'r'}); }
 inline std::string S8() { return Record('8', 0x380000, 3, {}); }
 inline std::string S9() { return Record('9', 0, 2, {}); }

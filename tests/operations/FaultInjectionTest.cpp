@@ -5,6 +5,7 @@
 
 #include "operations/Operations.h"
 
+#include "cli/CliRun.h"
 #include "firmware/SRecordTestSupport.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
@@ -203,42 +204,14 @@ TEST_F(FullDiskComposeTest, StopsTellsWhyAndLeavesTheEarlierFirmware)
 
 // ---------------------------------------------------------------- processes
 
-// Runs the command line; its exit status and standard error.
-struct Run {
-    int status;
-    std::string err;
-};
-
-std::string Cli()
-{
-    const char* bin = std::getenv("C2C_BIN_DIR");
-    return std::string(bin ? bin : ".") + "/drevanta-c2c-cli";
-}
-
 pid_t Start(const std::vector<std::string>& arguments, const std::string& errFile)
 {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::vector<char*> argv;
-        std::string program = Cli();
-        argv.push_back(program.data());
-        std::vector<std::string> copies = arguments;
-        for (std::string& argument : copies)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        FILE* err = std::freopen(errFile.c_str(), "w", stderr);
-        (void)err;
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
-    }
-    return child;
+    return StartCli(arguments, "/dev/null", errFile);
 }
 
 int Wait(pid_t child)
 {
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return WaitCli(child);
 }
 
 class ProcessFaultTest : public ProjectWithMaster {

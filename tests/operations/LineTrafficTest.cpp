@@ -34,7 +34,7 @@ std::unique_ptr<ForwardingModel> Model(const Rows& can0ToCan1, const Rows& can1T
     return std::make_unique<ForwardingModel>(DecodeBankImage(image->Bank(1), image->Bank(2)));
 }
 
-class TextSink final : public TraceSink {
+class CollectedText final : public TextSink {
 public:
     void Write(std::string_view text) override { text_.append(text); }
     std::string text_;
@@ -70,7 +70,7 @@ Analysed Analyse(const ForwardingModel& model, const TrafficSettings& settings, 
         sources.push_back(Trace(traces[i], onePortEach ? static_cast<int>(i) : -1));
         frames.push_back(sources.back().get());
     }
-    std::array<TextSink, 2> sinks;
+    std::array<CollectedText, 2> sinks;
     LineOutputs outputs;
     outputs.sinks = {&sinks[0], &sinks[1]};
     Analysed run{AnalyseTraffic(model, settings, frames, outputs), {}};

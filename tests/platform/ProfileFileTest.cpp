@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace c2c {
 namespace {
 
@@ -101,23 +103,45 @@ TEST(ProfileFile, UnwritableFileReportsItsPath)
     }
 }
 
-TEST(ProfileFile, ListsAWholeFileLineByLineWithNumbers)
+// Each line read as "N kind [section] key=value", kinds as letters: S
+// section, T section and text, U unclosed, E entry, O other, L too long.
+std::vector<std::string> Listed(const std::string& text)
 {
-    const std::vector<ProfileLine> lines =
-        ReadProfileLines("; head\r\nkey=before\r\n\r\n[ One ]\nA = \"x\" \n[two\njunk\nB=" + std::string(3000, 'b'));
-    ASSERT_EQ(lines.size(), 6u);
-    const ProfileLineKind kinds[] = {ProfileLineKind::Entry, ProfileLineKind::Section, ProfileLineKind::Entry,
-                                     ProfileLineKind::UnclosedSection, ProfileLineKind::Other, ProfileLineKind::Entry};
-    const std::size_t numbers[] = {2, 4, 5, 6, 7, 8};
-    const char* sections[] = {"", "One", "One", "two", "two", "two"};
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].kind, kinds[i]) << i;
-        EXPECT_EQ(lines[i].number, numbers[i]) << i;
-        EXPECT_EQ(lines[i].section, sections[i]) << i;
-    }
-    EXPECT_EQ(lines[2].key, "A");
-    EXPECT_EQ(lines[2].value, "x");
-    EXPECT_EQ(lines[5].value.size(), 3000u); // whole, not cut as a single read cuts it
+    std::size_t at = 0;
+    LineReader lines(
+        [&](char* buffer, std::size_t size) {
+            const std::size_t n = std::min(size, text.size() - at);
+            text.copy(buffer, n, at);
+            at += n;
+            return n;
+        },
+        LineRules{40, true, false});
+    std::vector<std::string> listed;
+    ReadProfileLines(lines, [&](const ProfileLine& line) {
+        listed.push_back(std::to_string(line.number) + " " + "STUEOL"[static_cast<int>(line.kind)] + " [" +
+                         std::string(line.section) + "] " + std::string(line.key) + "=" + std::string(line.value));
+    });
+    return listed;
+}
+
+TEST(ProfileFile, GoesThroughADocumentLineByLine)
+{
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<std::string> listed;
+    } cases[] = {
+        {"KindsAndNumbers", "; head\r\nkey=before\r\n\r\n[ One ]\nA = \"x\" \n[two\njunk\nB='y'",
+         {"2 E [] key=before", "4 S [One] =", "5 E [One] A=x", "6 U [two] =", "7 O [two] =", "8 E [two] B=y"}},
+        {"TextAfterTheSection", "[1800sub1]ParameterValue=0x1A0\n[a] ; a comment\n[b]  \n",
+         {"1 T [1800sub1] =ParameterValue=0x1A0", "2 S [a] =; a comment", "3 S [b] ="}},
+        {"CrLineEnds", "[FileInfo]\rA=1\r\rB=2\r", {"1 S [FileInfo] =", "2 E [FileInfo] A=1", "4 E [FileInfo] B=2"}},
+        {"ByteOrderMark", "\xEF\xBB\xBF[FileInfo]\nC=\xEF\xBB\xBF", {"1 S [FileInfo] =", "2 E [FileInfo] C=\xEF\xBB\xBF"}},
+        {"TooLong", "[s]\nA=" + std::string(40, 'a') + "\nB=1\n[" + std::string(100, 'n') + "]\n",
+         {"1 S [s] =", "2 L [s] =", "3 E [s] B=1", "4 L [s] ="}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Listed(c.text), c.listed) << c.name;
 }
 
 } // namespace

@@ -12,45 +12,36 @@ namespace c2c {
 
 namespace {
 
-constexpr int kCell = 12;       // pixels per cell, the grid line included
-constexpr int kLeftMargin = 46; // room for the line labels "0x7C0"
-constexpr int kTopMargin = 18;  // room for the column labels "+00"
-constexpr int kLabelStep = 8;   // a column label every 8 cells
+constexpr int kCell = kMapPitch;
+constexpr int kLeftMargin = kMapLeftMargin;
+constexpr int kTopMargin = kMapTopMargin;
 
-struct KindLook {
-    QColor fill;
-    Qt::BrushStyle pattern;
-    QColor ink;
-};
-
-KindLook LookOf(MapKind kind)
+QColor ToQColor(MapColor color)
 {
-    switch (kind) {
-    case MapKind::Passed:
-        return {QColor(110, 186, 92), Qt::NoBrush, QColor()};
-    case MapKind::Translated:
-        return {QColor(52, 110, 196), Qt::BDiagPattern, QColor(255, 255, 255)};
-    case MapKind::Blocked:
-        return {QColor(236, 236, 236), Qt::DiagCrossPattern, QColor(150, 150, 150)};
-    case MapKind::NotReceived:
+    return QColor(color.red, color.green, color.blue);
+}
+
+Qt::BrushStyle BrushOf(MapPattern pattern)
+{
+    switch (pattern) {
+    case MapPattern::RisingDiagonal:
+        return Qt::BDiagPattern;
+    case MapPattern::DiagonalCross:
+        return Qt::DiagCrossPattern;
+    case MapPattern::None:
         break;
     }
-    return {QColor(255, 255, 255), Qt::NoBrush, QColor()};
+    return Qt::NoBrush;
 }
 
 void PaintCell(QPainter& painter, const QRect& rect, MapKind kind)
 {
-    const KindLook look = LookOf(kind);
-    painter.fillRect(rect, look.fill);
-    if (look.pattern != Qt::NoBrush) {
+    const MapKindLook look = LookOf(kind);
+    painter.fillRect(rect, ToQColor(look.fill));
+    if (look.pattern != MapPattern::None) {
         painter.setBrushOrigin(rect.topLeft());
-        painter.fillRect(rect, QBrush(look.ink, look.pattern));
+        painter.fillRect(rect, QBrush(ToQColor(look.ink), BrushOf(look.pattern)));
     }
-}
-
-QString Hex(int value, int digits)
-{
-    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
 }
 
 } // namespace
@@ -117,18 +108,18 @@ void FilterMapWidget::paintEvent(QPaintEvent*)
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     painter.setFont(small);
-    // Each line is labelled with its first identifier, each cell adds its
-    // column: the label over it and a tick every cell of a group of 8.
-    for (int column = 0; column < kMapColumns; column += kLabelStep)
-        painter.drawText(QRect(kLeftMargin + column * kCell, 0, kLabelStep * kCell, kTopMargin - 4),
-                         Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("+") + Hex(column, 2));
+    // The labels and ticks of every filter map: each line's first
+    // identifier, and what each column adds to it.
+    for (int column = 0; column < kMapColumns; column += kMapLabelStep)
+        painter.drawText(QRect(kLeftMargin + column * kCell, 0, kMapLabelStep * kCell, kTopMargin - 4),
+                         Qt::AlignLeft | Qt::AlignBottom, QString::fromStdString(MapColumnLabel(column)));
     for (int column = 0; column < kMapColumns; ++column) {
         const int x = kLeftMargin + column * kCell + (kCell - 1) / 2;
-        painter.drawLine(x, kTopMargin - (column % kLabelStep == 0 ? 4 : 2), x, kTopMargin - 1);
+        painter.drawLine(x, kTopMargin - (column % kMapLabelStep == 0 ? 4 : 2), x, kTopMargin - 1);
     }
     for (int line = 0; line < kMapRows; ++line)
         painter.drawText(QRect(0, kTopMargin + line * kCell - 1, kLeftMargin - 6, kCell + 1),
-                         Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0x") + Hex(line * kMapColumns, 3));
+                         Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(MapLineLabel(line)));
     if (!routing_)
         return;
     for (int id = 0; id < kMapColumns * kMapRows; ++id)

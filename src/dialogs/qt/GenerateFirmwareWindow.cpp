@@ -1,6 +1,7 @@
 #include "dialogs/qt/GenerateFirmwareWindow.h"
 
 #include "dialogs/GenerateFirmwareLogic.h"
+#include "dialogs/qt/ComparisonWindow.h"
 #include "platform/qt/QtServices.h"
 
 #include <QCheckBox>
@@ -82,6 +83,10 @@ GenerateFirmwareWindow::GenerateFirmwareWindow(GenerateFirmwareLogic& logic, QWi
     StatusLine->setWordWrap(true);
     StatusLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     StatusLine->setTextFormat(Qt::PlainText);
+    CompareFirmware = Place(new QPushButton(QString::fromLatin1(kCompareWithFirmwareCaption), this),
+                            "CompareFirmware", 186, 111, 150, 23);
+    ReportButton = Place(new QPushButton(QString::fromLatin1(kReportCaption), this), "ReportButton", 342, 111, 80, 23);
+    comparison_ = new ComparisonWindow(this);
 
     // Controls of the form that no visible control shows; they work when used.
     Label3 = Place(new QLabel(QStringLiteral("Name new Firmware:"), this), "Label3", 8, 8, 120, 16);
@@ -112,6 +117,13 @@ GenerateFirmwareWindow::GenerateFirmwareWindow(GenerateFirmwareLogic& logic, QWi
     connect(cbport, &QComboBox::currentIndexChanged, this, [this](int index) { logic_.port = index; });
     connect(LbButton2, &QPushButton::clicked, this,
             [this] { Run([this] { logic_.ExecuteUpdateFirmware(*progress_); }); });
+    connect(CompareFirmware, &QPushButton::clicked, this, [this] {
+        Run([this] {
+            if (logic_.CompareWithFirmware())
+                comparison_->ShowComparison(*logic_.comparison);
+        });
+    });
+    connect(ReportButton, &QPushButton::clicked, this, [this] { Run([this] { logic_.WriteReport(); }); });
     connect(NewFileSx, &QLineEdit::textChanged, this,
             [this](const QString& text) { logic_.SetNewFirmwareName(FromQString(text)); });
     connect(OpenFile, &QPushButton::clicked, this, [this] { Run([this] { logic_.OpenFirmware(); }); });
@@ -162,6 +174,11 @@ void GenerateFirmwareWindow::Refresh()
     StatusLine->setText(Wrappable(logic_.status));
     // The bank panel, when the hidden Options button shows it, takes the area.
     StatusLine->setVisible(!logic_.banksVisible);
+    // After a run the review buttons take the status line's last line.
+    const bool review = logic_.reviewVisible && !logic_.banksVisible;
+    StatusLine->setFixedHeight(review ? 84 : 110);
+    CompareFirmware->setVisible(review);
+    ReportButton->setVisible(review);
     Options->setText(ToQString(logic_.optionsCaption));
     GbBank->setVisible(logic_.banksVisible);
     DirFileBin->setVisible(logic_.binFolderButtonVisible);

@@ -21,6 +21,7 @@ class QPushButton;
 
 namespace c2c {
 
+class ComparisonWindow;
 class GenerateFirmwareLogic;
 class QtProgressBarSink;
 
@@ -46,8 +47,12 @@ private:
     QPushButton* LbButton2;
     QProgressBar* Avanzamento;
     QFrame* Shape1;
-    // What happened, in the upper area that the hidden controls leave empty.
+    // What happened, in the upper area that the hidden controls leave empty,
+    // and after a run the two buttons that review it.
     QLabel* StatusLine;
+    QPushButton* CompareFirmware;
+    QPushButton* ReportButton;
+    ComparisonWindow* comparison_;
     // Hidden controls.
     QLabel* Label3;
     QLineEdit* NewFileSx;

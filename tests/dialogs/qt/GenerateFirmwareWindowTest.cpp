@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -145,6 +146,53 @@ private slots:
         QCOMPARE(dialog.findChild<QLabel*>("StatusLine")->text().remove(QChar(0x200B)),
                  QString::fromStdString("New_SX40517.sx written to " + setup.project() +
                                         ", banks 1 and 2 inserted; flasher started on COM8"));
+    }
+
+    // After a run, "Compare with firmware..." and "Report..." stand below
+    // the status line, above the controls; the list shows in its own window.
+    void reviewsARun()
+    {
+        Installation setup;
+        GenerateFirmwareWindow dialog(setup.logic);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* compare = dialog.findChild<QPushButton*>("CompareFirmware");
+        auto* report = dialog.findChild<QPushButton*>("ReportButton");
+        auto* execute = dialog.findChild<QPushButton*>("LbButton2");
+        QVERIFY(compare && report);
+        QVERIFY(!compare->isVisible() && !report->isVisible());
+
+        QTest::mouseClick(execute, Qt::LeftButton);
+        QVERIFY(compare->isVisible() && report->isVisible());
+        QCOMPARE(compare->text(), QStringLiteral("Compare with firmware..."));
+        QCOMPARE(report->text(), QStringLiteral("Report..."));
+        auto* status = dialog.findChild<QLabel*>("StatusLine");
+        QVERIFY(status->geometry().bottom() < compare->geometry().top());
+        QVERIFY(compare->geometry().bottom() < execute->geometry().top());
+        QVERIFY(compare->geometry().right() < report->geometry().left());
+        QVERIFY(dialog.rect().contains(report->geometry()));
+
+        const std::string device = setup.dir / "device.sx";
+        std::filesystem::copy_file(setup.project() + "/New_SX40517.sx", device);
+        setup.services.files.result = device;
+        QTest::mouseClick(compare, Qt::LeftButton);
+        auto* shown = dialog.findChild<QDialog*>("ComparisonWindow");
+        QVERIFY(shown && shown->isVisible());
+        QCOMPARE(shown->findChild<QLabel*>("ComparedFiles")->text(),
+                 QString::fromStdString("A: " + device + "\nB: " + setup.project() + "/New_SX40517.sx"));
+        QVERIFY(shown->findChild<QPlainTextEdit*>("ComparisonList")->toPlainText().startsWith(
+            QStringLiteral("A and B behave the same\n")));
+        shown->close();
+
+        setup.services.files.saveResult = setup.dir / "report.html";
+        QTest::mouseClick(report, Qt::LeftButton);
+        QVERIFY(FileExists(setup.dir / "report.html"));
+        QCOMPARE(setup.services.shell.urls.size(), std::size_t{1});
+
+        // The next showing has no run to review.
+        dialog.close();
+        dialog.show();
+        QVERIFY(!compare->isVisible());
     }
 };
 
