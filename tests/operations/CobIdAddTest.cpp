@@ -39,25 +39,6 @@ TEST_F(CobIdAddTest, AProjectWithoutTablesStartsFromEmptyTablesOfTheFormatsLengt
     EXPECT_EQ(saved, dryRun.tables);
 }
 
-// Rows stored beyond N° 1999 (a document of 2048 rows, then a port went to
-// CAN 2.0B) are moved into the first empty rows, as the window moves them,
-// before the new rows go after the last row in use.
-TEST_F(CobIdAddTest, RowsBeyondTheTablesAreCarriedOverFirst)
-{
-    CobIdRows stored(2048);
-    stored[1] = {"0x5", ""};
-    stored[2040] = {"0x7F0", ""};
-    WriteProject(dir.path(), PargenXml(kExtendedPargen), CobIdXml(stored, {}));
-    const CobIdAddition addition = AddCobIdRows(project, IdentifierRule{kCan0ToCan1, 0x300, std::nullopt}, true);
-    ASSERT_TRUE(addition.Accepted()) << *addition.refusal;
-    EXPECT_EQ(addition.carriedOver.MovedTo(kCan0ToCan1), (std::vector<std::size_t>{0}));
-    const CobIdTables saved = ReadCobIdStrictly(project.CobIdFile());
-    ASSERT_EQ(saved.can0ToCan1.size(), 2000u);
-    EXPECT_EQ(saved.can0ToCan1[0], (c2c::CobIdRow{"0x7F0", "", ""}));
-    EXPECT_EQ(saved.can0ToCan1[1], (c2c::CobIdRow{"0x5", "", ""}));
-    EXPECT_EQ(saved.can0ToCan1[2], (c2c::CobIdRow{"0x300", "", "Identifier 0x300"}));
-}
-
 TEST_F(CobIdAddTest, RefusalsWriteNothing)
 {
     // Tables of 2048 rows whose first 2000 are in use: the rows beyond find no room.
