@@ -1,5 +1,6 @@
 #include "dialogs/RoutingLogic.h"
 
+#include "documents/CobIdChecks.h"
 #include "documents/CommSettings.h"
 #include "documents/IntegerText.h"
 #include "image/BankImage.h"
@@ -31,6 +32,13 @@ RoutingLogic::RoutingLogic(const CobIdTables& tables, const CommSession& formats
         problem_ = "The routing cannot be shown: " + error->message;
         return;
     }
+    // What OK lets through but the build stops at (no integer, where the
+    // type number checks no range), named as check and the build name it.
+    for (const CobIdCellProblem& cell : FindCobIdCellProblems(tables, formats))
+        if (StopsBuild(cell, CobIdLayout(formats))) {
+            problem_ = "The routing cannot be shown: " + CobIdCellProblemText(tables, formats, cell);
+            return;
+        }
     try {
         auto image = std::make_unique<BankImage>();
         BuildBankImage(SettingsOf(formats), tables, *image);

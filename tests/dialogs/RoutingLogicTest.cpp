@@ -78,6 +78,9 @@ TEST(RoutingLogic, CheckAndProblems)
     for (const auto& c : refused)
         EXPECT_EQ(RoutingLogic(Tables({{"0x800", "", ""}}), c.formats, kCan0ToCan1).Problem(),
                   std::string("The routing cannot be shown: ") + c.problem);
+    // OK checks no range for a type number 2, the build stops at any text that is no integer.
+    EXPECT_EQ(RoutingLogic(Tables({{"x", "", ""}}), {2, 0, true}, kCan0ToCan1).Problem(),
+              "The routing cannot be shown: Table CAN0 to CAN1, N\u00B0 0, Original CobID 'x' is not an integer");
 }
 
 // The view of the grid and route over the same tables saved as a project
