@@ -191,6 +191,7 @@ void AddAddCommand(CLI::App& cobid, Commands& commands)
         cobid.add_subcommand("add", "Add rows by rule: a CANopen node, the network services, a range, an identifier");
     add->add_option("PROJECT_DIR", options->projectDir, "The project's folder")->required()->check(NonEmpty());
     add->require_subcommand(1);
+    AddQuietFlag(*add, options->quiet, "Print nothing on success: no list of the rows");
     add->footer("Rows go after the last row in use of their table, ascending by original identifier, and are\n"
                 "listed first. Adding is all or nothing: refused (exit status 1, the reason on standard error,\n"
                 "nothing written) when an original identifier has a row in its table already, when one does\n"

@@ -148,7 +148,9 @@ TEST(CheckCommand, QuietIsTakenByEveryCommandThatSaysWhatItDid)
     WriteText(dir / "m.sx", Join(lines));
     for (const std::string& command :
          {"new " + p, "comm " + p + " --format0 2.0A --positive on", "cobid import " + p + " " + Quote(dir / "t.csv"),
-          "cobid add " + p + " network nmt,sync --from can0", "check " + p, "build " + p,
+          "cobid add " + p + " network nmt,sync --from can0",
+          // --quiet before the kind too; the shell's # drops the one added below.
+          "cobid add --quiet " + p + " id 0x124 --direction can0-to-can1 #", "check " + p, "build " + p,
           "compose " + p + " --master " + Quote(dir / "m.sx"), "update " + p + " --master " + Quote(dir / "m.sx"),
           "verify " + p + " --firmware " + Quote(dir / "p/New_m.sx"),
           "replay " + p + " " + Quote(dir / "trace.log") + " --out " + Quote(dir / "out.log")}) {
