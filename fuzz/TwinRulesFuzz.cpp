@@ -67,16 +67,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const TwinRules twin = MakeTwinRules(image, {"a", "b"});
 
     // Frames the image is about, and some of the input's choosing.
-    std::vector<std::uint32_t> ids = {0x000, 0x7FF, 0x800, 0x1FFFFFFF};
+    std::vector<std::uint32_t> ids = {0x000, kMaxStandardId, kMaxStandardId + 1, kMaxExtendedId};
     for (const auto& list : image.translations)
         for (std::size_t i = 0; i < list.size() && i < 40; ++i)
             ids.insert(ids.end(), {list[i].original, list[i].original + 1, list[i].modified});
     for (std::size_t i = 1; i + 4 <= size && ids.size() < 200; i += 4)
-        ids.push_back((std::uint32_t(data[i]) << 24 | std::uint32_t(data[i + 1]) << 16 | std::uint32_t(data[i + 2]) << 8 | data[i + 3]) & 0x1FFFFFFF);
-    for (int port : {0, 1})
+        ids.push_back((std::uint32_t(data[i]) << 24 | std::uint32_t(data[i + 1]) << 16 | std::uint32_t(data[i + 2]) << 8 | data[i + 3]) & kMaxExtendedId);
+    for (CanPort port : kCanPorts)
         for (std::uint32_t id : ids)
             for (bool extended : {false, true}) {
-                if (id > (extended ? 0x1FFFFFFFu : 0x7FFu))
+                if (id > (extended ? kMaxExtendedId : kMaxStandardId))
                     continue;
                 const CanFrameId frame{id, extended};
                 const Route route = model.RouteFrame(port, frame);
@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::size_t sent = 0;
                 for (const TwinRule& r : twin.rules) {
                     const CanGatewayRule& rule = r.rule;
-                    if (r.fromPort != port || (in & rule.filterMask) != (rule.filterId & rule.filterMask))
+                    if (PortAt(r.fromPort) != port || (in & rule.filterMask) != (rule.filterId & rule.filterMask))
                         continue;
                     ++sent;
                     std::uint32_t out = in;
