@@ -347,15 +347,12 @@ DeviceDescription ReadDeviceDescription(const std::string& path, std::optional<i
 {
     FileHandle file = OpenRegularFile(path);
     std::size_t read = 0;
-    LineReader::Source source = FileSource(file.get(), 64 * 1024, [&](int error) {
-        throw Error("Cannot read file \"" + path + "\". " + SystemReason(error));
-    });
+    LineReader::Source source = FileSource(file.get(), 64 * 1024, path);
     return ParseDeviceDescription(
         [&, source](char* buffer, std::size_t size) {
             const std::size_t got = source(buffer, size);
             if ((read += got) > kMaxDescriptionSize)
-                throw Error("Cannot read file \"" + path + "\". It is larger than " +
-                            std::to_string(kMaxDescriptionSize) + " bytes");
+                throw CannotReadFile(path, "It is larger than " + std::to_string(kMaxDescriptionSize) + " bytes");
             return got;
         },
         path, node);

@@ -5,7 +5,6 @@
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/LineReader.h"
-#include "platform/SystemReason.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -84,10 +83,7 @@ FirmwareWindows ReadFirmwareWindows(const std::string& path)
     FirmwareWindows windows;
     WindowReader reader(windows);
     // Line ends and the end-of-file mark as the composer reads them.
-    LineReader lines(FileSource(file.get(), kReadBlockSize,
-                                [&](int error) {
-                                    throw Error("Cannot read file \"" + path + "\". " + SystemReason(error));
-                                }),
+    LineReader lines(FileSource(file.get(), kReadBlockSize, path),
                      LineRules{kLongestRecord, false, true, kReadBlockSize});
     std::string_view line;
     while (lines.Next(line))

@@ -29,8 +29,8 @@ void WriteBankRecordFile(const std::string& bankPath, std::uint32_t windowStart,
     unsigned char block[kRecordDataSize];
     for (int k = 0; k < kRecordsPerBank; ++k) {
         if (std::fread(block, 1, sizeof block, bank.get()) != sizeof block)
-            throw Error("Cannot read file \"" + bankPath + "\". " +
-                        (std::ferror(bank.get()) ? SystemReason(errno) : std::string("It is shorter than a bank")));
+            throw CannotReadFile(bankPath, std::ferror(bank.get()) ? SystemReason(errno)
+                                                                   : std::string("It is shorter than a bank"));
         out.Write(S2Record(windowStart + static_cast<std::uint32_t>(kRecordDataSize * k), block, sizeof block));
         out.Write("\r\n");
     }
@@ -42,10 +42,7 @@ void WriteBankRecordFile(const std::string& bankPath, std::uint32_t windowStart,
 // type and address.
 LineReader FirmwareLines(std::FILE* file, const std::string& path, std::size_t blockSize)
 {
-    return LineReader(FileSource(file, blockSize,
-                                 [&path](int error) {
-                                     throw Error("Cannot read file \"" + path + "\". " + SystemReason(error));
-                                 }),
+    return LineReader(FileSource(file, blockSize, path),
                       LineRules{std::max<std::size_t>(blockSize, 64), false, true, blockSize});
 }
 
@@ -227,7 +224,7 @@ void SRecordComposer::HandOn(int stage, const std::string& output)
     const std::string folder = settings_.ProjectFolder();
     const std::string target = folder + output;
     const bool last = stage == kBankCount;
-    auto fail = [&](const std::string& reason) { throw Error("Cannot create file \"" + target + "\". " + reason); };
+    auto fail = [&](const std::string& reason) { throw CannotCreateFile(target, reason); };
     if (IsFolder(target))
         fail(SystemReason(EISDIR));
     // With nothing to hand on, a file of an earlier run must not pass for

@@ -4,7 +4,6 @@
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/LineReader.h"
-#include "platform/SystemReason.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -219,10 +218,9 @@ std::unique_ptr<CandumpFrameSource> CandumpFrameSource::Open(const std::string& 
     auto file = std::make_shared<FileHandle>(OpenRegularFile(path));
     return std::make_unique<CandumpFrameSource>(
         path,
-        [file, source = FileSource(file->get(), std::size_t{1} << 20,
-                                   [path](int error) {
-                                       throw Error("Cannot read file \"" + path + "\". " + SystemReason(error));
-                                   })](char* buffer, std::size_t size) { return source(buffer, size); },
+        [file, source = FileSource(file->get(), std::size_t{1} << 20, path)](char* buffer, std::size_t size) {
+            return source(buffer, size);
+        },
         ports, onPort, std::move(report));
 }
 

@@ -4,7 +4,6 @@
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/LineReader.h"
-#include "platform/SystemReason.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -86,11 +85,7 @@ ReplaySummary ReplayTrace(const ForwardingModel& model, const std::string& logPa
                           bool countIdentifiers, TextSink& out, const MalformedLineReport& malformed)
 {
     FileHandle log = OpenRegularFile(logPath);
-    LineReader reader(FileSource(log.get(), kReadBlock,
-                                 [&](int error) {
-                                     throw Error("Cannot read file \"" + logPath + "\". " + SystemReason(error));
-                                 }),
-                      kCandumpLineRules);
+    LineReader reader(FileSource(log.get(), kReadBlock, logPath), kCandumpLineRules);
     ReplaySummary summary;
     IdentifierCounter counter;
     std::string block;

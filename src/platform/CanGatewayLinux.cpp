@@ -6,6 +6,7 @@
 #include "platform/CanGateway.h"
 
 #include "platform/Error.h"
+#include "platform/SystemReason.h"
 
 #include <cerrno>
 #include <cstring>
@@ -109,7 +110,7 @@ std::string Reason(int error)
     case EPFNOSUPPORT:
         return "the kernel's CAN gateway is not loaded (modprobe can-gw)";
     default:
-        return std::generic_category().message(error);
+        return SystemReason(error);
     }
 }
 

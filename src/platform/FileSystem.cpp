@@ -146,11 +146,11 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
     for (;;) {
         const std::size_t got = std::fread(block, 1, sizeof block, file.get());
         if (content.size() + got > maxSize)
-            throw Error("Cannot read file \"" + path + "\". It is larger than " + std::to_string(maxSize) + " bytes");
+            throw CannotReadFile(path, "It is larger than " + std::to_string(maxSize) + " bytes");
         content.append(block, got);
         if (got < sizeof block) {
             if (std::ferror(file.get()))
-                throw Error("Cannot read file \"" + path + "\". " + SystemReason(errno));
+                throw CannotReadFile(path, SystemReason(errno));
             return content;
         }
     }

@@ -166,9 +166,7 @@ void ReportFileSizeLimitAsError()
 
 FileHandle OpenRegularFile(const std::string& path)
 {
-    auto fail = [&](const std::string& reason) -> void {
-        throw Error("Cannot open file \"" + path + "\". " + reason);
-    };
+    auto fail = [&](const std::string& reason) -> void { throw CannotOpenFile(path, reason); };
     // Without O_NONBLOCK opening a FIFO would wait for a writer for ever.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)

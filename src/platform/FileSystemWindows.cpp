@@ -161,11 +161,11 @@ FileHandle OpenRegularFile(const std::string& path)
 {
     std::error_code ec;
     if (!fs::is_regular_file(fs::path(path), ec))
-        throw Error("Cannot open file \"" + path + "\". " +
-                    (fs::exists(fs::path(path), ec) ? std::string("It is not a regular file") : SystemReason(ENOENT)));
+        throw CannotOpenFile(path, fs::exists(fs::path(path), ec) ? std::string("It is not a regular file")
+                                                                  : SystemReason(ENOENT));
     FileHandle file(std::fopen(path.c_str(), "rb"));
     if (!file)
-        throw Error("Cannot open file \"" + path + "\". " + SystemReason(errno));
+        throw CannotOpenFile(path, SystemReason(errno));
     return file;
 }
 

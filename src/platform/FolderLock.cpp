@@ -1,6 +1,7 @@
 #include "platform/FolderLock.h"
 
 #include "platform/Error.h"
+#include "platform/SystemReason.h"
 
 #include <system_error>
 #include <utility>
@@ -74,13 +75,13 @@ std::optional<FolderLock> FolderLock::TryLock(const std::string& folder)
 {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        Fail(folder, std::generic_category().message(errno));
+        Fail(folder, SystemReason(errno));
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         ::close(fd);
         if (error == EWOULDBLOCK)
             return std::nullopt;
-        Fail(folder, std::generic_category().message(error));
+        Fail(folder, SystemReason(error));
     }
     FolderLock lock;
     lock.fd_ = fd;

@@ -1,5 +1,7 @@
 #include "platform/LineReader.h"
 
+#include "platform/SystemReason.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -153,12 +155,12 @@ bool LineReader::Next(std::string_view& line)
     return true;
 }
 
-LineReader::Source FileSource(std::FILE* file, std::size_t blockSize, std::function<void(int error)> fail)
+LineReader::Source FileSource(std::FILE* file, std::size_t blockSize, const std::string& path)
 {
-    return [file, blockSize, fail = std::move(fail)](char* buffer, std::size_t size) {
+    return [file, blockSize, path](char* buffer, std::size_t size) {
         const std::size_t got = std::fread(buffer, 1, std::min(size, std::max<std::size_t>(blockSize, 1)), file);
         if (got == 0 && std::ferror(file))
-            fail(errno);
+            throw CannotReadFile(path, SystemReason(errno));
         return got;
     };
 }

@@ -78,8 +78,7 @@ private:
 };
 
 // A source reading an open file in blocks of at most `blockSize` bytes.
-// A read error throws what `fail` makes of the errno value.
-LineReader::Source FileSource(std::FILE* file, std::size_t blockSize,
-                              std::function<void(int error)> fail);
+// A read error throws Error("Cannot read file \"PATH\". REASON").
+LineReader::Source FileSource(std::FILE* file, std::size_t blockSize, const std::string& path);
 
 } // namespace c2c

@@ -36,7 +36,7 @@ StagedFile::StagedFile(std::string target, Durability durability)
         Fail(EISDIR);
     case PathKind::Special:
         // Renaming over /dev/null would put a regular file in its place.
-        throw Error("Cannot create file \"" + target_ + "\". It is not a regular file");
+        throw CannotCreateFile(target_, "It is not a regular file");
     case PathKind::Missing:
         if (target_.empty())
             Fail(ENOENT);
@@ -78,7 +78,7 @@ void StagedFile::Discard()
 void StagedFile::Fail(int error)
 {
     Discard();
-    throw Error("Cannot create file \"" + target_ + "\". " + SystemReason(error));
+    throw CannotCreateFile(target_, SystemReason(error));
 }
 
 void StagedFile::Write(std::string_view text)
