@@ -18,11 +18,6 @@ constexpr const char* kDescAttribute = "Desc";
 // How range errors name the tables.
 constexpr std::array<const char*, 2> kTableNames = {"Table Can0 to Can1", "Table Can1 to Can0"};
 
-std::string Quoted(const std::string& text)
-{
-    return "\"" + text + "\"";
-}
-
 // Reads one row element's cells into `row`. False when it lacks an
 // identifier attribute; the cells read before the failure keep what they
 // received.
@@ -76,8 +71,8 @@ const char* RequiredRowAttribute(pugi::xml_node row, const char* name, std::size
 {
     pugi::xml_attribute attribute = row.attribute(name);
     if (!attribute)
-        throw Error("Attribute " + Quoted(name) + " not found in row " + std::to_string(number) + " of " +
-                    Quoted(kCobIdSections[static_cast<std::size_t>(direction)]) + " in " + Quoted(file));
+        throw Error("Attribute " + QuotedName(name) + " not found in row " + std::to_string(number) + " of " +
+                    QuotedName(kCobIdSections[static_cast<std::size_t>(direction)]) + " in " + QuotedName(file));
     return attribute.value();
 }
 
@@ -243,7 +238,7 @@ CobIdLoad ParseCobIdLeniently(std::string_view text, CobIdTables& tables, CobIdR
 CobIdTables ReadCobIdStrictly(const std::string& path)
 {
     if (!FileExists(path))
-        throw Error("File " + Quoted(path) + " not found");
+        throw Error("File " + QuotedName(path) + " not found");
     return ParseCobIdStrictly(ReadWholeFile(path), path);
 }
 
@@ -251,11 +246,11 @@ CobIdTables ParseCobIdStrictly(std::string_view text, const std::string& path)
 {
     pugi::xml_document document;
     LoadXmlStringOrThrow(document, text, path);
-    pugi::xml_node root = RequiredChildElement(document, kCobIdRoot, Quoted(path));
+    pugi::xml_node root = RequiredChildElement(document, kCobIdRoot, QuotedName(path));
     CobIdTables tables;
     for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
         pugi::xml_node section =
-            RequiredChildElement(root, kCobIdSections[static_cast<std::size_t>(direction)], Quoted(path));
+            RequiredChildElement(root, kCobIdSections[static_cast<std::size_t>(direction)], QuotedName(path));
         CobIdTable& table = tables.Table(direction);
         // Every child counts as a row, so a row's number is the N° the
         // window shows.

@@ -9,11 +9,6 @@ namespace c2c {
 
 namespace {
 
-std::string Quoted(const std::string& text)
-{
-    return "\"" + text + "\"";
-}
-
 // The text of an element that holds a single text (or nothing); none for
 // nested elements, mixed content, or a node that is not an element.
 std::optional<std::string> SingleText(pugi::xml_node node)
@@ -38,10 +33,10 @@ std::int32_t StrictValue(pugi::xml_node settings, std::size_t position, const st
     for (std::size_t i = 0; child && i < position; ++i)
         child = child.next_sibling();
     if (!child)
-        throw Error(what + "not found in " + Quoted(file));
+        throw Error(what + "not found in " + QuotedName(file));
     std::optional<std::string> text = SingleText(child);
     if (!text)
-        throw Error(what + "in " + Quoted(file) + " does not hold a single text");
+        throw Error(what + "in " + QuotedName(file) + " does not hold a single text");
     return ParseInteger(*text);
 }
 
@@ -104,7 +99,7 @@ PargenReading ParsePargenLeniently(std::string_view text)
 CommSettings ReadPargenStrictly(const std::string& pargenFile)
 {
     if (!FileExists(pargenFile))
-        throw Error("File " + Quoted(pargenFile) + " not found");
+        throw Error("File " + QuotedName(pargenFile) + " not found");
     return ParsePargenStrictly(ReadWholeFile(pargenFile), pargenFile);
 }
 
@@ -117,7 +112,7 @@ CommSettings ParsePargenStrictly(std::string_view text, const std::string& parge
     LoadXmlStringOrThrow(document, text, pargenFile, Declaration::Keep);
     pugi::xml_node settings = document.first_child();
     if (settings.type() != pugi::node_element)
-        throw Error("The first node of " + Quoted(pargenFile) + " is not the settings element");
+        throw Error("The first node of " + QuotedName(pargenFile) + " is not the settings element");
 
     CommSettings result;
     result.bitRate0 = StrictValue(settings, kBoud0, pargenFile);

@@ -1,5 +1,6 @@
 #include "operations/UserOutput.h"
 
+#include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "project/ProjectLayout.h"
 #include "project/Workspace.h"
@@ -10,11 +11,6 @@
 namespace c2c {
 
 namespace {
-
-std::string Quoted(const std::string& path)
-{
-    return "\"" + path + "\"";
-}
 
 bool SameFile(const std::string& a, const std::string& b)
 {
@@ -59,16 +55,16 @@ OutputChoice ChooseOutput(const OutputRequest& request, const std::string& progr
     std::vector<std::string> chain;
     const std::optional<std::string> end = FollowLinks(argument, &chain);
     if (!end)
-        return refuse(Quoted(argument) + " is a link that leads nowhere (a loop of links)");
+        return refuse(QuotedName(argument) + " is a link that leads nowhere (a loop of links)");
     // /dev/stdout, /proc/self/fd/1: what they lead to depends on how the
     // program was started. Standard output is "-".
     for (const std::string& name : chain)
         if (IsInDeviceFolder(name))
-            return refuse(Quoted(argument) + (name == argument ? " is" : " leads to " + Quoted(name) + ",") +
+            return refuse(QuotedName(argument) + (name == argument ? " is" : " leads to " + QuotedName(name) + ",") +
                           " in a folder of the system's devices and processes, where no file is written; "
                           "--out - writes to standard output");
     const bool linked = chain.size() > 1;
-    const std::string leads = linked ? Quoted(argument) + " leads to " + Quoted(*end) + ", which" : Quoted(argument);
+    const std::string leads = linked ? QuotedName(argument) + " leads to " + QuotedName(*end) + ", which" : QuotedName(argument);
     switch (KindOf(*end)) {
     case PathKind::Folder:
         return refuse(leads + " is a folder");
@@ -91,7 +87,7 @@ OutputChoice ChooseOutput(const OutputRequest& request, const std::string& progr
     const ProjectLayout workspace(programFolder, ChooseWorkspaceDir(programFolder, UserDataDirectory()));
     const std::string folder = RealFolderOf(*end);
     if (!folder.empty() && SameFile(folder, workspace.MasterDir()))
-        return refuse(leads + " is in the master folder " + Quoted(workspace.MasterDir()) +
+        return refuse(leads + " is in the master folder " + QuotedName(workspace.MasterDir()) +
                       ", where the master firmware is kept; nothing is written there");
 
     if (KindOf(*end) == PathKind::RegularFile && !request.force) {

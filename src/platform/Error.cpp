@@ -79,4 +79,11 @@ std::string QuotedValue(std::string_view value)
     return "'" + PrintableText(value) + "'";
 }
 
+std::string QuotedName(std::string_view name)
+{
+    std::string quoted = "\"";
+    quoted.append(name);
+    return quoted + "\"";
+}
+
 } // namespace c2c

@@ -27,7 +27,11 @@ std::string GeneralErrorText(const std::string& errorText);
 // of no UTF-8 character) as \xNN, so it can neither cut the message off nor
 // reach the terminal.
 std::string PrintableText(std::string_view value);
-// PrintableText in single quotes.
+// PrintableText in single quotes: how a message shows a value read from a
+// file or typed by the user.
 std::string QuotedValue(std::string_view value);
+// A path or a name in double quotes, whole and as it is: how a message shows
+// a file, a folder or an element of a document.
+std::string QuotedName(std::string_view name);
 
 } // namespace c2c
