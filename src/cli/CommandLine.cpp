@@ -4,7 +4,6 @@
 #include "platform/FileSystem.h"
 #include "platform/HexDigits.h"
 
-#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -13,27 +12,15 @@ namespace c2c::cli {
 
 namespace {
 
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return text;
-}
-
-// Letter case is ignored: where the file system ignores it, "PARGEN.XML"
-// is pargen.xml.
+// A project's documents and the composition's working files, which it
+// deletes; bank files are refused where they matter (report, replay).
 std::string ProjectFileProblem(const std::string& name)
 {
-    const std::string lower = Lower(name);
-    for (ProjectDocument document : {ProjectDocument::Pargen, ProjectDocument::Sdo, ProjectDocument::EmcyDef,
-                                     ProjectDocument::EmcyWord, ProjectDocument::RpdoDef, ProjectDocument::SdoPdo,
-                                     ProjectDocument::CobId})
-        if (lower == Lower(DocumentFileName(document)))
-            return "cannot be " + name + ", a document of the project";
-    for (const std::string& working : {BankRecordFileIn(""), StageFileName(1), StageFileName(2), StageFileName(3),
-                                       StageFileName(4), StageFileName(5)})
-        if (lower == Lower(working))
-            return "cannot be " + name + ", a working file of the composition, which deletes it";
+    const ProjectFileRole role = ProjectFileRoleOf(name);
+    if (role == ProjectFileRole::Document)
+        return "cannot be " + name + ", " + ProjectFileRoleText(role);
+    if (role == ProjectFileRole::WorkingFile)
+        return "cannot be " + name + ", " + ProjectFileRoleText(role) + ", which deletes it";
     return "";
 }
 

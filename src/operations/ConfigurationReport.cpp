@@ -744,27 +744,12 @@ std::string ConfigurationReportHtml(const ReportRequest& asked)
 
 std::string ReportOutputRefusal(const std::string& out, const ReportRequest& request)
 {
-    auto lower = [](std::string text) {
-        for (char& c : text)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return text;
-    };
     const std::string name = FileNameOf(out);
-    const std::string lowerName = lower(name);
-    for (ProjectDocument document : {ProjectDocument::Pargen, ProjectDocument::Sdo, ProjectDocument::EmcyDef,
-                                     ProjectDocument::EmcyWord, ProjectDocument::RpdoDef, ProjectDocument::SdoPdo,
-                                     ProjectDocument::CobId})
-        if (lowerName == lower(DocumentFileName(document)))
-            return "cannot be " + name + ", a document of the project";
-    for (int bank = 1; bank <= kBankCount; ++bank)
-        if (lowerName == lower(BankFileName(bank)))
-            return "cannot be " + name + ", a bank file";
-    if (lowerName == "bankg.c")
-        return "cannot be bankg.c, the bank source file";
-    for (int stage = 0; stage <= kBankCount; ++stage)
-        if (lowerName == lower(stage == 0 ? BankRecordFileIn("") : StageFileName(stage)))
-            return "cannot be " + name + ", a working file of the composition";
+    const ProjectFileRole role = ProjectFileRoleOf(name);
+    if (role == ProjectFileRole::BankSource)
+        return "cannot be bankg.c, " + std::string(ProjectFileRoleText(role));
+    if (role != ProjectFileRole::None)
+        return "cannot be " + name + ", " + ProjectFileRoleText(role);
     std::vector<std::string> inputs = {request.source, request.against};
     if (request.traffic)
         inputs.insert(inputs.end(), request.traffic->traces.begin(), request.traffic->traces.end());

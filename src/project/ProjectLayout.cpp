@@ -19,6 +19,14 @@ bool EndsWithSeparator(const std::string& path)
     return !path.empty() && (path.back() == '/' || path.back() == '\\');
 }
 
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 } // namespace
 
 const char* DocumentFileName(ProjectDocument document)
@@ -60,6 +68,44 @@ bool IsWorkingFileName(const std::string& name)
         if (name == StageFileName(stage))
             return true;
     return false;
+}
+
+ProjectFileRole ProjectFileRoleOf(const std::string& fileName)
+{
+    const std::string name = Lower(fileName);
+    for (ProjectDocument document : {ProjectDocument::Pargen, ProjectDocument::Sdo, ProjectDocument::EmcyDef,
+                                     ProjectDocument::EmcyWord, ProjectDocument::RpdoDef, ProjectDocument::SdoPdo,
+                                     ProjectDocument::CobId})
+        if (name == Lower(DocumentFileName(document)))
+            return ProjectFileRole::Document;
+    for (int bank = 1; bank <= kBankCount; ++bank)
+        if (name == Lower(BankFileName(bank)))
+            return ProjectFileRole::BankFile;
+    if (name == Lower(kBankSourceFileName))
+        return ProjectFileRole::BankSource;
+    if (name == Lower(kBankRecordFileName))
+        return ProjectFileRole::WorkingFile;
+    for (int stage = 1; stage <= kBankCount; ++stage)
+        if (name == Lower(StageFileName(stage)))
+            return ProjectFileRole::WorkingFile;
+    return ProjectFileRole::None;
+}
+
+const char* ProjectFileRoleText(ProjectFileRole role)
+{
+    switch (role) {
+    case ProjectFileRole::Document:
+        return "a document of the project";
+    case ProjectFileRole::BankFile:
+        return "a bank file";
+    case ProjectFileRole::BankSource:
+        return "the bank source file";
+    case ProjectFileRole::WorkingFile:
+        return "a working file of the composition";
+    case ProjectFileRole::None:
+        break;
+    }
+    return "";
 }
 
 std::string ProjectFolderIn(const std::string& destination, const std::string& name)

@@ -46,6 +46,15 @@ std::string BankFileName(int bank);
 std::string StageFileName(int stage);
 // Whether `name` is one of the composer's working files (Bin.sx, B1.sx .. B5.sx).
 bool IsWorkingFileName(const std::string& name);
+
+// What a file of this name is to a project, letter case ignored (where the
+// file system ignores it, "PARGEN.XML" is pargen.xml): one of its documents,
+// a bank file, the bank source bankg.c, or a working file of the composition.
+enum class ProjectFileRole { None, Document, BankFile, BankSource, WorkingFile };
+ProjectFileRole ProjectFileRoleOf(const std::string& fileName);
+// How a message names the role: "a document of the project", "a bank file",
+// "the bank source file", "a working file of the composition"; empty for None.
+const char* ProjectFileRoleText(ProjectFileRole role);
 // The folder of a new project named `name` (as typed) in `destination`.
 std::string ProjectFolderIn(const std::string& destination, const std::string& name);
 // "New_" + the master's file name.

@@ -71,5 +71,25 @@ TEST(ProjectLayoutTest, WorkingFileNames)
         EXPECT_FALSE(IsWorkingFileName(name)) << name;
 }
 
+TEST(ProjectLayoutTest, WhatAFileNameIsToAProject)
+{
+    struct Case {
+        const char* name;
+        ProjectFileRole role;
+    };
+    const Case cases[] = {
+        {"pargen.xml", ProjectFileRole::Document},      {"PARGEN.XML", ProjectFileRole::Document},
+        {"cancancobid.xml", ProjectFileRole::Document}, {"SdoPdo.xml", ProjectFileRole::Document},
+        {"emcyword.xml", ProjectFileRole::Document},    {"Bank3.BIN", ProjectFileRole::BankFile},
+        {"bank5.bin", ProjectFileRole::BankFile},       {"bank6.bin", ProjectFileRole::None},
+        {"BANKG.C", ProjectFileRole::BankSource},       {"bin.SX", ProjectFileRole::WorkingFile},
+        {"b1.sx", ProjectFileRole::WorkingFile},        {"B5.sx", ProjectFileRole::WorkingFile},
+        {"B6.sx", ProjectFileRole::None},               {"New_SX40517.sx", ProjectFileRole::None},
+        {"pargen.xml.bak", ProjectFileRole::None},      {"", ProjectFileRole::None},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ProjectFileRoleOf(c.name), c.role) << c.name;
+}
+
 } // namespace
 } // namespace c2c
