@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::size_t sent = 0;
                 for (const TwinRule& r : twin.rules) {
                     const CanGatewayRule& rule = r.rule;
-                    if (PortAt(r.fromPort) != port || (in & rule.filterMask) != (rule.filterId & rule.filterMask))
+                    if (r.fromPort != port || (in & rule.filterMask) != (rule.filterId & rule.filterMask))
                         continue;
                     ++sent;
                     std::uint32_t out = in;

@@ -4,6 +4,7 @@
 
 #include "cli/CommandLine.h"
 
+#include "documents/CobIdTables.h"
 #include "image/Forwarding.h"
 #include "operations/ForwardingSource.h"
 #include "operations/TwinRules.h"
@@ -73,9 +74,10 @@ std::string CountText(const TwinRules& twin)
 {
     std::string text = Plural(twin.rules.size(), "CAN gateway rule", "CAN gateway rules") + " between " +
                        twin.interfaces[0] + " (CAN0) and " + twin.interfaces[1] + " (CAN1):";
-    for (int from : {0, 1}) {
-        const TwinDirectionCount& count = twin.counts[static_cast<std::size_t>(from)];
-        text += std::string(from == 0 ? " CAN0 to CAN1 " : "; CAN1 to CAN0 ") +
+    for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
+        const TwinDirectionCount& count = twin.counts[static_cast<std::size_t>(direction)];
+        text += std::string(direction == kCan0ToCan1 ? " " : "; ") +
+                kCobIdTableNames[static_cast<std::size_t>(direction)] + " " +
                 Plural(count.listed, "listed identifier", "listed identifiers") + " and " +
                 Plural(count.cover, "block", "blocks") + " of unlisted ones";
     }
@@ -104,14 +106,15 @@ int PrintCheck(const TwinRules& twin, const TwinCheck& check, std::ostream& out)
     }
     if (idle > 0)
         out << Plural(idle, "rule", "rules") << " of the twin handled no frame\n";
-    for (int from : {0, 1}) {
-        const auto d = static_cast<std::size_t>(from);
+    for (CanPort from : kCanPorts) {
+        const auto d = static_cast<std::size_t>(DirectionFrom(from));
         std::size_t rules = 0;
         for (const TwinCheck::Held& held : check.held)
             rules += held.twin->fromPort == from;
-        out << (from == 0 ? "CAN0 to CAN1 (" : "CAN1 to CAN0 (") << twin.interfaces[d] << " -> " << twin.interfaces[1 - d]
-            << "): " << Plural(rules, "rule", "rules") << "; frames handled " << check.handled[d] << ", dropped "
-            << check.dropped[d] << ", deleted " << check.deleted[d] << "\n";
+        out << kCobIdTableNames[d] << " (" << twin.interfaces[PortIndex(from)] << " -> "
+            << twin.interfaces[PortIndex(OtherPort(from))] << "): " << Plural(rules, "rule", "rules")
+            << "; frames handled " << check.handled[d] << ", dropped " << check.dropped[d] << ", deleted "
+            << check.deleted[d] << "\n";
     }
     if (check.Same()) {
         out << "The kernel holds the twin's " << Plural(twin.rules.size(), "rule", "rules") << " between "

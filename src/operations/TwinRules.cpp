@@ -1,5 +1,6 @@
 #include "operations/TwinRules.h"
 
+#include "documents/CobIdTables.h"
 #include "image/Forwarding.h"
 #include "platform/Error.h"
 #include "platform/HexDigits.h"
@@ -115,6 +116,12 @@ std::string BlockText(const IdentifierBlock& block, int bits)
     return "id & 0x" + Hex(block.mask, digits) + " = 0x" + Hex(block.value, digits);
 }
 
+// "CAN0 to CAN1": the table the frames arriving on `from` go through.
+std::string TableName(CanPort from)
+{
+    return kCobIdTableNames[static_cast<std::size_t>(DirectionFrom(from))];
+}
+
 class Exporter {
 public:
     Exporter(const DecodedImage& image, const std::array<std::string, 2>& interfaces, TwinRules& out)
@@ -122,9 +129,10 @@ public:
     {
     }
 
-    void Direction(int from)
+    // The rules of the frames arriving on `from`.
+    void RulesFrom(CanPort from)
     {
-        const bool takesExtended = model_.PortTakesExtended(PortAt(from));
+        const bool takesExtended = model_.PortTakesExtended(from);
         // The identifiers the model answers one by one: every 11-bit one, and
         // the 29-bit ones an entry lists. Every other 29-bit identifier gets
         // the answer of an unlisted one.
@@ -132,7 +140,7 @@ public:
         for (std::uint32_t id = 0; id <= kSffIds; ++id)
             ids.push_back(id);
         std::vector<std::uint32_t> listedLarge;
-        for (const Translation& t : image_.translations[static_cast<std::size_t>(from)])
+        for (const Translation& t : image_.translations[static_cast<std::size_t>(DirectionFrom(from))])
             if (t.original > kSffIds && t.original <= kEffIds)
                 listedLarge.push_back(t.original);
         std::sort(listedLarge.begin(), listedLarge.end());
@@ -150,7 +158,8 @@ public:
                 answers.push_back(Ask(from, {id, true}));
             const bool listed = answers.front().route.entries > 0;
             if (listed && answers.front().route.Ambiguous())
-                out_.notes.push_back(DirectionName(from) + ": " + model_.RouteText(PortAt(from), answers.front().frame, answers.front().route));
+                out_.notes.push_back(TableName(from) + ": " +
+                                     model_.RouteText(from, answers.front().frame, answers.front().route));
             const auto common = CommonTransform(answers);
             if (!listed && common && common->Identity()) {
                 unchanged.push_back(id);
@@ -181,7 +190,7 @@ public:
             unlistedPass = unlisted.route.Passed();
             if (unlistedPass && unlisted.route.Changes(unlisted.frame))
                 throw Error("The twin cannot pass every unlisted 29-bit identifier as " +
-                            model_.RouteText(PortAt(from), unlisted.frame, unlisted.route));
+                            model_.RouteText(from, unlisted.frame, unlisted.route));
         }
 
         if (unlistedPass) {
@@ -196,15 +205,13 @@ public:
     }
 
 private:
-    Answer Ask(int from, CanFrameId frame) const { return {frame, model_.RouteFrame(PortAt(from), frame)}; }
+    Answer Ask(CanPort from, CanFrameId frame) const { return {frame, model_.RouteFrame(from, frame)}; }
 
-    static std::string DirectionName(int from) { return from == 1 ? "CAN1 to CAN0" : "CAN0 to CAN1"; }
-
-    CanGatewayRule Rule(int from, std::uint32_t filterId, std::uint32_t filterMask, const Transform& t) const
+    CanGatewayRule Rule(CanPort from, std::uint32_t filterId, std::uint32_t filterMask, const Transform& t) const
     {
         CanGatewayRule rule;
-        rule.source = interfaces_[static_cast<std::size_t>(from)];
-        rule.destination = interfaces_[static_cast<std::size_t>(1 - from)];
+        rule.source = interfaces_[PortIndex(from)];
+        rule.destination = interfaces_[PortIndex(OtherPort(from))];
         rule.filterId = filterId;
         rule.filterMask = filterMask;
         rule.andId = t.andId;
@@ -212,7 +219,7 @@ private:
         return rule;
     }
 
-    void AddListed(int from, const std::vector<Answer>& answers, const Transform& t)
+    void AddListed(CanPort from, const std::vector<Answer>& answers, const Transform& t)
     {
         bool standard = false, extended = false;
         for (const Answer& a : answers)
@@ -221,22 +228,22 @@ private:
         const auto [filterId, filterMask] = IdentifierFilter(id, standard, extended);
         std::string meaning;
         for (const Answer& a : answers)
-            meaning += (meaning.empty() ? "" : "; ") + model_.RouteText(PortAt(from), a.frame, a.route);
+            meaning += (meaning.empty() ? "" : "; ") + model_.RouteText(from, a.frame, a.route);
         out_.rules.push_back({Rule(from, filterId, filterMask, t), from, meaning, false});
-        ++out_.counts[static_cast<std::size_t>(from)].listed;
+        ++out_.counts[static_cast<std::size_t>(DirectionFrom(from))].listed;
     }
 
-    void AddCover(int from, const IdentifierBlock& block, int bits, std::uint32_t filterId, std::uint32_t filterMask,
+    void AddCover(CanPort from, const IdentifierBlock& block, int bits, std::uint32_t filterId, std::uint32_t filterMask,
                   const Transform& t, const char* what)
     {
         out_.rules.push_back({Rule(from, filterId, filterMask, t), from,
                               "unlisted " + BlockText(block, bits) + ", " + what, true});
-        ++out_.counts[static_cast<std::size_t>(from)].cover;
+        ++out_.counts[static_cast<std::size_t>(DirectionFrom(from))].cover;
     }
 
     // Blocks of 11-bit identifiers covering `members`: standard frames, and
     // 29-bit frames of those identifiers where the port takes them.
-    void AddSmallCover(int from, const std::vector<std::uint32_t>& members, bool takesExtended, const Transform& t,
+    void AddSmallCover(CanPort from, const std::vector<std::uint32_t>& members, bool takesExtended, const Transform& t,
                        const char* what)
     {
         if (members.empty())
@@ -318,8 +325,8 @@ TwinRules MakeTwinRules(const DecodedImage& image, const std::array<std::string,
     TwinRules twin;
     twin.interfaces = interfaces;
     Exporter exporter(image, twin.interfaces, twin);
-    exporter.Direction(0);
-    exporter.Direction(1);
+    for (CanPort from : kCanPorts)
+        exporter.RulesFrom(from);
     return twin;
 }
 
@@ -354,11 +361,11 @@ std::string TwinScript(const TwinRules& twin, const std::string& source)
                        "# The repeater's forwarding as rules of the Linux kernel's CAN gateway:\n"
                        "# " + can0 + " is its port CAN0, " + can1 + " its port CAN1.\n"
                        "# Made by drevanta-c2c-cli twin from " + CommentText(source) + "\n";
-    for (int from : {0, 1}) {
-        const TwinDirectionCount& count = twin.counts[static_cast<std::size_t>(from)];
-        text += std::string("# ") + (from == 0 ? "CAN0 to CAN1: " : "CAN1 to CAN0: ") + std::to_string(count.listed) +
-                (count.listed == 1 ? " rule" : " rules") + " of listed identifiers, " + std::to_string(count.cover) +
-                (count.cover == 1 ? " block" : " blocks") + " of unlisted identifiers that pass unchanged\n";
+    for (int direction : {kCan0ToCan1, kCan1ToCan0}) {
+        const TwinDirectionCount& count = twin.counts[static_cast<std::size_t>(direction)];
+        text += std::string("# ") + kCobIdTableNames[static_cast<std::size_t>(direction)] + ": " +
+                std::to_string(count.listed) + (count.listed == 1 ? " rule" : " rules") + " of listed identifiers, " +
+                std::to_string(count.cover) + (count.cover == 1 ? " block" : " blocks") + " of unlisted identifiers that pass unchanged\n";
     }
     for (const std::string& note : twin.notes)
         text += "# Ambiguous, the first entry taken: " + note + "\n";
@@ -368,11 +375,11 @@ std::string TwinScript(const TwinRules& twin, const std::string& source)
             "set -e\n"
             "modprobe can-gw\n"
             "cangw -F\n";
-    int direction = -1;
+    std::optional<CanPort> from;
     for (const TwinRule& rule : twin.rules) {
-        if (rule.fromPort != direction) {
-            direction = rule.fromPort;
-            text += direction == 0 ? "# CAN0 to CAN1\n" : "# CAN1 to CAN0\n";
+        if (rule.fromPort != from) {
+            from = rule.fromPort;
+            text += "# " + TableName(*from) + "\n";
         }
         text += CangwCommand(rule.rule) + "  # " + rule.meaning + "\n";
     }
@@ -435,7 +442,7 @@ TwinCheck CheckTwinRules(const TwinRules& twin, const std::vector<CanGatewayJob>
             check.missing.push_back(&rule);
             continue;
         }
-        const auto d = static_cast<std::size_t>(rule.fromPort);
+        const auto d = static_cast<std::size_t>(DirectionFrom(rule.fromPort));
         check.handled[d] += it->second.handled;
         check.dropped[d] += it->second.dropped;
         check.deleted[d] += it->second.deleted;

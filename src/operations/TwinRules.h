@@ -15,6 +15,7 @@
 // - 29-bit frames on a CAN 2.0A port, and new identifiers too wide for the
 //   output port, match no rule.
 
+#include "documents/CanFrame.h"
 #include "image/BankDecoder.h"
 #include "operations/IdentifierCover.h"
 #include "platform/CanGateway.h"
@@ -28,7 +29,7 @@ namespace c2c {
 
 struct TwinRule {
     CanGatewayRule rule;
-    int fromPort = 0; // 0 = CAN0 to CAN1, 1 = CAN1 to CAN0
+    CanPort fromPort = CanPort::Can0; // the port its frames arrive on
     // What it stands for, in words: "0x181 -> 0x1C1 (listed, Positive
     // Implementation set)", "unlisted 0x000-0x17F, unchanged".
     std::string meaning;
@@ -43,7 +44,7 @@ struct TwinDirectionCount {
 struct TwinRules {
     std::array<std::string, 2> interfaces; // the interfaces of CAN0 and CAN1
     std::vector<TwinRule> rules;            // CAN0 to CAN1 first, then CAN1 to CAN0
-    std::array<TwinDirectionCount, 2> counts;
+    std::array<TwinDirectionCount, 2> counts; // per table direction (kCan0ToCan1, kCan1ToCan0)
     // What the rules take as the model takes it: an identifier listed twice
     // in the extended list (the first entry is taken).
     std::vector<std::string> notes;
