@@ -1,7 +1,7 @@
 #include "operations/TrafficConflicts.h"
 
 #include "documents/CanFrame.h"
-#include "operations/CanOpenIdentifiers.h"
+#include "documents/CanOpen.h"
 
 #include <algorithm>
 #include <tuple>
@@ -9,8 +9,6 @@
 namespace c2c {
 
 namespace {
-
-constexpr std::uint32_t kNodeCount = 127;
 
 std::string Plural(std::uint64_t count, const char* one, const char* many)
 {
@@ -20,7 +18,8 @@ std::string Plural(std::uint64_t count, const char* one, const char* many)
 // "0x1A5, TPDO1 of node 37, on CAN1: "
 std::string Head(const CanFrameId& id, int line)
 {
-    const std::string service = CanOpenText(ClassifyCanOpen(id.id, id.extended));
+    const auto identity = ClassifyCanOpenId(id.id, id.extended);
+    const std::string service = identity ? identity->Text() : std::string();
     return FrameIdText(id) + (service.empty() ? "" : ", " + service) + ", on " + PortName(PortAt(line)) + ": ";
 }
 
@@ -30,11 +29,11 @@ std::string TranslationText(const CanFrameId& original, const CanFrameId& leaves
 {
     if (original == leaves)
         return FrameIdText(original) + " unchanged";
-    const CanOpenIdentifier from = ClassifyCanOpen(original.id, original.extended);
-    const CanOpenIdentifier to = ClassifyCanOpen(leaves.id, leaves.extended);
-    if (from.service != CanOpenService::None && from.service == to.service && from.node > 0)
-        return std::string(CanOpenServiceName(from.service)) + " node " + std::to_string(from.node) + " as node " +
-               std::to_string(to.node);
+    const auto from = ClassifyCanOpenId(original.id, original.extended);
+    const auto to = ClassifyCanOpenId(leaves.id, leaves.extended);
+    if (from && to && from->nodeService && from->nodeService == to->nodeService)
+        return std::string(FactOf(*from->nodeService).name) + " node " + std::to_string(from->node) + " as node " +
+               std::to_string(to->node);
     return FrameIdText(original) + " as " + FrameIdText(leaves);
 }
 
@@ -65,7 +64,7 @@ std::string Describe(const TrafficConflict& c, std::uint64_t sourceCount)
     case ConflictKind::NmtFromBothSides:
         return ProducersText(c, "NMT commands from both sides");
     case ConflictKind::HeartbeatFromBothSides:
-        return ProducersText(c, "a heartbeat of node " + std::to_string(c.id.id & 0x7F) + " from both sides");
+        return ProducersText(c, "a heartbeat of node " + std::to_string(c.id.id & kNodeIdBits) + " from both sides");
     case ConflictKind::IdentifiersMadeOne: {
         std::string list;
         for (const ConflictSource& s : c.sources)
@@ -82,8 +81,8 @@ std::string Describe(const TrafficConflict& c, std::uint64_t sourceCount)
         const bool request = c.kind == ConflictKind::SdoResponseBlocked;
         const CanFrameId original = c.sources.front().original;
         // The identifier the other line's node waits for, or sends.
-        const CanFrameId expected{request ? original.id - 0x600 + kSdoResponseBase : original.id - 0x580 + kSdoRequestBase,
-                                  false};
+        const int node = static_cast<int>(original.id & kNodeIdBits);
+        const CanFrameId expected{NodeServiceId(request ? kSdoResponse : kSdoRequest, node), false};
         return Head(c.id, c.line) + (request ? "SDO requests cross from " : "SDO responses cross from ") + from + " (" +
                SourcesText(c) + "): " + Plural(c.forwarded, "frame", "frames") + ", but " +
                (request ? "the response " + FrameIdText(*c.counterpart) + " does not come back as " + FrameIdText(expected)
@@ -97,24 +96,25 @@ std::string Describe(const TrafficConflict& c, std::uint64_t sourceCount)
 
 ConflictKind ProducersKind(const CanFrameId& id)
 {
-    const CanOpenIdentifier canopen = ClassifyCanOpen(id.id, id.extended);
-    switch (canopen.service) {
-    case CanOpenService::Sync:
-        return ConflictKind::TwoSyncProducers;
-    case CanOpenService::Time:
-        return ConflictKind::TwoTimeProducers;
-    case CanOpenService::Nmt:
-        return ConflictKind::NmtFromBothSides;
-    case CanOpenService::Heartbeat:
-        return ConflictKind::HeartbeatFromBothSides;
-    default:
+    const auto identity = ClassifyCanOpenId(id.id, id.extended);
+    if (!identity)
         return ConflictKind::TwoProducers;
-    }
+    if (identity->networkService == NetworkService::Sync)
+        return ConflictKind::TwoSyncProducers;
+    if (identity->networkService == NetworkService::Time)
+        return ConflictKind::TwoTimeProducers;
+    if (identity->networkService == NetworkService::Nmt)
+        return ConflictKind::NmtFromBothSides;
+    if (identity->nodeService == kHeartbeat)
+        return ConflictKind::HeartbeatFromBothSides;
+    return ConflictKind::TwoProducers;
 }
 
-bool IsNodeIdentifier(std::uint32_t id, std::uint32_t base)
+// The node's service an identifier stands for, if any.
+std::optional<NodeService> NodeServiceOf(const CanFrameId& id)
 {
-    return id > base && id <= base + kNodeCount;
+    const auto identity = ClassifyCanOpenId(id.id, id.extended);
+    return identity ? identity->nodeService : std::nullopt;
 }
 
 } // namespace
@@ -249,7 +249,7 @@ void ConflictFinder::CollectPassed(int port, std::vector<TrafficConflict>& out) 
         c.forwarded = p.frames;
         c.firstSeen = p.first;
         c.sources = {{CanFrameId{id, false}, p.frames}};
-        if (id == kLssResponseIdentifier || id == kLssRequestIdentifier) {
+        if (id == NetworkServiceId(NetworkService::LssResponse) || id == NetworkServiceId(NetworkService::LssRequest)) {
             c.kind = ConflictKind::LssCrossing;
             c.text = Describe(c, 1);
             out.push_back(std::move(c));
@@ -257,12 +257,12 @@ void ConflictFinder::CollectPassed(int port, std::vector<TrafficConflict>& out) 
         }
         // An SDO request to node n that leaves as the request to node m
         // needs node m's response back as node n's; and the reverse.
-        const bool request = IsNodeIdentifier(id, kSdoRequestBase);
-        const bool response = IsNodeIdentifier(id, kSdoResponseBase);
-        const std::uint32_t base = request ? kSdoRequestBase : kSdoResponseBase;
-        if ((!request && !response) || p.leaves.extended || !IsNodeIdentifier(p.leaves.id, base))
+        const std::optional<NodeService> service = NodeServiceOf({id, false});
+        const bool request = service == kSdoRequest;
+        if ((!request && service != kSdoResponse) || NodeServiceOf(p.leaves) != service)
             continue;
-        const std::uint32_t otherBase = request ? kSdoResponseBase : kSdoRequestBase;
+        const std::uint32_t base = FactOf(*service).base;
+        const std::uint32_t otherBase = FactOf(request ? kSdoResponse : kSdoRequest).base;
         // Request: node m answers on this line, towards the port it came from.
         // Response: the request must come from this line to reach node m.
         const CanFrameId counterpart{p.leaves.id - base + otherBase, false};
