@@ -27,14 +27,6 @@ const char* PatternId(MapKind kind)
     return "notreceived";
 }
 
-std::string Hex(unsigned value, int digits)
-{
-    std::string text(static_cast<std::size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0; --i, value >>= 4)
-        text[static_cast<std::size_t>(i)] = kUpperHexDigits[value & 0xF];
-    return text;
-}
-
 // The lines of a kind's pattern over the box (x, y, width, height), in
 // the ink colour, drawn only inside the clip path `clipId`. Lines, not an
 // SVG pattern: a browser prints lines as lines, and a pattern as a coarse
@@ -114,17 +106,17 @@ MapKindLook LookOf(MapKind kind)
 
 std::string MapLineLabel(int line)
 {
-    return "0x" + Hex(static_cast<unsigned>(line * kMapColumns), 3);
+    return "0x" + HexText(static_cast<unsigned>(line * kMapColumns), 3);
 }
 
 std::string MapColumnLabel(int column)
 {
-    return "+" + Hex(static_cast<unsigned>(column), 2);
+    return "+" + HexText(static_cast<unsigned>(column), 2);
 }
 
 std::string ColorText(MapColor color)
 {
-    return "#" + Hex(color.red, 2) + Hex(color.green, 2) + Hex(color.blue, 2);
+    return "#" + HexText(color.red, 2) + HexText(color.green, 2) + HexText(color.blue, 2);
 }
 
 std::string FilterMapSvg(const FilterMap& map, const std::string& id, const std::string& label)
@@ -159,8 +151,8 @@ std::string FilterMapSvg(const FilterMap& map, const std::string& id, const std:
             while (end < kMapColumns && map[static_cast<std::size_t>(line * kMapColumns + end)] == kind)
                 ++end;
             const auto last = static_cast<unsigned>(line * kMapColumns + end - 1);
-            const std::string ids = "0x" + Hex(static_cast<unsigned>(first), 3) +
-                                    (end - column > 1 ? "-0x" + Hex(last, 3) : std::string());
+            const std::string ids = "0x" + HexText(static_cast<unsigned>(first), 3) +
+                                    (end - column > 1 ? "-0x" + HexText(last, 3) : std::string());
             const std::string box = "x=\"" + std::to_string(kLeftMargin + column * kPitch) + "\" y=\"" +
                                     std::to_string(kTopMargin + line * kPitch) + "\" width=\"" +
                                     std::to_string((end - column) * kPitch - 1) + "\" height=\"" +

@@ -94,14 +94,6 @@ std::pair<std::uint32_t, std::uint32_t> IdentifierFilter(std::uint32_t id, bool 
     return {kEff | id, kEff | kEffIds};
 }
 
-std::string Hex(std::uint32_t value, int digits)
-{
-    std::string text(static_cast<std::size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0; --i, value >>= 4)
-        text[static_cast<std::size_t>(i)] = kUpperHexDigits[value & 0xF];
-    return text;
-}
-
 // "0x000-0x17F" for a block that is a range, else "id & 0x780 = 0x100".
 std::string BlockText(const IdentifierBlock& block, int bits)
 {
@@ -110,10 +102,10 @@ std::string BlockText(const IdentifierBlock& block, int bits)
     const int digits = bits > kSffBits ? 8 : 3;
     if ((free & (free + 1)) == 0) { // the free bits are the low ones: a range
         if (free == 0)
-            return "0x" + Hex(block.value, digits);
-        return "0x" + Hex(block.value, digits) + "-0x" + Hex(block.value | free, digits);
+            return "0x" + HexText(block.value, digits);
+        return "0x" + HexText(block.value, digits) + "-0x" + HexText(block.value | free, digits);
     }
-    return "id & 0x" + Hex(block.mask, digits) + " = 0x" + Hex(block.value, digits);
+    return "id & 0x" + HexText(block.mask, digits) + " = 0x" + HexText(block.value, digits);
 }
 
 // "CAN0 to CAN1": the table the frames arriving on `from` go through.
@@ -269,7 +261,7 @@ private:
 
 std::string FilterText(std::uint32_t filterId)
 {
-    return filterId > kSffIds ? Hex(filterId, 8) : Hex(filterId, 3);
+    return filterId > kSffIds ? HexText(filterId, 8) : HexText(filterId, 3);
 }
 
 // A name in a comment line of the script: a control character (a line
@@ -345,11 +337,11 @@ std::string TwinInterfaceProblem(const std::string& name)
 std::string CangwCommand(const CanGatewayRule& rule)
 {
     std::string text = "cangw -A -s " + rule.source + " -d " + rule.destination + (rule.echo ? " -e" : "") + " -f " +
-                       FilterText(rule.filterId) + ":" + Hex(rule.filterMask, 8);
+                       FilterText(rule.filterId) + ":" + HexText(rule.filterMask, 8);
     if (rule.andId)
-        text += " -m AND:I:" + Hex(*rule.andId, 8) + ".0.0000000000000000";
+        text += " -m AND:I:" + HexText(*rule.andId, 8) + ".0.0000000000000000";
     if (rule.orId)
-        text += " -m OR:I:" + Hex(*rule.orId, 8) + ".0.0000000000000000";
+        text += " -m OR:I:" + HexText(*rule.orId, 8) + ".0.0000000000000000";
     return text;
 }
 
