@@ -9,6 +9,7 @@
 #include "operations/ForwardingSource.h"
 #include "operations/TwinRules.h"
 #include "platform/CanGateway.h"
+#include "platform/CountText.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 
@@ -63,11 +64,6 @@ const CLI::Validator& ServiceFileName()
         },
         "");
     return validator;
-}
-
-std::string Plural(std::size_t count, const char* one, const char* many)
-{
-    return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 std::string CountText(const TwinRules& twin)

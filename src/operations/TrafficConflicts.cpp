@@ -2,6 +2,7 @@
 
 #include "documents/CanFrame.h"
 #include "documents/CanOpen.h"
+#include "platform/CountText.h"
 
 #include <algorithm>
 #include <tuple>
@@ -9,11 +10,6 @@
 namespace c2c {
 
 namespace {
-
-std::string Plural(std::uint64_t count, const char* one, const char* many)
-{
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
 
 // "0x1A5, TPDO1 of node 37, on CAN1: "
 std::string Head(const CanFrameId& id, int line)

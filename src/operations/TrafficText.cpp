@@ -1,6 +1,7 @@
 #include "operations/TrafficText.h"
 
 #include "documents/CanFrame.h"
+#include "platform/CountText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,11 +10,6 @@
 namespace c2c {
 
 namespace {
-
-std::string Plural(std::uint64_t count, const char* one, const char* many)
-{
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
 
 std::string Format(const char* format, double value)
 {
