@@ -158,8 +158,10 @@ bool AscFrameSource::TakeEventLine(const Words& words, std::uint64_t number, Tra
         counts_.CountMalformed(number, "neither a header line nor a line starting with its time in seconds", report_);
         return false;
     }
-    if (relative_)
-        time += last_;
+    if (relative_ && __builtin_add_overflow(time, last_, &time)) {
+        counts_.CountMalformed(number, "a time beyond 9000000000 seconds", report_);
+        return false;
+    }
     last_ = time;
     if (words.count < 2) {
         counts_.CountMalformed(number, "a time and nothing after it", report_);
@@ -240,7 +242,10 @@ bool AscFrameSource::TakeEventLine(const Words& words, std::uint64_t number, Tra
         counts_.CountOtherInterface(first, number);
         return false;
     }
-    frame.time = origin_ + time;
+    if (!TraceTimeAt(origin_, time, frame.time)) {
+        counts_.CountMalformed(number, "a time before 1970 or beyond 2262", report_);
+        return false;
+    }
     frame.port = port;
     frame.id = static_cast<std::uint32_t>(value);
     frame.extended = extended;

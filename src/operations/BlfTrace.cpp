@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 
@@ -329,7 +330,9 @@ bool BlfFrameSource::TakeInnerObject(TraceFrame& frame, bool& ready)
 
     const std::uint32_t timeFlags = U32(p + 16);
     const std::uint64_t stamp = U64(p + 24);
-    const std::int64_t ns = timeFlags == 1 ? static_cast<std::int64_t>(stamp * 10000) : static_cast<std::int64_t>(stamp);
+    // Units of 10 us (flag 1) or ns; beyond 2^63 ns is no time.
+    const std::uint64_t unit = timeFlags == 1 ? 10000 : 1;
+    const std::int64_t ns = stamp > static_cast<std::uint64_t>(INT64_MAX) / unit ? -1 : static_cast<std::int64_t>(stamp * unit);
     const unsigned char* body = p + headerSize;
     const std::size_t bodySize = size - headerSize;
 
@@ -409,7 +412,10 @@ bool BlfFrameSource::TakeInnerObject(TraceFrame& frame, bool& ready)
         counts_.CountOtherInterface(std::to_string(channel), at);
         return true;
     }
-    frame.time = origin_ + ns;
+    if (ns < 0 || !TraceTimeAt(origin_, ns, frame.time)) {
+        counts_.CountMalformed(at, "a CAN message object in this log container whose time is beyond 2262", report_);
+        return true;
+    }
     frame.port = port;
     frame.id = id;
     frame.extended = extended;

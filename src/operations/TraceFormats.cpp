@@ -202,7 +202,7 @@ std::unique_ptr<TraceWriter> MakeTraceWriter(TraceFormat format, TextSink& sink,
 std::optional<std::int64_t> LocalTimeNs(int year, int month, int day, int hour, int minute, int second,
                                         std::int64_t nanoseconds)
 {
-    if (year < 1970 || year > 2261 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 ||
+    if (year < 1970 || year > 2262 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 ||
         minute < 0 || minute > 59 || second < 0 || second > 60 || nanoseconds < 0 || nanoseconds >= kSecond)
         return std::nullopt;
     std::tm t{};
@@ -214,9 +214,12 @@ std::optional<std::int64_t> LocalTimeNs(int year, int month, int day, int hour, 
     t.tm_sec = second;
     t.tm_isdst = -1;
     const std::time_t seconds = std::mktime(&t);
-    if (seconds == static_cast<std::time_t>(-1) || seconds < 0)
+    std::int64_t ns = 0;
+    if (seconds == static_cast<std::time_t>(-1) || seconds < 0 ||
+        __builtin_mul_overflow(static_cast<std::int64_t>(seconds), kSecond, &ns) ||
+        __builtin_add_overflow(ns, nanoseconds, &ns))
         return std::nullopt;
-    return static_cast<std::int64_t>(seconds) * kSecond + nanoseconds;
+    return ns;
 }
 
 std::tm LocalTimeOf(std::int64_t ns, std::int64_t& nanoseconds)

@@ -77,11 +77,18 @@ public:
 std::unique_ptr<TraceWriter> MakeTraceWriter(TraceFormat format, TextSink& sink,
                                              const std::array<std::string, 2>& interfaces);
 
+// `base` + `offset` as the time of a frame: false when the sum falls before
+// 1970 or beyond the nanoseconds of 64 bits (the year 2262).
+inline bool TraceTimeAt(std::int64_t base, std::int64_t offset, std::int64_t& time) noexcept
+{
+    return !__builtin_add_overflow(base, offset, &time) && time >= 0;
+}
+
 // The wall clock of Vector's and PEAK's traces: local time, as the PC that
 // recorded it kept it.
 
 // A local date and time as nanoseconds since 1970 (UTC); nothing for a date
-// out of range (before 1970, after 2262).
+// out of range (before 1970, beyond the nanoseconds of 64 bits in 2262).
 std::optional<std::int64_t> LocalTimeNs(int year, int month, int day, int hour, int minute, int second,
                                         std::int64_t nanoseconds);
 // Nanoseconds since 1970 as a local date and time (tm_year etc. as

@@ -200,7 +200,10 @@ bool TrcFrameSource::TakeFrame(std::string_view time, std::string_view bus, std:
         counts_.CountOtherInterface(bus, number);
         return false;
     }
-    frame.time = origin_ + offset;
+    if (!TraceTimeAt(origin_, offset, frame.time)) {
+        counts_.CountMalformed(number, "a time before 1970 or beyond 2262", report_);
+        return false;
+    }
     frame.port = port;
     frame.id = static_cast<std::uint32_t>(value);
     frame.extended = extended;
