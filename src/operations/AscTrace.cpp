@@ -179,7 +179,12 @@ bool AscFrameSource::TakeEventLine(const Words& words, std::uint64_t number, Tra
         return false;
     }
     if (!IsChannel(first)) {
-        counts_.CountEvent(number); // Start of measurement, CAN 1 Status:..., SV: ...
+        // "Start of measurement" opens every trigger block: no event of
+        // the trace's own.
+        const bool start = words.count == 4 && SameWord(first, "Start") && SameWord(words.word[2], "of") &&
+                           SameWord(words.word[3], "measurement");
+        if (!start)
+            counts_.CountEvent(number); // CAN 1 Status:..., SV: ..., Log trigger event
         return false;
     }
     if (words.count >= 3 && SameWord(words.word[2], "ErrorFrame")) {

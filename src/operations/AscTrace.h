@@ -22,7 +22,8 @@
 // each time counts from the line before. The clock starts at the first
 // Begin Triggerblock's date, else at the "date" line's (local time).
 // Error frames and CAN FD lines are counted and skipped, as are events
-// (statistics, chip states, "Start of measurement", ...). Anything else is
+// (statistics, chip states, ...; not "Start of measurement", which every
+// trigger block begins with). Anything else is
 // malformed, with the reason.
 
 #include "operations/TraceFormats.h"

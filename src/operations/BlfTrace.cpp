@@ -492,7 +492,7 @@ public:
             WriteHeader();
         // The header again, with the sizes and the count, where the sink can.
         std::string header;
-        Header(header);
+        Header(header, true);
         sink_.Rewrite(0, header);
     }
 
@@ -512,25 +512,27 @@ private:
             Put16(out, static_cast<std::uint32_t>(v));
     }
 
-    void Header(std::string& out) const
+    // `final`: with the sizes, the count and the end time; else with 0
+    // for them (they are not known yet).
+    void Header(std::string& out, bool final) const
     {
         out += "LOGG";
         Put32(out, kFileHeaderSize);
         for (int v : {0, 0, 0, 0, 2, 6, 8, 1}) // application and its version, BLF version
             out += static_cast<char>(v);
-        Put64(out, fileSize_);
-        Put64(out, uncompressedSize_);
-        Put32(out, objectCount_);
+        Put64(out, final ? fileSize_ : 0);
+        Put64(out, final ? uncompressedSize_ : 0);
+        Put32(out, final ? objectCount_ : 0);
         Put32(out, 0);
         PutSystemTime(out, started_ ? origin_ : 0);
-        PutSystemTime(out, started_ ? last_ : 0);
+        PutSystemTime(out, started_ && final ? last_ : 0);
         out.resize(kFileHeaderSize, '\0');
     }
 
     void WriteHeader()
     {
         std::string header;
-        Header(header);
+        Header(header, false);
         sink_.Write(header);
         headerWritten_ = true;
     }
