@@ -54,8 +54,9 @@ TEST(TraceFormatsCommand, ReplayKeepsOrChangesTheFormat)
         SCOPED_TRACE(c.name);
         const CliResult run = RunCli("replay " + Quote(dir / "p") + " " + Quote(dir / "plant.asc") + " " + c.arguments);
         EXPECT_THAT(run.out, HasSubstr(c.out));
-        if (std::string(c.name) == "both channels on CAN0")
+        if (std::string(c.name) == "both channels on CAN0") {
             EXPECT_EQ(run.out, c.out); // 0x1C1 from CAN0 is blocked
+        }
         EXPECT_THAT(run.err, HasSubstr("plant.asc:8: fewer data bytes than the DLC says"));
         EXPECT_THAT(run.err, HasSubstr("1 error frame skipped (the first at line 7)"));
     }
