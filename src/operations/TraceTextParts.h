@@ -13,7 +13,7 @@ namespace c2c::trace_text {
 // The words of a line (split at blanks and tabs); the first kMax of them,
 // `count` says how many there were in all.
 struct Words {
-    static constexpr std::size_t kMax = 80;
+    static constexpr std::size_t kMax = 24; // more than any frame line needs
     std::array<std::string_view, kMax> word;
     std::size_t count = 0;
     std::size_t Size() const { return count < kMax ? count : kMax; }
