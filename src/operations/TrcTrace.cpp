@@ -17,7 +17,6 @@ using trace_text::Words;
 
 constexpr std::int64_t kSecond = 1000000000;
 constexpr std::int64_t kMillisecond = 1000000;
-constexpr std::int64_t kDayNs = 86400 * kSecond;
 // 30 December 1899, PEAK's day 0, is 25569 days before 1 January 1970.
 constexpr std::int64_t kOleDayOf1970 = 25569;
 
