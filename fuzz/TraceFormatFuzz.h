@@ -52,7 +52,7 @@ void FuzzTraceReader(const std::uint8_t* data, std::size_t size, TraceFormat for
         CheckMessage(problem);
         Check(*problem != '\0', "a malformed line or object says why");
     };
-    Source source("fuzz", ChunkSource(text, size - 1, chunk), InterfacePorts(), -1, report);
+    Source source("fuzz", ChunkSource(text, size - 1, chunk), InterfacePorts(), -1, report, 32768);
     std::vector<TraceFrame> frames;
     TraceFrame f;
     while (source.Next(f)) {
@@ -70,7 +70,8 @@ void FuzzTraceReader(const std::uint8_t* data, std::size_t size, TraceFormat for
         writer->Add(frame);
     writer->Finish();
     Source again("again", ChunkSource(out.text_.data(), out.text_.size(), 4096), InterfacePorts(), -1,
-                 [](std::uint64_t, const char*) { Check(false, "a written trace reads without a malformed line"); });
+                 [](std::uint64_t, const char*) { Check(false, "a written trace reads without a malformed line"); },
+                 32768);
     for (const TraceFrame& frame : frames) {
         Check(again.Next(f), "every frame written is read back");
         Check(f.port == frame.port && f.id == frame.id && f.extended == frame.extended && f.remote == frame.remote &&

@@ -102,7 +102,7 @@ bool IsAscTraceText(std::string_view head) noexcept
 }
 
 AscFrameSource::AscFrameSource(std::string name, LineReader::Source source, const InterfacePorts& ports, int onPort,
-                               MalformedLineReport report)
+                               MalformedLineReport report, std::size_t bufferSize)
     : name_(std::move(name)),
       reader_(
           [this, source = std::move(source)](char* buffer, std::size_t size) {
@@ -110,7 +110,7 @@ AscFrameSource::AscFrameSource(std::string name, LineReader::Source source, cons
               bytes_ += got;
               return got;
           },
-          LineRules{kMaxCandumpLine, true, false, 1 << 20}),
+          LineRules{kMaxCandumpLine, true, false, bufferSize}),
       ports_(ports),
       onPort_(onPort),
       report_(std::move(report))
@@ -333,7 +333,7 @@ constexpr char kHex[] = "0123456789ABCDEF";
 
 class AscWriter final : public TraceWriter {
 public:
-    explicit AscWriter(TextSink& sink) : sink_(sink) { block_.reserve(kBlock + 256); }
+    explicit AscWriter(TextSink& sink) : sink_(sink) {}
 
     void Add(const TraceFrame& frame) override
     {

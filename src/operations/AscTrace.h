@@ -41,8 +41,9 @@ bool IsAscTraceText(std::string_view head) noexcept;
 
 class AscFrameSource final : public FrameSource {
 public:
+    // `bufferSize`: the bytes read at a time (LineRules's).
     AscFrameSource(std::string name, LineReader::Source source, const InterfacePorts& ports, int onPort,
-                   MalformedLineReport report);
+                   MalformedLineReport report, std::size_t bufferSize = 1 << 20);
     AscFrameSource(const AscFrameSource&) = delete;
     AscFrameSource& operator=(const AscFrameSource&) = delete;
 

@@ -18,7 +18,6 @@ constexpr std::int64_t kMillisecond = 1000000;
 constexpr std::size_t kFileHeaderSize = 144;
 constexpr std::size_t kObjectHeaderBase = 16;
 constexpr std::size_t kContainerHeader = 16; // after the object's base header
-constexpr std::size_t kReadBlock = 1 << 20;
 
 // Object types.
 constexpr std::uint32_t kCanMessage = 1, kCanError = 2, kLogContainer = 10, kCanErrorExt = 73, kCanMessage2 = 86,
@@ -69,13 +68,13 @@ bool IsBlfTraceHead(std::string_view head) noexcept
 }
 
 BlfFrameSource::BlfFrameSource(std::string name, LineReader::Source source, const InterfacePorts& ports, int onPort,
-                               MalformedLineReport report)
+                               MalformedLineReport report, std::size_t bufferSize)
     : name_(std::move(name)),
       source_(std::move(source)),
       ports_(ports),
       onPort_(onPort),
       report_(std::move(report)),
-      buffer_(kReadBlock)
+      buffer_(std::max<std::size_t>(bufferSize, 4096))
 {
     counts_.atOffsets = true;
     channelPorts_.fill(-2);
@@ -457,7 +456,7 @@ namespace {
 
 class BlfWriter final : public TraceWriter {
 public:
-    explicit BlfWriter(TextSink& sink) : sink_(sink) { objects_.reserve(kContainerSize + 64); }
+    explicit BlfWriter(TextSink& sink) : sink_(sink) {}
 
     void Add(const TraceFrame& frame) override
     {

@@ -40,8 +40,9 @@ bool IsBlfTraceHead(std::string_view head) noexcept;
 class BlfFrameSource final : public FrameSource {
 public:
     // Reads `source` as LineReader's sources are read.
+    // `bufferSize`: the bytes read at a time (LineRules's).
     BlfFrameSource(std::string name, LineReader::Source source, const InterfacePorts& ports, int onPort,
-                   MalformedLineReport report);
+                   MalformedLineReport report, std::size_t bufferSize = 1 << 20);
     BlfFrameSource(const BlfFrameSource&) = delete;
     BlfFrameSource& operator=(const BlfFrameSource&) = delete;
 

@@ -102,7 +102,7 @@ bool IsTrcTraceText(std::string_view head) noexcept
 }
 
 TrcFrameSource::TrcFrameSource(std::string name, LineReader::Source source, const InterfacePorts& ports, int onPort,
-                               MalformedLineReport report)
+                               MalformedLineReport report, std::size_t bufferSize)
     : name_(std::move(name)),
       reader_(
           [this, source = std::move(source)](char* buffer, std::size_t size) {
@@ -110,7 +110,7 @@ TrcFrameSource::TrcFrameSource(std::string name, LineReader::Source source, cons
               bytes_ += got;
               return got;
           },
-          LineRules{kMaxCandumpLine, true, false, 1 << 20}),
+          LineRules{kMaxCandumpLine, true, false, bufferSize}),
       ports_(ports),
       onPort_(onPort),
       report_(std::move(report))
@@ -371,10 +371,7 @@ void AppendRight(std::string& out, std::string_view text, std::size_t width)
 
 class TrcWriter final : public TraceWriter {
 public:
-    TrcWriter(TextSink& sink, const std::array<std::string, 2>& interfaces) : sink_(sink), interfaces_(interfaces)
-    {
-        block_.reserve(kBlock + 256);
-    }
+    TrcWriter(TextSink& sink, const std::array<std::string, 2>& interfaces) : sink_(sink), interfaces_(interfaces) {}
 
     void Add(const TraceFrame& frame) override
     {

@@ -41,8 +41,9 @@ std::optional<std::int64_t> ParseTrcStartTime(std::string_view text) noexcept;
 
 class TrcFrameSource final : public FrameSource {
 public:
+    // `bufferSize`: the bytes read at a time (LineRules's).
     TrcFrameSource(std::string name, LineReader::Source source, const InterfacePorts& ports, int onPort,
-                   MalformedLineReport report);
+                   MalformedLineReport report, std::size_t bufferSize = 1 << 20);
     TrcFrameSource(const TrcFrameSource&) = delete;
     TrcFrameSource& operator=(const TrcFrameSource&) = delete;
 
