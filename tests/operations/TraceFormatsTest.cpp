@@ -163,6 +163,22 @@ TEST_F(TraceFormatsTest, AscOfDecimalBaseAndRelativeTimes)
     EXPECT_EQ(r.counts.events, 1u);
 }
 
+TEST_F(TraceFormatsTest, AscClockStartsAtTheFirstTriggerBlock)
+{
+    // As python-can 4.1 writes it: the time of writing in "date", the first
+    // frame's in the trigger block, times from the trigger block. A second
+    // block does not move the clock.
+    const Read r = ReadAll<AscFrameSource>("date Wed Dec 9 05:00:00.000 pm 2026\n"
+                                           "base hex  timestamps absolute\n"
+                                           "Begin Triggerblock Wed Dec 9 04:09:32.500 pm 2026\n"
+                                           "   0.000000 1  181             Rx   d 0\n"
+                                           "End TriggerBlock\n"
+                                           "Begin Triggerblock Wed Dec 9 04:20:00.000 pm 2026\n"
+                                           "   2.000000 1  181             Rx   d 0\n");
+    ExpectFrames(r.frames, {{kDec9 + 500 * kMs, 0, 0x181, false, false, 0, {}, 4},
+                            {kDec9 + 2500 * kMs, 0, 0x181, false, false, 0, {}, 7}});
+}
+
 TEST_F(TraceFormatsTest, TrcOfEachFileVersionIsReadFrameForFrame)
 {
     // 46000.25: 9 Dec 2025 06:00 (UTC here).
