@@ -28,6 +28,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Every program stands alone: the C and C++ runtimes and winpthreads are
 # linked in, so an .exe needs no DLL beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# zlib (Debian's libz-mingw-w64-dev) linked in too, not its DLL.
+set(ZLIB_USE_STATIC_LIBS ON)
 
 # Programs built here run under Wine on the build machine (tests, test
 # discovery), in a Wine prefix of the build folder's own, without a display

@@ -8,7 +8,8 @@
 # Each target gets an input length that reaches past its reader's own
 # limits (libFuzzer would take it from the longest seed): the longest line
 # of a trace (8192) and of an EDS/DCF (4096), the longest S-record (514)
-# and the composer's blocks (4096), the 64 characters a message quotes.
+# and the composer's blocks (4096), the 64 characters a message quotes, a
+# BLF file of several containers with objects across them (65536).
 #
 # usage: tools/fuzz.sh [SECONDS [TARGET...]]   (default 30 s, every target;
 #        CI runs the default; `tools/fuzz.sh 600` is the long run)
@@ -22,7 +23,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
 targets="fuzz_integer_text fuzz_pargen_lenient fuzz_pargen_strict fuzz_cobid fuzz_cobid_csv fuzz_composer_stage
     fuzz_bank_decoder fuzz_firmware_windows
     fuzz_device_description fuzz_candump_log fuzz_twin_rules
-    fuzz_traffic fuzz_review"
+    fuzz_traffic fuzz_review fuzz_asc_trace fuzz_trc_trace fuzz_blf_trace"
 if [ $# -gt 0 ]; then targets="$*"; fi
 # shellcheck disable=SC2086
 cmake --build build-fuzz --target $targets
@@ -33,7 +34,8 @@ max_len() {
     fuzz_pargen_lenient | fuzz_pargen_strict | fuzz_bank_decoder | fuzz_twin_rules) echo 8192 ;;
     fuzz_device_description) echo 12288 ;;
     fuzz_cobid | fuzz_composer_stage) echo 16384 ;;
-    fuzz_candump_log | fuzz_traffic) echo 20480 ;;
+    fuzz_candump_log | fuzz_traffic | fuzz_asc_trace | fuzz_trc_trace) echo 20480 ;;
+    fuzz_blf_trace) echo 65536 ;;
     *) echo 4096 ;;
     esac
 }

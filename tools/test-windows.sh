@@ -6,7 +6,8 @@
 #
 # Everything lands in build-windows/:
 #   deps/          pugixml (Debian's source package), GoogleTest and CLI11,
-#                  built or copied for Windows
+#                  built or copied for Windows (zlib comes built from
+#                  Debian's libz-mingw-w64-dev)
 #   apt/           a private package list for fetching sources; the
 #                  machine's apt configuration is not changed
 #   wine/          the Wine prefix the tests run in
@@ -21,7 +22,7 @@ started=$(date +%s)
 say() { echo "test-windows: $*"; }
 
 # ---------------------------------------------------------------- packages
-sh tools/setup-debian.sh g++-mingw-w64-x86-64-posix wine64 dpkg-dev googletest libcli11-dev
+sh tools/setup-debian.sh g++-mingw-w64-x86-64-posix wine64 dpkg-dev googletest libcli11-dev libz-mingw-w64-dev
 
 wine=$(command -v wine64 || true)
 [ -n "$wine" ] || wine=/usr/lib/wine/wine64

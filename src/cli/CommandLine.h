@@ -11,6 +11,7 @@
 #include <CLI/CLI.hpp>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -21,6 +22,7 @@
 namespace c2c {
 struct DecodedImage;
 struct TraceLineCounts;
+enum class TraceFormat : std::uint8_t;
 } // namespace c2c
 
 namespace c2c::cli {
@@ -95,6 +97,13 @@ bool SameFile(const std::string& a, const std::string& b);
 void PrintImageWarnings(const DecodedImage& image);
 // The format of the trace outputs, for the output rules (UserOutput).
 const OutputFormat& CandumpTraceOutput();
+// --format's values: candump, asc, trc, blf.
+const CLI::Validator& TraceFormatKeyCheck();
+// The format of the traces written: `asked` (--format) when given, else
+// the first input's; a note on standard error for each output whose
+// extension names another format.
+TraceFormat ChooseTraceFormat(const std::string& asked, const std::vector<std::string>& inputs,
+                              const std::vector<std::string>& outputs);
 // The output rules applied to `request`: the choice, or nothing after the
 // refusal, "OPTION: reason", on standard error (a wrong command line).
 std::optional<OutputChoice> ChooseOutputOrSay(const char* option, const OutputRequest& request);

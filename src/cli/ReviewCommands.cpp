@@ -235,12 +235,14 @@ void AddReviewCommands(CLI::App& app, Commands& commands)
     // The traffic section, with the options of traffic.
     CLI::Option* traces =
         report->add_option("--trace", reported->traces,
-                           "A trace of the lines recorded without the device (candump -l); each frame is on the "
-                           "port of its interface. Gives the traffic section")
+                           "A trace of the lines recorded without the device (candump -l, Vector ASC or BLF, PEAK "
+                           "TRC); each frame is on the port of its interface or channel. Gives the traffic section")
             ->option_text("LOG ...")
             ->allow_extra_args(false)
             ->check(NonEmpty());
-    report->add_option("--map", reported->map, "Which port an interface name of the traces is (default: can0, can1)")
+    report->add_option("--map", reported->map,
+                       "Which port an interface name or channel of the traces is (default: can0 and 1 CAN0, can1 "
+                       "and 2 CAN1)")
         ->option_text("IFACE=can0|can1 ...")
         ->allow_extra_args(false)
         ->check(InterfaceMapping())

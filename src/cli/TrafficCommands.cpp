@@ -7,6 +7,7 @@
 #include "documents/IntegerText.h"
 #include "image/Forwarding.h"
 #include "operations/ForwardingSource.h"
+#include "operations/TraceFormats.h"
 #include "operations/TraceReplay.h"
 #include "operations/UserOutput.h"
 #include "project/ProjectLayout.h"
@@ -94,6 +95,7 @@ struct ReplayOptions {
     std::string log;
     std::string out; // empty or "-": standard output
     std::vector<std::string> map;
+    std::string format; // empty: the log's
     bool stats = false;
     bool json = false;
     bool force = false;
@@ -127,12 +129,13 @@ void PrintSummaryText(const ForwardingModel& model, const ReplaySummary& s, bool
         if (count > 0)
             parts += (parts.empty() ? "" : "; ") + text;
     };
-    part(s.malformed, Plural(s.malformed, "malformed", "malformed") + " at line" + (s.malformed == 1 ? " " : "s ") +
-                          LineList(s.malformedLines, s.malformed));
+    part(s.malformed, Plural(s.malformed, "malformed", "malformed") + " at " + s.Position() +
+                          (s.malformed == 1 ? " " : "s ") + LineList(s.malformedLines, s.malformed));
     part(s.canFd, Plural(s.canFd, "CAN FD frame", "CAN FD frames"));
     part(s.canXl, Plural(s.canXl, "CAN XL frame", "CAN XL frames"));
     part(s.errorFrames, Plural(s.errorFrames, "error frame", "error frames"));
     part(s.otherInterfaces, Plural(s.otherInterfaces, "frame of other interfaces", "frames of other interfaces"));
+    part(s.events, Plural(s.events, "event or status entry", "event and status entries"));
     part(s.dropNotes, Plural(s.dropNotes, "DROPCOUNT note", "DROPCOUNT notes"));
     part(s.empty, Plural(s.empty, "empty line", "empty lines"));
     out << (parts.empty() ? "" : " (" + parts + ")") << "\n";
@@ -153,7 +156,7 @@ void PrintSummaryJson(const ForwardingModel& model, const ReplaySummary& s, bool
         << ",\n \"skipped_lines\": {\"malformed\": " << s.malformed << ", \"can_fd\": " << s.canFd
         << ", \"can_xl\": " << s.canXl << ", \"error_frames\": " << s.errorFrames
         << ", \"other_interfaces\": " << s.otherInterfaces << ", \"drop_notes\": " << s.dropNotes
-        << ", \"empty\": " << s.empty << "},\n \"malformed_lines\": [";
+        << ", \"events\": " << s.events << ", \"empty\": " << s.empty << "},\n \"malformed_lines\": [";
     for (std::size_t i = 0; i < s.malformedLines.size(); ++i)
         out << (i ? ", " : "") << s.malformedLines[i];
     out << "]";
@@ -179,8 +182,9 @@ int RunReplay(const ReplayOptions& options)
         std::cerr << "--json needs --out FILE: standard output carries the trace\n";
         return kExitUsage;
     }
+    const TraceFormat format = ChooseTraceFormat(options.format, {options.log}, {options.out});
     const auto target =
-        ChooseOutputOrSay("--out", {toStandardOutput ? "-" : options.out, CandumpTraceOutput(), options.force,
+        ChooseOutputOrSay("--out", {toStandardOutput ? "-" : options.out, TraceOutputFormat(format), options.force,
                                     {{options.log, "the trace it reads"}, {options.source, "the SOURCE it reads"}}});
     if (!target)
         return kExitUsage;
@@ -196,7 +200,7 @@ int RunReplay(const ReplayOptions& options)
     };
 
     UserOutput out(*target);
-    const ReplaySummary summary = ReplayTrace(*model, options.log, ports, options.stats, out.Sink(), malformed);
+    const ReplaySummary summary = ReplayTrace(*model, options.log, ports, options.stats, out.Sink(), malformed, format);
     out.Finish();
     PrintSkippedKinds(options.log, summary, ": only classic CAN frames are replayed");
     if (options.json)
@@ -280,6 +284,31 @@ const OutputFormat& CandumpTraceOutput()
     return format;
 }
 
+const CLI::Validator& TraceFormatKeyCheck()
+{
+    static const CLI::Validator validator(
+        [](std::string& value) {
+            return TraceFormatOfKey(value) ? std::string()
+                                           : "takes candump, asc, trc or blf, not " + QuotedValue(value);
+        },
+        "");
+    return validator;
+}
+
+TraceFormat ChooseTraceFormat(const std::string& asked, const std::vector<std::string>& inputs,
+                              const std::vector<std::string>& outputs)
+{
+    if (const auto format = TraceFormatOfKey(asked))
+        return *format;
+    const TraceFormat format = inputs.empty() ? TraceFormat::Candump : TraceFormatOfFile(inputs.front());
+    for (const std::string& out : outputs)
+        if (const auto hinted = TraceFormatOfExtension(out); hinted && *hinted != format)
+            std::cerr << "Note: " << out << " is written as " << TraceFormatName(format)
+                      << ", the format of the trace read; --format " << TraceFormatKey(*hinted) << " writes "
+                      << TraceFormatName(*hinted) << "\n";
+    return format;
+}
+
 std::optional<OutputChoice> ChooseOutputOrSay(const char* option, const OutputRequest& request)
 {
     OutputChoice choice = ChooseOutput(request, ExecutableDirectory());
@@ -322,21 +351,28 @@ void AddTrafficCommands(CLI::App& app, Commands& commands)
     commands.push_back({route, [routed] { return Reporting([&] { return RunRoute(*routed); }); }});
 
     auto replayed = std::make_shared<ReplayOptions>();
-    CLI::App* replay = app.add_subcommand("replay", "Replay a candump log through the device");
+    CLI::App* replay = app.add_subcommand("replay", "Replay a trace through the device");
     replay->add_option("SOURCE", replayed->source,
                        "A firmware (S-record file), a bin folder, a bank1.bin, or a project folder")
         ->required()
         ->check(NonEmpty());
-    replay->add_option("LOG", replayed->log, "The trace, as candump -l writes it")->required()->check(NonEmpty());
+    replay->add_option("LOG", replayed->log,
+                       "The trace: candump -l, Vector ASC or BLF, PEAK TRC (told apart by their content)")
+        ->required()
+        ->check(NonEmpty());
     CLI::Option* out =
         replay->add_option("--out", replayed->out, "The trace to write (by default, or with -, standard output)")
             ->option_text("FILE")
             ->check(NonEmpty())
             ->check(NoProjectFileName())
             ->check(NoBankFileName());
-    replay->add_flag("--force", replayed->force, "Replace an --out file that does not hold a candump trace")
+    replay->add_option("--format", replayed->format, "The format of the trace written (default: the log's)")
+        ->option_text("candump|asc|trc|blf")
+        ->check(TraceFormatKeyCheck());
+    replay->add_flag("--force", replayed->force, "Replace an --out file that does not hold a trace")
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-    replay->add_option("--map", replayed->map, "Which port an interface name of the log is (default: can0, can1)")
+    replay->add_option("--map", replayed->map,
+                       "Which port an interface name or channel of the log is (default: can0 and 1 CAN0, can1 and 2 CAN1)")
         ->option_text("IFACE=can0|can1 ...")
         ->allow_extra_args(false) // one value per --map: LOG after it stays LOG
         ->check(InterfaceMapping());
@@ -351,12 +387,14 @@ void AddTrafficCommands(CLI::App& app, Commands& commands)
                    "timestamps and data, the other port's interface, the identifiers they leave with; blocked\n"
                    "frames are left out. The summary (frames read, passed unchanged, translated, blocked, not\n"
                    "received, skipped lines) goes to standard error when the trace goes to standard output.\n"
-                   "Malformed lines are named as LOG:LINE: reason and skipped; CAN FD and error frames are\n"
-                   "counted and skipped. JSON keys: frames, passed, translated, blocked, not_received,\n"
+                   "Malformed lines are named as LOG:LINE: reason (LOG:OFFSET for BLF) and skipped; CAN FD and\n"
+                   "error frames, events are counted and skipped. The trace is written in the log's format\n"
+                   "unless --format says another; ASC, TRC and BLF write CAN0 as channel 1, CAN1 as channel 2.\n"
+                   "JSON keys: frames, passed, translated, blocked, not_received,\n"
                    "skipped, skipped_lines, malformed_lines (and identifiers with --stats).\n"
                    "--out FILE is written whole or not at all. A link is followed to the regular file it leads\n"
                    "to; nothing is written into /dev or /proc or the master folder, and an existing file that\n"
-                   "is not a candump trace is replaced only with --force.");
+                   "is no trace is replaced only with --force.");
     commands.push_back({replay, [replayed] { return Reporting([&] { return RunReplay(*replayed); }); }});
 }
 

@@ -9,6 +9,7 @@
 #include "image/Forwarding.h"
 #include "operations/ForwardingSource.h"
 #include "operations/LineTraffic.h"
+#include "operations/TraceFormats.h"
 #include "operations/TrafficText.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
@@ -31,6 +32,7 @@ struct TrafficOptions {
     int windowMs = 100;
     std::uint64_t queue = 0; // 0: not given
     std::array<std::string, 2> out;
+    std::string format; // of --out0 and --out1; empty: the first trace's
     std::string plot;
     bool json = false;
     bool force = false;
@@ -180,6 +182,12 @@ int RunTraffic(const TrafficOptions& options)
     for (const auto& trace : traces)
         inputs.push_back({trace.first, "a trace it reads"});
     std::array<std::optional<OutputChoice>, 3> targets;
+    std::vector<std::string> outs;
+    for (const std::string& out : options.out)
+        if (!out.empty())
+            outs.push_back(out);
+    const TraceFormat format = outs.empty() ? TraceFormat::Candump
+                                            : ChooseTraceFormat(options.format, {traces.front().first}, outs);
     for (std::size_t i = 0; i < written.size(); ++i) {
         const auto& [option, path] = written[i];
         if (path.empty())
@@ -193,7 +201,7 @@ int RunTraffic(const TrafficOptions& options)
             std::cerr << option << ": " << refusal << "\n";
             return kExitUsage;
         }
-        targets[i] = ChooseOutputOrSay(option, {path, i < 2 ? CandumpTraceOutput() : kSvgPicture, options.force, inputs});
+        targets[i] = ChooseOutputOrSay(option, {path, i < 2 ? TraceOutputFormat(format) : kSvgPicture, options.force, inputs});
         if (!targets[i])
             return kExitUsage;
     }
@@ -211,7 +219,7 @@ int RunTraffic(const TrafficOptions& options)
     const auto model = std::make_unique<ForwardingModel>(image);
 
     const InterfacePorts ports(*named);
-    std::vector<std::unique_ptr<CandumpFrameSource>> sources;
+    std::vector<std::unique_ptr<FrameSource>> sources;
     std::vector<FrameSource*> frames;
     std::vector<std::size_t> shown(traces.size());
     for (std::size_t i = 0; i < traces.size(); ++i) {
@@ -220,7 +228,7 @@ int RunTraffic(const TrafficOptions& options)
             if (shown[i]++ < kListedMalformedLines)
                 std::cerr << path << ":" << line << ": " << problem << "\n";
         };
-        sources.push_back(CandumpFrameSource::Open(path, ports, traces[i].second, report));
+        sources.push_back(OpenTraceFrames(path, ports, traces[i].second, report));
         frames.push_back(sources.back().get());
     }
 
@@ -229,6 +237,7 @@ int RunTraffic(const TrafficOptions& options)
     for (int line : {0, 1}) {
         const auto l = static_cast<std::size_t>(line);
         outputs.interfaces[l] = ports.NameOf(line);
+        outputs.formats[l] = format;
         if (targets[l]) {
             files[l] = std::make_unique<UserOutput>(*targets[l]);
             outputs.sinks[l] = &files[l]->Sink();
@@ -268,8 +277,8 @@ void AddTrafficLoadCommand(CLI::App& app, Commands& commands)
         ->required()
         ->check(NonEmpty());
     traffic->add_option("LOG", options->logs,
-                        "Traces as candump -l writes them, recorded without the device; each frame is on the port "
-                        "of its interface")
+                        "Traces (candump -l, Vector ASC or BLF, PEAK TRC) recorded without the device; each frame is "
+                        "on the port of its interface or channel")
         ->check(NonEmpty());
     auto fixedLog = [&](const char* name, std::string& value, const char* port) {
         traffic->add_option(name, value, std::string("A trace recorded on the line of ") + port +
@@ -279,7 +288,9 @@ void AddTrafficLoadCommand(CLI::App& app, Commands& commands)
     };
     fixedLog("--log0", options->log0, "CAN0");
     fixedLog("--log1", options->log1, "CAN1");
-    traffic->add_option("--map", options->map, "Which port an interface name of the traces is (default: can0, can1)")
+    traffic->add_option("--map", options->map,
+                        "Which port an interface name or channel of the traces is (default: can0 and 1 CAN0, can1 and "
+                        "2 CAN1)")
         ->option_text("IFACE=can0|can1 ...")
         ->allow_extra_args(false)
         ->check(InterfaceMapping());
@@ -307,18 +318,22 @@ void AddTrafficLoadCommand(CLI::App& app, Commands& commands)
         traffic
             ->add_option("--out" + std::to_string(port), options->out[static_cast<std::size_t>(port)],
                          "Write what the line of CAN" + std::to_string(port) +
-                             " carries, as a logger on it would record it (candump -l, by start time)")
+                             " carries, as a logger on it would record it (by start time)")
             ->option_text("FILE")
             ->check(NonEmpty())
             ->check(NoProjectFileName())
             ->check(NoBankFileName());
+    traffic->add_option("--format", options->format,
+                        "The format of --out0 and --out1 (default: the first trace's)")
+        ->option_text("candump|asc|trc|blf")
+        ->check(TraceFormatKeyCheck());
     traffic->add_option("--plot", options->plot, "Write both lines' load over time as an SVG picture")
         ->option_text("FILE")
         ->check(NonEmpty())
         ->check(NoProjectFileName())
         ->check(NoBankFileName());
     traffic->add_flag("--force", options->force,
-                      "Replace an --out0/--out1 file that is no candump trace, a --plot file that is no SVG picture");
+                      "Replace an --out0/--out1 file that is no trace, a --plot file that is no SVG picture");
     traffic->add_flag("--json", options->json, "Print the figures as JSON")
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     for (CLI::Option* option : traffic->get_options())

@@ -98,7 +98,7 @@ TrafficOutcome TrafficLogic::Compute(const TrafficInputs& in, const std::atomic<
         if (in.queue > 0)
             settings.queue = static_cast<std::uint64_t>(in.queue);
 
-        std::vector<std::unique_ptr<CandumpFrameSource>> sources;
+        std::vector<std::unique_ptr<FrameSource>> sources;
         std::vector<FrameSource*> traces;
         std::uint64_t total = 0;
         for (const TrafficTrace& trace : in.traces) {
@@ -109,7 +109,7 @@ TrafficOutcome TrafficLogic::Compute(const TrafficInputs& in, const std::atomic<
                 if ((*shown)++ < kListedMalformedLines)
                     outcome.notes.push_back(path + ":" + std::to_string(line) + ": " + problem);
             };
-            sources.push_back(CandumpFrameSource::Open(trace.path, InterfacePorts(), PortOf(trace.line), malformed));
+            sources.push_back(OpenTraceFrames(trace.path, InterfacePorts(), PortOf(trace.line), malformed));
             traces.push_back(sources.back().get());
             total += FileSize(trace.path);
         }

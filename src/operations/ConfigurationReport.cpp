@@ -9,6 +9,7 @@
 #include "operations/ForwardingSource.h"
 #include "operations/HtmlText.h"
 #include "operations/LineTraffic.h"
+#include "operations/TraceFormats.h"
 #include "operations/ProjectCheck.h"
 #include "operations/TraceFrames.h"
 #include "operations/TrafficText.h"
@@ -166,11 +167,11 @@ void AnalyseReportTraffic(const ReportTraffic& asked, Report& report)
     settings.windowMs = asked.windowMs;
     settings.queue = asked.queue;
     const InterfacePorts ports(asked.interfaces);
-    std::vector<std::unique_ptr<CandumpFrameSource>> sources;
+    std::vector<std::unique_ptr<FrameSource>> sources;
     std::vector<FrameSource*> frames;
     for (const std::string& trace : asked.traces) {
         auto shown = std::make_shared<std::size_t>(0);
-        sources.push_back(CandumpFrameSource::Open(
+        sources.push_back(OpenTraceFrames(
             trace, ports, -1, [&report, trace, shown](std::uint64_t line, const char* problem) {
                 if ((*shown)++ < kListedTraceNotes)
                     report.trafficNotes.push_back(trace + ":" + std::to_string(line) + ": " + problem);

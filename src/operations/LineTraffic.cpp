@@ -67,17 +67,21 @@ void AppendTimestamp(std::string& out, std::int64_t ns)
 // One line: its bus, the frames waiting for it, its figures and its trace.
 class LineBus {
 public:
-    LineBus(const TrafficSettings& settings, int port, TextSink* sink, std::string interface)
+    LineBus(const TrafficSettings& settings, int port, TextSink* sink, std::string interface,
+            TraceFormat format = TraceFormat::Candump)
         : bitNs_(1000000 / settings.bitRateKbps[static_cast<std::size_t>(port)]),
           windowNs_(std::int64_t{settings.windowMs} * 1000000),
           capacity_(static_cast<std::uint64_t>(settings.bitRateKbps[static_cast<std::size_t>(port)]) *
                     static_cast<std::uint64_t>(settings.windowMs)),
           queue_(settings.queue),
           sink_(sink),
-          interface_(std::move(interface))
+          interface_(std::move(interface)),
+          port_(port)
     {
         figures_.bitRateKbps = settings.bitRateKbps[static_cast<std::size_t>(port)];
-        if (sink_)
+        if (sink_ && format != TraceFormat::Candump)
+            writer_ = MakeTraceWriter(format, *sink_, {interface_, interface_});
+        else if (sink_)
             block_.reserve(kOutputBlock + 2 * kMaxCandumpLine);
     }
 
@@ -240,6 +244,18 @@ private:
 
     void Write(const Pending& frame, std::int64_t start)
     {
+        if (writer_) {
+            TraceFrame out;
+            out.time = start;
+            out.port = port_;
+            out.id = frame.id;
+            out.extended = frame.extended;
+            out.remote = frame.remote;
+            out.dlc = frame.dlc;
+            out.data = frame.data;
+            writer_->Add(out);
+            return;
+        }
         CandumpFrame out;
         out.id = frame.id;
         out.extended = frame.extended;
@@ -255,6 +271,10 @@ private:
 
     void Flush()
     {
+        if (writer_) {
+            writer_->Finish();
+            return;
+        }
         if (sink_ && !block_.empty())
             sink_->Write(block_);
         block_.clear();
@@ -266,6 +286,8 @@ private:
     const std::optional<std::uint64_t> queue_;
     TextSink* const sink_;
     const std::string interface_;
+    const int port_;
+    std::unique_ptr<TraceWriter> writer_; // a format other than candump's
 
     std::int64_t start_ = 0; // of the first window
     std::int64_t free_ = std::numeric_limits<std::int64_t>::min(); // when the bus is next idle
@@ -355,8 +377,9 @@ TrafficReport AnalyseTraffic(const ForwardingModel& model, const TrafficSettings
     CheckSettings(settings);
     TrafficReport report;
     report.windowMs = settings.windowMs;
-    std::array<LineBus, 2> buses = {LineBus(settings, 0, outputs.sinks[0], outputs.interfaces[0]),
-                                    LineBus(settings, 1, outputs.sinks[1], outputs.interfaces[1])};
+    std::array<LineBus, 2> buses = {
+        LineBus(settings, 0, outputs.sinks[0], outputs.interfaces[0], outputs.formats[0]),
+        LineBus(settings, 1, outputs.sinks[1], outputs.interfaces[1], outputs.formats[1])};
     ConflictFinder conflicts(model);
 
     // The next frame of each trace, in time order within the trace.

@@ -29,6 +29,7 @@
 // one's time, and counted.
 
 #include "image/Forwarding.h"
+#include "operations/TraceFormats.h"
 #include "operations/TraceFrames.h"
 #include "operations/TraceReplay.h"
 #include "platform/TextSink.h"
@@ -134,11 +135,13 @@ struct TrafficReport {
     }
 };
 
-// Where each line's merged trace goes (none: not written), and the
-// interface name it is written with.
+// Where each line's merged trace goes (none: not written), its format, and
+// the interface name a candump trace names it with (the other formats
+// write channel 1 for CAN0, 2 for CAN1).
 struct LineOutputs {
     std::array<TextSink*, 2> sinks{};
     std::array<std::string, 2> interfaces = {"can0", "can1"};
+    std::array<TraceFormat, 2> formats{};
 };
 
 // Asked now and then with the bytes read of all traces so far; false stops

@@ -35,7 +35,15 @@ InterfacePorts::InterfacePorts(std::vector<std::pair<std::string, int>> named) :
             names_.emplace_back(name, port);
     }
     for (int port : {0, 1}) {
-        auto it = std::find_if(names_.begin(), names_.end(), [&](const auto& n) { return n.second == port; });
+        const std::string channel = std::to_string(port + 1);
+        const bool given = std::any_of(names_.begin(), names_.end(), [&](const auto& n) { return n.first == channel; });
+        if (!given)
+            names_.emplace_back(channel, port);
+    }
+    auto isChannel = [](const std::string& name) { return std::all_of(name.begin(), name.end(), IsDigit); };
+    for (int port : {0, 1}) {
+        auto it = std::find_if(names_.begin(), names_.end(),
+                               [&](const auto& n) { return n.second == port && !isChannel(n.first); });
         output_[static_cast<std::size_t>(port)] = it != names_.end() ? it->first : PortInterfaceName(PortAt(port));
     }
 }
@@ -94,6 +102,24 @@ void TraceLineCounts::CountOtherKind(const CandumpLine& parsed, std::uint64_t li
     }
 }
 
+void TraceLineCounts::CountCanFd(std::uint64_t line)
+{
+    ++canFd;
+    NoteFirst(firstCanFd, line);
+}
+
+void TraceLineCounts::CountErrorFrame(std::uint64_t line)
+{
+    ++errorFrames;
+    NoteFirst(firstErrorFrame, line);
+}
+
+void TraceLineCounts::CountEvent(std::uint64_t line)
+{
+    ++events;
+    NoteFirst(firstEvent, line);
+}
+
 void TraceLineCounts::CountOtherInterface(std::string_view name, std::uint64_t line)
 {
     ++otherInterfaces;
@@ -110,19 +136,24 @@ std::vector<std::string> SkippedLineNotes(const std::string& log, const TraceLin
     auto plural = [](std::uint64_t count, const char* one, const char* many) {
         return std::to_string(count) + " " + (count == 1 ? one : many);
     };
+    const bool objects = counts.atOffsets;
     if (counts.malformed > kListedMalformedLines)
         notes.push_back(log + ": " +
-                        plural(counts.malformed - kListedMalformedLines, "more malformed line", "more malformed lines") +
+                        plural(counts.malformed - kListedMalformedLines,
+                               objects ? "more malformed object" : "more malformed line",
+                               objects ? "more malformed objects" : "more malformed lines") +
                         " skipped");
     auto kind = [&](std::uint64_t count, std::uint64_t first, const char* one, const char* many,
                     const std::string& detail, const char* why) {
         if (count > 0)
-            notes.push_back(log + ": " + plural(count, one, many) + " skipped (" + detail + "the first at line " +
+            notes.push_back(log + ": " + plural(count, one, many) + " skipped (" + detail + "the first at " +
+                            counts.Position() + " " +
                             std::to_string(first) + ")" + why);
     };
     kind(counts.canFd, counts.firstCanFd, "CAN FD frame", "CAN FD frames", "", classicOnly);
     kind(counts.canXl, counts.firstCanXl, "CAN XL frame", "CAN XL frames", "", classicOnly);
     kind(counts.errorFrames, counts.firstErrorFrame, "error frame", "error frames", "", "");
+    kind(counts.events, counts.firstEvent, "event or status entry", "event and status entries", "", "");
     kind(counts.dropNotes, counts.firstDropNote, "note of frames candump dropped", "notes of frames candump dropped", "",
          ": the trace misses frames");
     std::string names;

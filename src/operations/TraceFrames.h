@@ -20,6 +20,8 @@ namespace c2c {
 
 // Which port each interface name of a trace stands for. Names given by the
 // user come first; "can0" and "can1" stand for their ports unless given.
+// The channels of Vector's and PEAK's traces (numbered from 1) are names
+// too: "1" and "2" stand for CAN0 and CAN1 unless given.
 class InterfacePorts {
 public:
     // `named`: interface name and port (0 or 1), in the order given.
@@ -28,7 +30,7 @@ public:
     // The port of an interface, or -1 for one that is on neither.
     int PortOf(std::string_view name) const noexcept;
     // The interface written for frames leaving on `port`: the first name
-    // given for it, else "can0" or "can1".
+    // given for it that is no channel number, else "can0" or "can1".
     const std::string& NameOf(int port) const { return output_[port == 1 ? 1 : 0]; }
 
 private:
@@ -44,26 +46,38 @@ inline constexpr std::size_t kListedMalformedLines = 10;
 inline constexpr std::size_t kListedInterfaceNames = 5;
 
 // The lines of a trace that were no classic frame of either port, by kind.
+// In a binary trace (BLF) the "lines" are objects, numbered by their offset.
 struct TraceLineCounts {
     std::uint64_t malformed = 0, canFd = 0, canXl = 0, errorFrames = 0, dropNotes = 0, empty = 0,
-                  otherInterfaces = 0;
+                  otherInterfaces = 0, events = 0;
+    // Numbers are byte offsets (a BLF file), not lines.
+    bool atOffsets = false;
     // The line numbers of the first malformed lines, and the first line of
     // each other kind (0 when none).
     std::vector<std::uint64_t> malformedLines;
-    std::uint64_t firstCanFd = 0, firstCanXl = 0, firstErrorFrame = 0, firstDropNote = 0, firstOtherInterface = 0;
+    std::uint64_t firstCanFd = 0, firstCanXl = 0, firstErrorFrame = 0, firstDropNote = 0, firstOtherInterface = 0,
+                  firstEvent = 0;
     // The first interface names that stand for neither port.
     std::vector<std::string> otherInterfaceNames;
 
     std::uint64_t Skipped() const
     {
-        return malformed + canFd + canXl + errorFrames + dropNotes + empty + otherInterfaces;
+        return malformed + canFd + canXl + errorFrames + dropNotes + empty + otherInterfaces + events;
     }
+    // What the numbers are: "line" or "offset".
+    const char* Position() const { return atOffsets ? "offset" : "line"; }
     // Counts line `line`, taken apart as `parsed`, of any kind but Frame;
     // a malformed one is also reported.
     void CountOtherKind(const CandumpLine& parsed, std::uint64_t line, const MalformedLineReport& report);
     void CountMalformed(std::uint64_t line, const char* problem, const MalformedLineReport& report);
     // A frame of interface `name`, which stands for neither port.
     void CountOtherInterface(std::string_view name, std::uint64_t line);
+    // The other kinds of Vector's and PEAK's traces: a CAN FD frame, an
+    // error frame, an event or status entry (statistics, chip states,
+    // markers, objects of other kinds).
+    void CountCanFd(std::uint64_t line);
+    void CountErrorFrame(std::uint64_t line);
+    void CountEvent(std::uint64_t line);
 };
 
 // One note per kind of line of trace `log` that was skipped, after the

@@ -79,11 +79,55 @@ private:
     std::uint64_t uncounted_ = 0;
 };
 
+// A trace of another format, or written in another: frame by frame
+// through a FrameSource and a TraceWriter.
+ReplaySummary ReplayFrames(const ForwardingModel& model, const std::string& logPath, const InterfacePorts& ports,
+                           bool countIdentifiers, TextSink& out, const MalformedLineReport& malformed,
+                           TraceFormat outFormat)
+{
+    const std::unique_ptr<FrameSource> source = OpenTraceFrames(logPath, ports, -1, malformed);
+    const std::unique_ptr<TraceWriter> writer = MakeTraceWriter(outFormat, out, {ports.NameOf(0), ports.NameOf(1)});
+    ReplaySummary summary;
+    IdentifierCounter counter;
+    TraceFrame frame;
+    while (source->Next(frame)) {
+        ++summary.frames;
+        const CanFrameId id{frame.id, frame.extended};
+        if (countIdentifiers)
+            counter.Count(frame.port, id);
+        const Route route = model.RouteFrame(PortAt(frame.port), id);
+        switch (route.outcome) {
+        case RouteOutcome::NotReceived:
+            ++summary.notReceived;
+            continue;
+        case RouteOutcome::Blocked:
+            ++summary.blocked;
+            continue;
+        case RouteOutcome::Passed:
+            break;
+        }
+        ++(route.Changes(id) ? summary.translated : summary.passed);
+        frame.id = route.leaves.id;
+        frame.extended = route.leaves.extended;
+        frame.port = 1 - frame.port;
+        writer->Add(frame);
+    }
+    writer->Finish();
+    static_cast<TraceLineCounts&>(summary) = source->Counts();
+    if (countIdentifiers)
+        counter.Report(model, summary);
+    return summary;
+}
+
 } // namespace
 
 ReplaySummary ReplayTrace(const ForwardingModel& model, const std::string& logPath, const InterfacePorts& ports,
-                          bool countIdentifiers, TextSink& out, const MalformedLineReport& malformed)
+                          bool countIdentifiers, TextSink& out, const MalformedLineReport& malformed,
+                          std::optional<TraceFormat> outFormat)
 {
+    const TraceFormat inFormat = TraceFormatOfFile(logPath);
+    if (inFormat != TraceFormat::Candump || outFormat.value_or(inFormat) != TraceFormat::Candump)
+        return ReplayFrames(model, logPath, ports, countIdentifiers, out, malformed, outFormat.value_or(inFormat));
     FileHandle log = OpenRegularFile(logPath);
     LineReader reader(FileSource(log.get(), kReadBlock, logPath), kCandumpLineRules);
     ReplaySummary summary;

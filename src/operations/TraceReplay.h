@@ -1,18 +1,20 @@
 #pragma once
 // Replaying a recorded trace through the device's forwarding: every frame of
-// a candump log, received on the port its interface stands for, is passed
+// a trace (candump, ASC, TRC, BLF), received on the port its interface stands for, is passed
 // on, translated or dropped as the image says, and the frames that leave
 // are written as the trace of the other port would show them: the same
 // timestamps and data, the other port's interface, the identifiers they
 // leave with.
 
 #include "image/Forwarding.h"
+#include "operations/TraceFormats.h"
 #include "operations/TraceFrames.h"
 #include "platform/TextSink.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -44,11 +46,15 @@ struct ReplaySummary : TraceLineCounts {
 // network, few enough to keep the memory small for any trace.
 inline constexpr std::size_t kCountedIdentifiers = 100000;
 
-// Replays the candump log at `logPath` (a regular file, read in chunks)
-// through `model`, writes the frames that leave to `out` and reports each
-// malformed line. `countIdentifiers` fills the summary's identifiers.
-// Throws Error when the log cannot be read or `out` cannot be written.
+// Replays the trace at `logPath` (a regular file of any trace format, read
+// in chunks) through `model`, writes the frames that leave to `out` as a
+// trace of `outFormat` (by default the log's) and reports each malformed
+// line. A candump trace written from a candump trace keeps each line's
+// timestamp text and direction. `countIdentifiers` fills the summary's
+// identifiers. Throws Error when the log cannot be read or `out` cannot be
+// written.
 ReplaySummary ReplayTrace(const ForwardingModel& model, const std::string& logPath, const InterfacePorts& ports,
-                          bool countIdentifiers, TextSink& out, const MalformedLineReport& malformed);
+                          bool countIdentifiers, TextSink& out, const MalformedLineReport& malformed,
+                          std::optional<TraceFormat> outFormat = std::nullopt);
 
 } // namespace c2c

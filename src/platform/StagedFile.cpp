@@ -89,6 +89,20 @@ void StagedFile::Write(std::string_view text)
         Fail(errno);
 }
 
+bool StagedFile::Rewrite(std::uint64_t offset, std::string_view bytes)
+{
+    if (!file_)
+        Fail(EBADF);
+    // Within the first bytes only (a header): a long is enough everywhere.
+    if (offset > 0x7FFFFFFF)
+        return false;
+    if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0 ||
+        (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) ||
+        std::fseek(file_, 0, SEEK_END) != 0)
+        Fail(errno);
+    return true;
+}
+
 void StagedFile::Finish()
 {
     if (!file_)

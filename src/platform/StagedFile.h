@@ -38,6 +38,7 @@ public:
     StagedFile& operator=(const StagedFile&) = delete;
 
     void Write(std::string_view text) override;
+    bool Rewrite(std::uint64_t offset, std::string_view bytes) override;
     // The content is complete: written out, flushed to the disk (Flushed),
     // closed. Several files can be finished before any is installed, so that
     // a set is replaced only once every one of them could be written.

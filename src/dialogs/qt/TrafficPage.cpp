@@ -205,7 +205,7 @@ void TrafficPage::Browse(int slot)
     if (!files_)
         return;
     const auto path = files_->pickFile("Trace of a line", FolderOf(paths_[slot]->text().toStdString()),
-                                       "candump traces", "*.log");
+                                       "CAN traces", "*.log *.asc *.trc *.blf");
     if (!path)
         return;
     paths_[slot]->setText(Text(*path));
