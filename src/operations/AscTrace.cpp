@@ -243,20 +243,12 @@ bool AscFrameSource::TakeEventLine(const Words& words, std::uint64_t number, Tra
         }
     }
     const int port = onPort_ == 0 || onPort_ == 1 ? onPort_ : channels_.PortOf(first);
-    if (port < 0) {
-        counts_.CountOtherInterface(first, number);
+    if (!PlaceTextFrame(port, first, origin_, time, number, counts_, report_, frame))
         return false;
-    }
-    if (!TraceTimeAt(origin_, time, frame.time)) {
-        counts_.CountMalformed(number, "a time before 1970 or beyond 2262", report_);
-        return false;
-    }
-    frame.port = port;
     frame.id = static_cast<std::uint32_t>(value);
     frame.extended = extended;
     frame.remote = remote;
     frame.dlc = static_cast<std::uint8_t>(dlc);
-    frame.line = number;
     return true;
 }
 
@@ -308,25 +300,16 @@ void AppendDate(std::string& out, std::int64_t ns)
 // writes them: "   0.001000".
 void AppendSeconds(std::string& out, std::int64_t ns)
 {
-    char text[40];
-    char* at = text + sizeof text;
-    const bool negative = ns < 0;
-    std::uint64_t v = negative ? static_cast<std::uint64_t>(-(ns + 1)) + 1 : static_cast<std::uint64_t>(ns);
-    std::uint64_t micro = v / 1000 % 1000000;
-    for (int i = 0; i < 6; ++i, micro /= 10)
-        *--at = static_cast<char>('0' + micro % 10);
-    *--at = '.';
-    std::uint64_t seconds = v / 1000000000;
-    do {
-        *--at = static_cast<char>('0' + seconds % 10);
-        seconds /= 10;
-    } while (seconds > 0);
-    if (negative)
-        *--at = '-';
-    const auto length = static_cast<std::size_t>(text + sizeof text - at);
+    // A frame's time is never before 1970 nor its trace's origin: -ns cannot
+    // overflow.
+    char text[kTraceTimeChars + 1];
+    std::size_t length = 0;
+    if (ns < 0)
+        text[length++] = '-';
+    length += FormatTraceTime(ns < 0 ? -ns : ns, text + length);
     if (length < 11)
         out.append(11 - length, ' ');
-    out.append(at, length);
+    out.append(text, length);
 }
 
 constexpr char kHex[] = "0123456789ABCDEF";

@@ -167,9 +167,8 @@ std::unique_ptr<FrameSource> OpenTraceFrames(const std::string& path, const Inte
     if (format == TraceFormat::Candump)
         return CandumpFrameSource::Open(path, ports, onPort, std::move(report));
     auto file = std::make_shared<FileHandle>(OpenRegularFile(path));
-    LineReader::Source source = [file, read = FileSource(file->get(), std::size_t{1} << 20, [path](int error) {
-                                           throw Error("Cannot read file \"" + path + "\". " + SystemReason(error));
-                                       })](char* buffer, std::size_t size) { return read(buffer, size); };
+    LineReader::Source source = [file, read = FileSource(file->get(), std::size_t{1} << 20, path)](
+                                    char* buffer, std::size_t size) { return read(buffer, size); };
     switch (format) {
     case TraceFormat::Asc:
         return std::make_unique<AscFrameSource>(path, std::move(source), ports, onPort, std::move(report));
@@ -240,6 +239,23 @@ std::tm LocalTimeOf(std::int64_t ns, std::int64_t& nanoseconds)
         out = std::tm{};
 #endif
     return out;
+}
+
+bool PlaceTextFrame(int port, std::string_view channel, std::int64_t origin, std::int64_t offset,
+                    std::uint64_t number, TraceLineCounts& counts, const MalformedLineReport& report,
+                    TraceFrame& frame)
+{
+    if (port < 0) {
+        counts.CountOtherInterface(channel, number);
+        return false;
+    }
+    if (!TraceTimeAt(origin, offset, frame.time)) {
+        counts.CountMalformed(number, "a time before 1970 or beyond 2262", report);
+        return false;
+    }
+    frame.port = port;
+    frame.line = number;
+    return true;
 }
 
 } // namespace c2c

@@ -84,6 +84,14 @@ inline bool TraceTimeAt(std::int64_t base, std::int64_t offset, std::int64_t& ti
     return !__builtin_add_overflow(base, offset, &time) && time >= 0;
 }
 
+// The port and time of a text trace's frame line (line `number`) put into
+// `frame`: `port` is its channel's (-1: a channel of no port, counted as
+// another interface's line), `offset` its time from the trace's `origin`.
+// False, with the line counted, when either is of no use.
+bool PlaceTextFrame(int port, std::string_view channel, std::int64_t origin, std::int64_t offset,
+                    std::uint64_t number, TraceLineCounts& counts, const MalformedLineReport& report,
+                    TraceFrame& frame);
+
 // The wall clock of Vector's and PEAK's traces: local time, as the PC that
 // recorded it kept it.
 

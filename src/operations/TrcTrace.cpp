@@ -195,20 +195,12 @@ bool TrcFrameSource::TakeFrame(std::string_view time, std::string_view bus, std:
         }
     }
     const int port = onPort_ == 0 || onPort_ == 1 ? onPort_ : channels_.PortOf(bus);
-    if (port < 0) {
-        counts_.CountOtherInterface(bus, number);
+    if (!PlaceTextFrame(port, bus, origin_, offset, number, counts_, report_, frame))
         return false;
-    }
-    if (!TraceTimeAt(origin_, offset, frame.time)) {
-        counts_.CountMalformed(number, "a time before 1970 or beyond 2262", report_);
-        return false;
-    }
-    frame.port = port;
     frame.id = static_cast<std::uint32_t>(value);
     frame.extended = extended;
     frame.remote = remote;
     frame.dlc = static_cast<std::uint8_t>(dlc);
-    frame.line = number;
     return true;
 }
 
