@@ -10,7 +10,7 @@ set -eu
 PACKAGES="
     build-essential cmake ninja-build ccache pkg-config
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
-    libpugixml-dev libcli11-dev
+    libpugixml-dev libcli11-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     srecord xxd
     xvfb xauth imagemagick fonts-dejavu-core
